@@ -1,0 +1,52 @@
+#pragma once
+
+#include "platform/CInputSource.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+// Answers of a message box, numbered as the original platform numbered them
+// because callers compare against these values.
+enum class MessageBoxResult : int { Ok = 1, Cancel = 2, Yes = 6, No = 7 };
+
+enum class MessageBoxButtons { Ok, OkCancel, YesNo, YesNoCancel };
+
+enum class MessageBoxIcon { None, Information, Warning, Error, Question };
+
+// The application's main window as the engine sees it. The full frame with its
+// bars arrives later; this is what start-up and the loop need.
+class CMainFrameWindow {
+public:
+    virtual ~CMainFrameWindow() = default;
+    virtual void SetTitle(std::string_view title) = 0;
+    virtual void SetStatusText(std::string_view text) = 0;
+    // The address of the page shown, in the location field.
+    virtual void SetLocation(std::string_view url) = 0;
+    virtual void Show() = 0;
+};
+
+// Everything toolkit-specific the engine asks for. One backend per shell: FLTK
+// on a display, headless for tests and snapshots.
+class CUiBackend {
+public:
+    virtual ~CUiBackend() = default;
+
+    virtual CInputSource& Input() = 0;
+    virtual std::unique_ptr<CMainFrameWindow> CreateMainFrame() = 0;
+    virtual MessageBoxResult MessageBox(std::string_view text, MessageBoxButtons buttons,
+                                        MessageBoxIcon icon) = 0;
+
+    // Data without a viewer: true to save it to a file, false to discard it.
+    virtual bool AskSaveOrDiscard(std::string_view url, std::string_view contentType) = 0;
+    // The save dialog: the chosen path (the user has agreed to replace an
+    // existing file), or nothing when cancelled.
+    virtual std::optional<std::string> AskSaveFileName(std::string_view proposedName) = 0;
+};
+
+// The backend of the running program, for code far from the application
+// object (content objects run Execute on the UI thread); null in tests that
+// have none.
+CUiBackend* CurrentUi();
+void SetCurrentUi(CUiBackend* ui);
