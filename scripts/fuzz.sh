@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Runs every fuzzer of the fuzz build for a bounded time over a scratch copy of
+# its seed corpus, so the committed seeds stay as they are.
+#   scripts/fuzz.sh [SECONDS-PER-TARGET]
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+seconds=${1:-30}
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+failed=0
+for fuzzer in "$top"/build/fuzz/fuzz/*_fuzz; do
+  [ -x "$fuzzer" ] || continue
+  name=$(basename "$fuzzer")
+  mkdir -p "$scratch/$name"
+  [ -d "$top/fuzz/corpus/$name" ] && cp -r "$top/fuzz/corpus/$name/." "$scratch/$name/"
+  echo "--- $name: ${seconds}s"
+  if ! (cd "$scratch" && "$fuzzer" -max_total_time="$seconds" -print_final_stats=0 \
+          "$scratch/$name" 2>"$scratch/$name.log"); then
+    tail -n 40 "$scratch/$name.log"
+    failed=1
+  fi
+done
+exit $failed

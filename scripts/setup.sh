@@ -1,0 +1,36 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package that the build, the tests and the GUI need.
+# Safe to run again: it installs only what is missing.
+set -euo pipefail
+
+packages=(
+  # build
+  build-essential cmake ninja-build pkg-config git
+  libfltk1.3-dev libx11-dev libfreetype-dev libfontconfig-dev libpng-dev
+  libjpeg62-turbo-dev libgsf-1-dev fonts-liberation
+  # tests
+  libgtest-dev libgmock-dev
+  xvfb xauth xdotool x11-apps imagemagick
+  libjpeg-turbo-progs mscompress
+  lighttpd tinyproxy python3-aiosmtpd python3-olefile
+  # fuzzing (libFuzzer ships with clang's runtime)
+  clang libclang-rt-14-dev
+)
+
+missing=()
+for package in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$package")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+  command -v sudo >/dev/null || { echo "setup: need root (or sudo) to install: ${missing[*]}" >&2; exit 1; }
+  sudo=(sudo)
+fi
+echo "setup: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+"${sudo[@]}" apt-get update -qq
+"${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

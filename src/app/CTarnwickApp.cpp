@@ -1,0 +1,197 @@
+#include "app/CTarnwickApp.h"
+
+#include "content/CObjectTable.h"
+#include "content/CScheduler.h"
+#include "content/FileNames.h"
+#include "document/CDocumentView.h"
+#include "document/CTarnwickDoc.h"
+#include "platform/CMessageQueue.h"
+#include "platform/CNamedEvent.h"
+#include "platform/CStringTable.h"
+#include "platform/CUiLoop.h"
+#include "platform/StringIds.h"
+#include "platform/UiThread.h"
+#include "platform/Verify.h"
+#include "platform/ui/CUiBackend.h"
+
+#include <cctype>
+#include <filesystem>
+#include <system_error>
+
+namespace {
+
+CTarnwickApp* g_app = nullptr;
+
+std::string WorkingDirectory() {
+    std::error_code error;
+    std::filesystem::path path = std::filesystem::current_path(error);
+    return error ? std::string("/") : path.string();
+}
+
+// A scheme is a letter followed by letters, digits, "+", "-" or ".", then ":"
+// (RFC 3986, section 3.1).
+bool HasScheme(const std::string& text) {
+    if (text.empty() || !std::isalpha(static_cast<unsigned char>(text[0])))
+        return false;
+    for (char c : text) {
+        if (c == ':')
+            return true;
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '+' && c != '-' && c != '.')
+            return false;
+    }
+    return false;
+}
+
+} // namespace
+
+// The main window as the top-level document sees it.
+class CTarnwickApp::CFrameAdapter final : public CDocumentFrame {
+public:
+    explicit CFrameAdapter(CMainFrameWindow& frame) : m_frame(frame) {}
+    // The window shows the document's title with the program's name, as
+    // single-document windows do.
+    void SetTitle(std::string_view title) override {
+        m_frame.SetTitle(std::string(title) + " - " + std::string(LoadString(StringId::AppName)));
+    }
+    void SetLocation(std::string_view url) override { m_frame.SetLocation(url); }
+    // The busy animation arrives with the full main window.
+    void StartAnimation() override {}
+    void StopAnimation() override {}
+
+private:
+    CMainFrameWindow& m_frame;
+};
+
+CTarnwickApp::CTarnwickApp(CUiBackend& ui, CRegistry& registry)
+    : m_ui(ui), m_profile(registry, std::string(LoadString(StringId::AppName))) {
+    VERIFY(g_app == nullptr);
+    g_app = this;
+    SetCurrentSettings(&m_settings);
+    SetCurrentUi(&m_ui);
+    MarkUiThread();
+}
+
+CTarnwickApp::~CTarnwickApp() {
+    if (!m_exited)
+        ExitInstance();
+    SetCurrentUi(nullptr);
+    SetCurrentSettings(nullptr);
+    g_app = nullptr;
+}
+
+CTarnwickApp* CTarnwickApp::Instance() {
+    return g_app;
+}
+
+std::string CommandLineTarget(const std::string& argument) {
+    if (HasScheme(argument))
+        return argument;
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(argument, error);
+    return FileUrlFromPath(error ? argument : absolute.lexically_normal().string());
+}
+
+bool CTarnwickApp::InitInstance(const CCommandLine& commandLine) {
+    m_profile.SetRegistryKey(CompanyKey);
+    m_settings.SetDefaults(WorkingDirectory());
+    LoadSettings();
+    m_notifyEvent = std::make_unique<CNamedEvent>([this](uint32_t) { OnDynamicLoadNotify(); }, 0,
+                                                  NotifyEventName);
+    // The component layer needs no process-wide initialisation. The bookmark
+    // file is loaded here once bookmarks exist.
+    Scheduler().SetNotifyEvent(FindNamedEvent(NotifyEventName));
+    CreateObjectTable();
+    // The socket layer starts here once it exists.
+
+    if (commandLine.server != CCommandLine::Server::None)
+        return true;
+
+    m_mainFrame = m_ui.CreateMainFrame();
+    m_mainFrame->SetTitle(LoadString(StringId::AppName));
+    m_frameAdapter = std::make_unique<CFrameAdapter>(*m_mainFrame);
+    m_document = std::make_unique<CTarnwickDoc>(m_frameAdapter.get());
+    m_document->UpdateTitle();
+    m_mainFrame->Show();
+
+    if (commandLine.OpensSomething()) {
+        OpenUrl(CommandLineTarget(commandLine.target));
+    } else {
+        std::string homePage;
+        int32_t loadHomePage;
+        {
+            CSemLockGuard guard(m_settings.m_lock);
+            homePage = m_settings.m_homePage;
+            loadHomePage = m_settings.m_loadHomePage;
+        }
+        if (loadHomePage != 0)
+            OpenUrl(homePage);
+    }
+    return true;
+}
+
+int CTarnwickApp::Run() {
+    CUiLoop loop(m_ui.Input(), [this](long count) { return OnIdle(count); });
+    return loop.Run();
+}
+
+int CTarnwickApp::ExitInstance() {
+    m_exited = true;
+    // The window goes first, with its document and every load it owns.
+    m_document.reset();
+    m_frameAdapter.reset();
+    m_mainFrame.reset();
+
+    Scheduler().SetNotifyEvent(nullptr);
+    m_notifyEvent.reset();
+    // The history is emptied here once it exists.
+    DeleteTempFiles();
+    DestroyObjectTable();
+    return 0;
+}
+
+void CTarnwickApp::LoadSettings() {
+    m_settings.Load(m_profile);
+}
+
+bool CTarnwickApp::SaveSettings() {
+    return m_settings.Save(m_profile);
+}
+
+void CTarnwickApp::OpenUrl(const std::string& url) {
+    if (m_document)
+        m_document->Navigate(url);
+}
+
+void CTarnwickApp::OnAbout() {
+    OpenUrl("about:about.htm");
+}
+
+bool CTarnwickApp::OnIdle(long count) {
+    if (m_quitWhenIdle && (!m_document || m_document->Idle()))
+        PostQuitMessage(0);
+    // One pass of idle work per quiet spell is enough: there is nothing yet
+    // whose state must be brought up to date more than once.
+    return count < 1;
+}
+
+void CTarnwickApp::OnDynamicLoadNotify() {
+    std::string status = Scheduler().Pump();
+    if (!status.empty() && m_mainFrame)
+        m_mainFrame->SetStatusText(status);
+}
+
+void CTarnwickApp::DeleteTempFiles() {
+    std::string directory;
+    {
+        CSemLockGuard guard(m_settings.m_lock);
+        directory = m_settings.m_tempDirectory;
+    }
+    for (const auto& [name, strings] : m_tempFiles) {
+        // Only plain names: nothing outside the temporary directory is deleted.
+        if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..")
+            continue;
+        std::error_code ignored;
+        std::filesystem::remove(directory + name, ignored);
+    }
+    m_tempFiles.clear();
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "app/CAppSettings.h"
+#include "app/CCommandLine.h"
+#include "app/CProfile.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CMainFrameWindow;
+class CTarnwickDoc;
+class CNamedEvent;
+class CRegistry;
+class CUiBackend;
+
+// The application object: one per process. It owns the settings, the
+// notification event the loop services, the temporary-file table and the main
+// window, and runs start-up, the loop and the clean-up at exit.
+class CTarnwickApp {
+public:
+    static constexpr const char* NotifyEventName = "DynamicLoadNotify";
+    static constexpr const char* CompanyKey = "Vestrial";
+
+    CTarnwickApp(CUiBackend& ui, CRegistry& registry);
+    ~CTarnwickApp();
+    CTarnwickApp(const CTarnwickApp&) = delete;
+    CTarnwickApp& operator=(const CTarnwickApp&) = delete;
+
+    static CTarnwickApp* Instance();
+
+    [[nodiscard]] bool InitInstance(const CCommandLine& commandLine);
+    int Run();
+    int ExitInstance();
+
+    void LoadSettings();
+    [[nodiscard]] bool SaveSettings();
+    CAppSettings& Settings() { return m_settings; }
+
+    void OpenUrl(const std::string& url);
+    void OnAbout();
+
+    bool OnIdle(long count);
+
+    // The headless shell ends the loop once nothing is loading any more.
+    void QuitWhenIdle() { m_quitWhenIdle = true; }
+
+    CUiBackend& Ui() { return m_ui; }
+    CTarnwickDoc* TopDocument() { return m_document.get(); }
+    CMainFrameWindow* MainFrame() { return m_mainFrame.get(); }
+    CNamedEvent* NotifyEvent() { return m_notifyEvent.get(); }
+
+    // File name (in the temporary directory) -> strings kept with it; every
+    // file named here is deleted at exit.
+    std::map<std::string, std::vector<std::string>>& TempFiles() { return m_tempFiles; }
+
+private:
+    class CFrameAdapter;
+
+    void OnDynamicLoadNotify();
+    void DeleteTempFiles();
+
+    CUiBackend& m_ui;
+    CProfile m_profile;
+    CAppSettings m_settings;
+    std::unique_ptr<CNamedEvent> m_notifyEvent;
+    std::unique_ptr<CMainFrameWindow> m_mainFrame;
+    std::unique_ptr<CFrameAdapter> m_frameAdapter;
+    std::unique_ptr<CTarnwickDoc> m_document;
+    std::map<std::string, std::vector<std::string>> m_tempFiles;
+    bool m_exited = false;
+    bool m_quitWhenIdle = false;
+};
+
+// A command-line argument as the URL to open: URLs stand as given, anything
+// else is a path, made absolute against the working directory, as a file URL.
+std::string CommandLineTarget(const std::string& argument);
