@@ -1,0 +1,107 @@
+#pragma once
+
+#include "content/LoadTypes.h"
+#include "platform/CSemLock.h"
+#include "platform/CStringTable.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <initializer_list>
+#include <list>
+#include <memory>
+#include <string>
+#include <string_view>
+
+class CLoadOwner;
+class CLoadWorker;
+class CMimeObject;
+
+// Where a load stands in the scheduler. UI thread only.
+enum class LoadState : int32_t {
+    New = 0,
+    Waiting = 1,          // for a connection slot
+    Active = 2,           // a worker runs
+    Done = 3,             // the owner has been told it finished
+    FinishedNoWorker = 4, // finished without a worker; not yet told
+};
+
+// One request: a URL, a method, extra header lines and a body. A protocol
+// worker fetches it and hands headers and data to it; it reports progress to
+// its owner through notification bits. Created and deleted by its owner on the
+// UI thread; workers reach it through the accessors, which take its lock.
+class CDynamicLoad {
+public:
+    CDynamicLoad(CLoadOwner& owner, std::string_view url, Method method, std::string headers,
+                 std::string postData);
+    virtual ~CDynamicLoad();
+    CDynamicLoad(const CDynamicLoad&) = delete;
+    CDynamicLoad& operator=(const CDynamicLoad&) = delete;
+
+    virtual void DisableCaching() {}
+    // Continue: fetch it; Failed: finished with a failure (or a notice in
+    // place of the response); Complete: served from the object table.
+    virtual Status Begin() { return Status::Continue; }
+    virtual Status OnHeaders(const HeaderMap&) { return Status::Continue; }
+    virtual Status OnData(const char* bytes, size_t count) = 0;
+    virtual Status OnComplete() = 0;
+    virtual CMimeObject* GetObject() { return nullptr; }
+
+    CLoadOwner& Owner() const { return m_owner; }
+
+    struct Request {
+        std::string url;
+        Method method;
+        std::string headers;
+        std::string postData;
+    };
+    // The whole request, read at once.
+    Request GetRequest();
+
+    std::string Url();
+    std::string Fragment();
+    // Splits at the first "#" into URL and fragment.
+    void SetUrl(std::string_view urlWithFragment);
+    Method GetMethod();
+    std::string Headers();
+    std::string PostData();
+    std::string Challenge();
+    void SetChallenge(std::string challenge);
+    std::string ErrorText();
+    void SetErrorText(std::string text);
+    // Formats a string-table text with up to two arguments into the error text.
+    void SetError(unsigned stringId, std::initializer_list<CFormatArg> args = {});
+    void SetStatusText(std::string text);
+    // Returns the status text and clears it.
+    std::string TakeStatusText();
+    Status Result();
+    void SetResult(Status result);
+
+    // Any thread: ORs notification bits in and wakes the UI thread.
+    void AddFlags(uint32_t bits);
+
+    // The load's own lock, for callers that must read several fields at once.
+    CSemLock& Lock() { return m_lock; }
+
+private:
+    friend class CScheduler;
+
+    CLoadOwner& m_owner;
+    // Scheduler state: UI thread only.
+    LoadState m_state = LoadState::New;
+    // Its node in the scheduler list of its state; guarded by the scheduler's lock.
+    std::list<CDynamicLoad*>::iterator m_queuePosition;
+    std::unique_ptr<CLoadWorker> m_worker;
+
+    CSemLock m_lock;
+    Method m_method;                   // guarded by m_lock
+    std::string m_url;                 // guarded by m_lock
+    std::string m_fragment;            // guarded by m_lock
+    std::string m_headers;             // guarded by m_lock
+    std::string m_postData;            // guarded by m_lock
+    std::string m_challenge;           // guarded by m_lock
+    std::string m_errorText;           // guarded by m_lock
+    std::string m_statusText;          // guarded by m_lock
+    Status m_result = Status::Unknown; // guarded by m_lock
+
+    uint32_t m_flags = 0; // guarded by the scheduler's lock
+};

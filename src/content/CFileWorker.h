@@ -1,0 +1,18 @@
+#pragma once
+
+#include "content/CLoadWorker.h"
+
+// Reads a local file named by a "file:///" URL on its own thread, handing each
+// block on as soon as it is read so that a large page starts to show early.
+class CFileWorker final : public CThreadedWorker {
+public:
+    static constexpr size_t BlockSize = 4096;
+
+    using CThreadedWorker::CThreadedWorker;
+    ~CFileWorker() override;
+
+private:
+    void Run() override;
+    void Fail();
+    void ReadBlocks(int fd, const std::string& path);
+};

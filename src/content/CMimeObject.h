@@ -1,0 +1,79 @@
+#pragma once
+
+#include "content/LoadTypes.h"
+#include "platform/CSemLock.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <list>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CMimeDynamicLoad;
+
+// One distinct response, typed by its content type: the data a load fetched,
+// as the viewers read it. Created and written on a worker thread, read on the
+// UI and layout threads; owned by the object table, which keeps it while loads
+// use it and caches it when it is complete.
+class CMimeObject {
+public:
+    CMimeObject(std::string url, std::string contentType, uint32_t caps);
+    virtual ~CMimeObject();
+    CMimeObject(const CMimeObject&) = delete;
+    CMimeObject& operator=(const CMimeObject&) = delete;
+
+    virtual Status Write(const char* bytes, size_t count) = 0;
+    virtual Status EndOfData() = 0;
+    virtual std::string GetTitle() { return {}; }
+    // Colours as 0xRRGGBB; -1 means the page gave none.
+    virtual int32_t GetBackgroundColor() { return -1; }
+    virtual int32_t GetTextColor() { return -1; }
+    virtual int32_t GetLinkColor() { return -1; }
+    virtual int32_t GetVisitedLinkColor() { return -1; }
+    virtual std::string GetBackgroundImage() { return {}; }
+    virtual bool HasImage() { return false; }
+    virtual void GetImageSize(int32_t& width, int32_t& height) { width = height = 0; }
+    virtual bool NeedsBackground() { return false; }
+    // Action types only: runs on the UI thread once the load completed.
+    virtual void Execute() {}
+
+    const std::string& Url() const { return m_url; }
+    const std::string& ContentType() const { return m_contentType; }
+    uint32_t GetCaps() const { return m_caps; }
+
+    Status GetStatus();
+    void SetStatus(Status status);
+    bool IsCacheable();
+    void DisableCaching();
+
+    // Tells every load attached to this object that something is new.
+    void NotifyClients(uint32_t bits);
+
+    CSemLock& Lock() { return m_lock; }
+
+protected:
+    CSemLock m_lock;
+
+private:
+    friend class CObjectTable;
+    friend class CMimeDynamicLoad;
+    friend class CScheduler;
+
+    Status m_status = Status::Continue;       // guarded by m_lock
+    bool m_cacheable = true;                  // guarded by m_lock
+    std::vector<CMimeDynamicLoad*> m_clients; // guarded by the scheduler's lock
+
+    const std::string m_url;
+    const std::string m_contentType;
+    const uint32_t m_caps;
+    // The request that created it; set before the object is published in the
+    // table and constant afterwards.
+    std::string m_keyHeaders;
+    std::string m_keyPostData;
+    Method m_keyMethod = Method::Get;
+
+    // Position in the object table's in-use or cache list; guarded by the
+    // table's lock.
+    std::list<std::unique_ptr<CMimeObject>>::iterator m_tablePosition;
+};

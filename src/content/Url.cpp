@@ -1,0 +1,93 @@
+#include "content/Url.h"
+
+namespace {
+
+// Position just past "scheme://", or npos when the first ":" is not followed
+// by "//" (or there is no ":").
+size_t AfterSlashes(std::string_view url) {
+    size_t colon = url.find(':');
+    if (colon == std::string_view::npos || url.substr(colon + 1, 2) != "//")
+        return std::string_view::npos;
+    return colon + 3;
+}
+
+} // namespace
+
+std::string UrlScheme(std::string_view url) {
+    size_t colon = url.find(':');
+    return colon == std::string_view::npos ? std::string() : std::string(url.substr(0, colon));
+}
+
+std::string UrlHost(std::string_view url) {
+    size_t start = AfterSlashes(url);
+    if (start == std::string_view::npos)
+        return {};
+    size_t end = url.find_first_of("/:", start);
+    return std::string(url.substr(start, end == std::string_view::npos ? end : end - start));
+}
+
+long UrlPort(std::string_view url) {
+    size_t start = AfterSlashes(url);
+    if (start == std::string_view::npos)
+        return -1;
+    // Only a ":" inside the authority names a port: one further on belongs to
+    // the path ("http://host/a:b" has no port).
+    size_t end = url.find_first_of("/:", start);
+    if (end == std::string_view::npos || url[end] != ':')
+        return -1;
+    long port = 0;
+    for (size_t i = end + 1; i < url.size() && url[i] >= '0' && url[i] <= '9'; ++i) {
+        port = port * 10 + (url[i] - '0');
+        if (port > 0xFFFF)
+            return -1;
+    }
+    return port;
+}
+
+std::string UrlPath(std::string_view url) {
+    if (url.find(':') == std::string_view::npos)
+        return "/";
+    size_t start = AfterSlashes(url);
+    if (start == std::string_view::npos)
+        return {};
+    size_t slash = url.find('/', start);
+    return slash == std::string_view::npos ? std::string("/") : std::string(url.substr(slash));
+}
+
+std::string ResolveUrl(std::string_view base, std::string_view reference) {
+    if (reference.starts_with('#'))
+        return std::string(base.substr(0, base.find('#'))) + std::string(reference);
+    size_t slashes = base.find("//");
+    if (slashes == std::string_view::npos)
+        return std::string(reference);
+
+    size_t pathStart = base.find('/', slashes + 2);
+    std::string_view root = base.substr(0, pathStart);
+    std::string_view path = pathStart == std::string_view::npos ? "/" : base.substr(pathStart);
+
+    if (reference.starts_with('/') && !reference.starts_with("//"))
+        return std::string(root) + std::string(reference);
+    if (reference.find("//") != std::string_view::npos ||
+        reference.find(':') != std::string_view::npos)
+        return std::string(reference);
+
+    // A relative path: climb one directory of the base per leading "../".
+    std::string_view rest = reference;
+    size_t last = path.rfind('/');
+    while (rest.starts_with("../")) {
+        if (last == 0)
+            return std::string(reference);
+        last = path.rfind('/', last - 1);
+        rest.remove_prefix(3);
+    }
+    return std::string(root) + std::string(path.substr(0, last + 1)) + std::string(rest);
+}
+
+std::string FileNameFromUrl(std::string_view url) {
+    for (char separator : {'/', '\\', ':'}) {
+        size_t at = url.rfind(separator);
+        if (at != std::string_view::npos)
+            return std::string(url.substr(at + 1));
+    }
+    return std::string(url);
+}

@@ -1,0 +1,284 @@
+#include "document/CTarnwickDoc.h"
+
+#include "content/CMimeDynamicLoad.h"
+#include "content/CMimeObject.h"
+#include "content/CScheduler.h"
+#include "document/CDocumentView.h"
+#include "platform/CMessageQueue.h"
+#include "platform/TextUtil.h"
+#include "platform/UiThread.h"
+#include "platform/ui/CUiBackend.h"
+
+namespace {
+
+CTarnwickDoc* g_topLevel = nullptr;
+
+// The size a failed or refused inline resource keeps: the broken-image sign.
+constexpr int32_t BrokenSize = 32;
+
+constexpr uint32_t Showable = Caps::Document | Caps::InlineImage;
+
+} // namespace
+
+CTarnwickDoc::CTarnwickDoc(CDocumentFrame* frame)
+    : m_frame(frame), m_isTopLevel(g_topLevel == nullptr) {
+    if (m_isTopLevel)
+        g_topLevel = this;
+}
+
+CTarnwickDoc::~CTarnwickDoc() {
+    if (m_isTopLevel)
+        g_topLevel = nullptr;
+}
+
+CTarnwickDoc* CTarnwickDoc::TopLevel() {
+    return g_topLevel;
+}
+
+bool CTarnwickDoc::Idle() {
+    return m_mainLoad == nullptr && !Scheduler().AnyActive();
+}
+
+void CTarnwickDoc::Navigate(const std::string& url, Method method, const std::string& headers,
+                            const std::string& postData, bool isReload) {
+    // Mail leaves the page in place: sending it is not a new page.
+    if (!StartsWithNoCase(url, "mailto:"))
+        DeleteContents();
+
+    std::string requestUrl;
+    std::string fragment;
+    if (url == "navigation:backward" || url == "navigation:forward") {
+        // Back and forward take their request from the history, which joins
+        // with its own subsystem; with no history both are at an end.
+        return;
+    }
+    if (isReload) {
+        requestUrl = url;
+        fragment = m_fragment;
+        m_navigationKind = NavigationKind::Reload;
+    } else {
+        size_t hash = url.find('#');
+        requestUrl = url.substr(0, hash);
+        fragment = hash == std::string::npos ? "" : url.substr(hash + 1);
+        m_navigationKind = NavigationKind::NewRequest;
+    }
+
+    StopLoading();
+    m_pendingHeaders = headers + CredentialHeaderFor(requestUrl);
+    if (m_frame)
+        m_frame->StartAnimation();
+    m_pendingMethod = method;
+    m_pendingPostData = postData;
+    m_pendingUrl = requestUrl;
+    m_pendingFragment = fragment;
+
+    m_mainLoad = m_loadOwner.NewLoad<CMimeDynamicLoad>(requestUrl, method, m_pendingHeaders,
+                                                       postData, false, 0);
+    Scheduler().Start(m_mainLoad);
+    if (m_mainLoad && m_mainLoad->GetObject())
+        UpdateTitle();
+}
+
+void CTarnwickDoc::StopLoading() {
+    if (m_mainLoad) {
+        if (m_isTopLevel)
+            Scheduler().CancelAll();
+        else
+            Scheduler().Cancel(m_mainLoad);
+        CMimeDynamicLoad* old = std::exchange(m_mainLoad, nullptr);
+        m_loadOwner.DeleteLoad(old);
+    } else if (m_isTopLevel) {
+        Scheduler().CancelAll();
+    } else {
+        m_loadOwner.CancelAllLoads();
+    }
+}
+
+void CTarnwickDoc::StopAll() {
+    Scheduler().CancelAll();
+}
+
+void CTarnwickDoc::OnLoadNotify(uint32_t flags, CDynamicLoad* load) {
+    if (!m_mainLoad || load != m_mainLoad) {
+        if (m_view)
+            m_view->OnInlineLoadNotify(flags, load);
+        if (m_mainLoad)
+            return;
+    } else {
+        auto* mainLoad = m_mainLoad;
+        if (flags & Notify::Redirected) {
+            if (std::string fragment = mainLoad->Fragment(); !fragment.empty())
+                m_pendingFragment = fragment;
+        }
+        if (flags & Notify::AuthRequested) {
+            // Asking for a credential joins with the authentication subsystem;
+            // until then the load ends as any failed one does.
+        } else if (flags & (Notify::Data | Notify::Attached)) {
+            CMimeObject* object = mainLoad->GetObject();
+            if (object && (object->GetCaps() & Showable)) {
+                ShowDocument(object);
+                return;
+            }
+        }
+        if (flags & Notify::Finished)
+            FinishMainLoad(mainLoad);
+    }
+    if (m_frame && !Scheduler().AnyActive())
+        m_frame->StopAnimation();
+}
+
+void CTarnwickDoc::ShowDocument(CMimeObject* object) {
+    if (m_isTopLevel)
+        UpdateHistory(m_mainLoad->Url());
+    if (m_frame && !Scheduler().AnyActive())
+        m_frame->StopAnimation();
+    DeleteContents();
+    m_shownLoad = m_mainLoad;
+    m_contentObject = object;
+    m_fragment = m_pendingFragment;
+    m_mainLoad = nullptr;
+    m_pendingUrl.clear();
+    m_pendingHeaders.clear();
+    m_pendingPostData.clear();
+    m_pendingFragment.clear();
+    UpdateTitle();
+    if (m_view)
+        PostMessage(m_view->Handle(), CDocumentView::NewDocumentMessage, 0, 0);
+}
+
+void CTarnwickDoc::FinishMainLoad(CMimeDynamicLoad* load) {
+    m_mainLoad = nullptr;
+    CMimeObject* object = load->GetObject();
+    if (object && (object->GetCaps() & Caps::Action) && load->Result() == Status::Complete)
+        object->Execute();
+    else
+        ShowError(load->ErrorText());
+    m_loadOwner.DeleteLoad(load);
+}
+
+void CTarnwickDoc::ShowError(const std::string& text) {
+    if (text.empty())
+        return;
+    if (CUiBackend* ui = CurrentUi())
+        ui->MessageBox(text, MessageBoxButtons::Ok, MessageBoxIcon::Warning);
+}
+
+void CTarnwickDoc::RequestInline(const std::string& url, uint32_t requiredCaps) {
+    {
+        CSemLockGuard guard(m_inlineLock);
+        if (m_inline.contains(url))
+            return;
+    }
+    if (!IsUiThread()) {
+        {
+            std::lock_guard lock(m_requestsMutex);
+            m_requests.push_back({url, requiredCaps});
+        }
+        PostMessage(Handle(), InlineRequestMessage, requiredCaps, 0);
+        return;
+    }
+    CMimeDynamicLoad* load = nullptr;
+    if (m_contentObject && m_contentObject->GetStatus() != Status::Failed) {
+        load = m_loadOwner.NewLoad<CMimeDynamicLoad>(url, Method::Get, CredentialHeaderFor(url), "",
+                                                     false, requiredCaps);
+        Scheduler().Start(load);
+    }
+    CSemLockGuard guard(m_inlineLock);
+    m_inline.emplace(url, load);
+}
+
+void CTarnwickDoc::OnMessage(uint32_t message, uintptr_t, intptr_t) {
+    if (message != InlineRequestMessage)
+        return;
+    InlineRequest request;
+    {
+        std::lock_guard lock(m_requestsMutex);
+        if (m_requests.empty())
+            return;
+        request = std::move(m_requests.front());
+        m_requests.pop_front();
+    }
+    RequestInline(request.url, request.requiredCaps);
+}
+
+bool CTarnwickDoc::InspectInline(const std::string& url, int32_t* width, int32_t* height,
+                                 CMimeObject** object) {
+    // Held throughout, so that the UI thread cannot delete the load or its
+    // object while another thread looks at them.
+    CSemLockGuard guard(m_inlineLock);
+    auto it = m_inline.find(url);
+    if (it == m_inline.end())
+        return false;
+    CMimeDynamicLoad* load = it->second;
+    // A refused resource has its broken-image size at once, but no object
+    // ever settles for it.
+    if (!load) {
+        if (!width)
+            return false;
+        *width = *height = BrokenSize;
+        return true;
+    }
+    CMimeObject* found = load->GetObject();
+    bool failed = load->Result() == Status::Failed;
+    bool settled;
+    if (!found || !(found->GetCaps() & Caps::InlineImage)) {
+        settled = !found ? failed : true;
+        found = nullptr;
+    } else if (found->HasImage()) {
+        settled = true;
+    } else {
+        settled = failed;
+        found = nullptr;
+    }
+    if (object)
+        *object = found;
+    if (width && settled) {
+        *width = *height = BrokenSize;
+        if (found)
+            found->GetImageSize(*width, *height);
+    }
+    return settled;
+}
+
+bool CTarnwickDoc::GetInlineImageSize(const std::string& url, int32_t& width, int32_t& height) {
+    return InspectInline(url, &width, &height, nullptr);
+}
+
+bool CTarnwickDoc::GetInlineObject(const std::string& url, CMimeObject*& object) {
+    object = nullptr;
+    return InspectInline(url, nullptr, nullptr, &object);
+}
+
+void CTarnwickDoc::DeleteContents() {
+    if (m_view)
+        m_view->ResetView();
+    {
+        CSemLockGuard guard(m_inlineLock);
+        m_inline.clear();
+    }
+    m_contentObject = nullptr;
+    m_shownLoad = nullptr;
+    m_loadOwner.DeleteAllLoads(m_mainLoad);
+}
+
+void CTarnwickDoc::UpdateTitle() {
+    if (!m_isTopLevel || !m_frame)
+        return;
+    if (!m_contentObject) {
+        m_frame->SetTitle("Untitled");
+        m_frame->SetLocation("");
+        return;
+    }
+    std::string title = m_contentObject->GetTitle();
+    std::string url = m_contentObject->Url();
+    if (!m_fragment.empty())
+        url += "#" + m_fragment;
+    m_frame->SetTitle(title.empty() ? url : title);
+    m_frame->SetLocation(url);
+}
+
+void CTarnwickDoc::UpdateHistory(const std::string&) {}
+
+std::string CTarnwickDoc::CredentialHeaderFor(const std::string&) {
+    return {};
+}

@@ -1,0 +1,125 @@
+#pragma once
+
+#include "content/CLoadOwner.h"
+#include "content/LoadTypes.h"
+#include "platform/CMessageTarget.h"
+#include "platform/CSemLock.h"
+
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <mutex>
+#include <string>
+
+class CDocumentFrame;
+class CDocumentView;
+class CMimeDynamicLoad;
+class CMimeObject;
+
+// The document of one browser pane. It turns a navigation request into a
+// load, follows the load's notifications, and when an object that can be
+// shown arrives makes it the pane's document and tells the view. It also keeps
+// the table of inline resources that layout asks for by URL. The first
+// document of the process is the top-level one: it speaks for the main
+// window, and stops every load of the process when it navigates.
+//
+// UI thread only, except the inline-resource operations, which layout threads
+// call too.
+class CTarnwickDoc final : public CMessageTarget {
+public:
+    // Posted to itself by a request for an inline resource from another thread.
+    static constexpr uint32_t InlineRequestMessage = WM_USER + 100;
+
+    enum class NavigationKind : int32_t { Back = 0, Forward = 1, NewRequest = 2, Reload = 3 };
+
+    // frame is the main window for the top-level document; it may be null.
+    explicit CTarnwickDoc(CDocumentFrame* frame = nullptr);
+    ~CTarnwickDoc() override;
+
+    static CTarnwickDoc* TopLevel();
+    bool IsTopLevel() const { return m_isTopLevel; }
+
+    void SetView(CDocumentView* view) { m_view = view; }
+
+    void Navigate(const std::string& url, Method method = Method::Get,
+                  const std::string& headers = {}, const std::string& postData = {},
+                  bool isReload = false);
+    void OnLoadNotify(uint32_t flags, CDynamicLoad* load);
+    void StopAll();
+
+    // Any thread. Starts the load of an inline resource once per URL.
+    void RequestInline(const std::string& url, uint32_t requiredCaps);
+    // Any thread. True once the size is known (32 x 32 for a failed resource).
+    bool GetInlineImageSize(const std::string& url, int32_t& width, int32_t& height);
+    // Any thread. True once settled: the image object, or null for a failure.
+    bool GetInlineObject(const std::string& url, CMimeObject*& object);
+
+    void DeleteContents();
+    void UpdateTitle();
+
+    CMimeObject* ContentObject() const { return m_contentObject; }
+    CMimeDynamicLoad* MainLoad() const { return m_mainLoad; }
+    CMimeDynamicLoad* ShownLoad() const { return m_shownLoad; }
+    const std::string& Fragment() const { return m_fragment; }
+    NavigationKind LastNavigationKind() const { return m_navigationKind; }
+    // Nothing of this pane is still on its way.
+    bool Idle();
+
+    void OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
+
+private:
+    class COwner final : public CLoadOwner {
+    public:
+        explicit COwner(CTarnwickDoc& document) : m_document(document) {}
+        void OnLoadNotify(uint32_t flags, CDynamicLoad* load) override {
+            m_document.OnLoadNotify(flags, load);
+        }
+
+    private:
+        CTarnwickDoc& m_document;
+    };
+
+    struct InlineRequest {
+        std::string url;
+        uint32_t requiredCaps;
+    };
+
+    void StopLoading();
+    void ShowDocument(CMimeObject* object);
+    void FinishMainLoad(CMimeDynamicLoad* load);
+    void ShowError(const std::string& text);
+    bool InspectInline(const std::string& url, int32_t* width, int32_t* height,
+                       CMimeObject** object);
+    // The history and the remembered credential join here with their own
+    // subsystems; until then nothing is recorded and nothing is added.
+    void UpdateHistory(const std::string& url);
+    std::string CredentialHeaderFor(const std::string& url);
+
+    CDocumentFrame* m_frame;
+    CDocumentView* m_view = nullptr;
+    const bool m_isTopLevel;
+
+    NavigationKind m_navigationKind = NavigationKind::NewRequest;
+    Method m_pendingMethod = Method::Get;
+    std::string m_pendingHeaders;
+    std::string m_pendingPostData;
+    std::string m_pendingUrl;
+    std::string m_pendingFragment;
+
+    CMimeDynamicLoad* m_mainLoad = nullptr;  // owned by m_loadOwner
+    CMimeDynamicLoad* m_shownLoad = nullptr; // owned by m_loadOwner
+    CMimeObject* m_contentObject = nullptr;  // kept alive by m_shownLoad
+    std::string m_fragment;
+
+    CSemLock m_inlineLock;
+    // URL -> its load, or null for a resource that was refused. Guarded by
+    // m_inlineLock; the loads are owned by m_loadOwner.
+    std::map<std::string, CMimeDynamicLoad*> m_inline;
+
+    // Requests from other threads waiting for the UI thread.
+    std::mutex m_requestsMutex;
+    std::deque<InlineRequest> m_requests; // guarded by m_requestsMutex
+
+    // Last, so that its loads go first when the document is destroyed.
+    COwner m_loadOwner{*this};
+};

@@ -1,0 +1,159 @@
+#include "PipelineFixture.h"
+
+#include "content/FileNames.h"
+#include "platform/CResources.h"
+#include "platform/CStringTable.h"
+#include "platform/StringIds.h"
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+class LocalSchemes : public PipelineTest {
+protected:
+    LocalSchemes() {
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "vestrial-files-XXXXXX").string();
+        m_dir = mkdtemp(pattern.data());
+    }
+    ~LocalSchemes() override { std::filesystem::remove_all(m_dir); }
+
+    std::filesystem::path MakeFile(const std::string& name, const std::string& bytes) {
+        std::filesystem::path path = m_dir / name;
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+
+    CMimeDynamicLoad* Load(const std::string& url, Method method = Method::Get) {
+        auto* load = m_owner.NewLoad<CMimeDynamicLoad>(url, method, "", "");
+        Scheduler().Start(load);
+        RunUntilFinished(m_owner, load);
+        return load;
+    }
+
+    CTestTextObject* TextOf(CDynamicLoad* load) {
+        return dynamic_cast<CTestTextObject*>(load->GetObject());
+    }
+
+    std::filesystem::path m_dir;
+    CRecordingOwner m_owner;
+};
+
+} // namespace
+
+TEST_F(LocalSchemes, FileWithEscapedBlankIsReadAndTypedByExtension) {
+    auto path = MakeFile("a b.htm", "<p>hello</p>");
+    auto* load = Load(FileUrlFromPath(path.string()));
+    ASSERT_NE(TextOf(load), nullptr);
+    EXPECT_EQ(TextOf(load)->Data(), "<p>hello</p>");
+    EXPECT_EQ(TextOf(load)->ContentType(), "text/html");
+    EXPECT_EQ(load->Result(), Status::Complete);
+    EXPECT_EQ(TextOf(load)->Ends(), 1);
+    EXPECT_EQ(m_lastStatus, FormatText("%u bytes read from file %s", {12u, path.string()}));
+}
+
+TEST_F(LocalSchemes, FileOfExactlyOneBlockIsDeliveredAsBlockAndEmptyBlock) {
+    auto path = MakeFile("block.htm", std::string(4096, 'x'));
+    auto* load = Load(FileUrlFromPath(path.string()));
+    ASSERT_NE(TextOf(load), nullptr);
+    EXPECT_EQ(TextOf(load)->Writes(), (std::vector<size_t>{4096, 0}));
+    EXPECT_EQ(load->Result(), Status::Complete);
+}
+
+TEST_F(LocalSchemes, DriveStyleUrlNamesAnAbsolutePath) {
+    std::filesystem::create_directories(m_dir / "C:" / "dir");
+    MakeFile("C:/dir/a b.htm", "drive");
+    std::string url = "file:///" + m_dir.string().substr(1) + "/C|/dir/a%20b.htm";
+    auto* load = Load(url);
+    ASSERT_NE(TextOf(load), nullptr) << load->ErrorText() << " result " << int(load->Result());
+    EXPECT_EQ(TextOf(load)->Data(), "drive");
+}
+
+TEST_F(LocalSchemes, FileWithoutKnownExtensionIsOfferedForSaving) {
+    auto path = MakeFile("readme", "plain bytes");
+    auto* load = Load(FileUrlFromPath(path.string()));
+    ASSERT_NE(load->GetObject(), nullptr);
+    EXPECT_EQ(load->GetObject()->ContentType(), "unknown");
+    EXPECT_EQ(load->GetObject()->GetCaps(), Caps::Action);
+}
+
+TEST_F(LocalSchemes, FileFailuresCarryTheirMessages) {
+    std::string missing = (m_dir / "missing.htm").string();
+    struct Case {
+        std::string url;
+        Method method;
+        std::string message;
+    } cases[] = {
+        {FileUrlFromPath(missing), Method::Get, FormatString(StringId::FileOpenFailed, {missing})},
+        {FileUrlFromPath(missing), Method::Post,
+         FormatString(StringId::MethodNotSupported, {"file"})},
+        {"file://host/x.htm", Method::Get,
+         FormatString(StringId::InvalidUrl, {"file://host/x.htm"})},
+    };
+    for (const Case& c : cases) {
+        auto* load = Load(c.url, c.method);
+        EXPECT_EQ(load->Result(), Status::Failed) << c.url;
+        EXPECT_EQ(load->ErrorText(), c.message) << c.url;
+        EXPECT_EQ(load->GetObject(), nullptr);
+    }
+    EXPECT_EQ(FormatString(StringId::MethodNotSupported, {"file"}),
+              "The file protocol does not support this method.");
+}
+
+TEST_F(LocalSchemes, DirectoryCannotBeOpenedAsAFile) {
+    auto* load = Load(FileUrlFromPath(m_dir.string()));
+    EXPECT_EQ(load->ErrorText(), FormatString(StringId::FileOpenFailed, {m_dir.string()}));
+}
+
+TEST_F(LocalSchemes, LogoNamesGiveTheSamePicture) {
+    auto logo = FindResource("about/VESTRIAL.GIF");
+    ASSERT_TRUE(logo);
+    for (const char* url : {"about:logo", "about:LOGO", "about:vestrial.gif"}) {
+        auto* load = Load(url);
+        auto* picture = TextOf(load);
+        ASSERT_NE(picture, nullptr) << url;
+        EXPECT_EQ(picture->ContentType(), "image/gif");
+        EXPECT_EQ(picture->Data(), std::string(logo->begin(), logo->end())) << url;
+        EXPECT_EQ(load->Result(), Status::Complete);
+    }
+}
+
+TEST_F(LocalSchemes, AboutPagesShipInTheProgram) {
+    auto* load = Load("about:about.htm");
+    ASSERT_NE(TextOf(load), nullptr);
+    EXPECT_NE(TextOf(load)->Data().find("about:license.htm"), std::string::npos);
+    EXPECT_EQ(TextOf(load)->ContentType(), "text/html");
+}
+
+TEST_F(LocalSchemes, UnknownAboutNameFails) {
+    for (const char* url : {"about:nothing", "about:", "about:../README.txt"}) {
+        auto* load = Load(url);
+        EXPECT_EQ(load->Result(), Status::Failed) << url;
+        EXPECT_EQ(load->ErrorText(), FormatString(StringId::InvalidAboutName, {url}));
+    }
+}
+
+TEST_F(LocalSchemes, FtpUrlOpensNoConnectionAndAnnouncesTheNotice) {
+    auto* load = Load("ftp://ftp.example.org/pub/file.txt");
+    ASSERT_NE(load->GetObject(), nullptr);
+    EXPECT_EQ(load->GetObject()->ContentType(), "internal/launch-ftp");
+    EXPECT_EQ(load->Result(), Status::Complete);
+    load->GetObject()->Execute();
+    ASSERT_EQ(m_ui.Shown().size(), 1u);
+    EXPECT_EQ(m_ui.Shown()[0].text, "Launch ftp client");
+}
+
+TEST_F(LocalSchemes, CancelledFileLoadStopsAtABlockBoundary) {
+    auto path = MakeFile("big.txt", std::string(64 * 4096, 'b'));
+    auto* load =
+        m_owner.NewLoad<CMimeDynamicLoad>(FileUrlFromPath(path.string()), Method::Get, "", "");
+    Scheduler().Start(load);
+    Scheduler().Cancel(load);
+    EXPECT_EQ(load->Result(), Status::Failed);
+    RunUntilFinished(m_owner, load);
+    if (auto* text = TextOf(load)) {
+        EXPECT_EQ(text->Data().size() % 4096, 0u);
+    }
+}
