@@ -45,6 +45,8 @@ bool NeedsEscape(unsigned char c) {
     case '=':
     case '?':
     case '\\':
+    // "|" stands for ":" in these URLs, so a real one must not look like it.
+    case '|':
         return true;
     default:
         return c < 0x20 || c >= 0x7F;

@@ -1,6 +1,6 @@
 #include "content/FileNames.h"
 
-#include "app/TempDir.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -36,7 +36,8 @@ TEST(FileUrlFromPath, EscapesCharactersThatWouldChangeTheUrl) {
         {"/a%b;c=d?e\\f", "file:///a%25b%3Bc%3Dd%3Fe%5Cf"},
         {"/C:/dir", "file:///C|/dir"},
         {"/\x01\x1f\x7f\xe9\xff", "file:///%01%1F%7F%E9%FF"},
-        {"/keep-_.~!$&'()*+,@[]{}|", "file:///keep-_.~!$&'()*+,@[]{}|"},
+        {"/keep-_.~!$&'()*+,@[]{}", "file:///keep-_.~!$&'()*+,@[]{}"},
+        {"/a|b", "file:///a%7Cb"},
         {"/", "file:///"},
     };
     for (const auto& [path, url] : cases)
@@ -70,8 +71,8 @@ TEST(PathFromFileUrl, DecodesEscapesAndDriveBars) {
 
 TEST(PathFromFileUrl, InvertsFileUrlFromPathForAwkwardNames) {
     const char* names[] = {
-        "a b.htm", "a#b",     "100%",         "50%25",      "a;b=c?d", "back\\slash",
-        "C:colon", "caf\xe9", "\x01\x7f\xff", "trailing %", "%",       "%%41",
+        "a b.htm",  "a#b",     "100%",         "50%25",      "a;b=c?d", "back\\slash", "C:colon",
+        "pipe|bar", "caf\xe9", "\x01\x7f\xff", "trailing %", "%",       "%%41",
     };
     for (const char* name : names) {
         std::string path = std::string("/tmp/dir x/") + name;

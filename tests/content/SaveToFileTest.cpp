@@ -1,6 +1,6 @@
 #include "content/CSaveToFileObject.h"
 
-#include "app/TempDir.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
