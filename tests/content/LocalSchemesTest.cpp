@@ -1,4 +1,4 @@
-#include "PipelineFixture.h"
+#include "support/PipelineFixture.h"
 
 #include "content/FileNames.h"
 #include "platform/CResources.h"

@@ -1,4 +1,4 @@
-#include "PipelineFixture.h"
+#include "support/PipelineFixture.h"
 
 #include "platform/CStringTable.h"
 #include "platform/StringIds.h"

@@ -36,10 +36,13 @@ public:
         NotifyClients(Notify::Data);
         return Status::Continue;
     }
+    // A cancelled or failed transfer leaves the object incomplete, as every
+    // real type does.
     Status EndOfData() override {
+        Status status = GetStatus();
         CSemLockGuard guard(m_lock);
         ++m_ends;
-        return Status::Complete;
+        return status == Status::Failed ? Status::Failed : Status::Complete;
     }
     bool HasImage() override { return GetCaps() & Caps::InlineImage; }
     void GetImageSize(int32_t& width, int32_t& height) override { width = height = 7; }

@@ -1,4 +1,4 @@
-#include "PipelineFixture.h"
+#include "support/PipelineFixture.h"
 
 #include "platform/CMessageQueue.h"
 #include "platform/CUiLoop.h"
@@ -18,7 +18,7 @@ void CGateWorker::Run() {
     if (!WaitOrAbort(m_control.gate))
         return FinishAborted();
     std::string url = m_load.Url();
-    std::string type = url.substr(5, url.find('/') - 5);
+    std::string type = url.substr(5, url.rfind('/') - 5);
     HeaderMap headers;
     if (type != "none")
         headers["content-type"] = type;

@@ -1,0 +1,193 @@
+#include "support/PipelineFixture.h"
+
+#include "document/CDocumentView.h"
+#include "document/CTarnwickDoc.h"
+#include "platform/CStringTable.h"
+#include "platform/CThread.h"
+#include "platform/StringIds.h"
+#include "platform/UiThread.h"
+
+namespace {
+
+class CTestView final : public CDocumentView, public CMessageTarget {
+public:
+    TargetHandle Handle() const override { return CMessageTarget::Handle(); }
+    void ResetView() override { ++resets; }
+    void OnInlineLoadNotify(uint32_t flags, CDynamicLoad* load) override {
+        inlineNotices.push_back({flags, load});
+    }
+    void OnMessage(uint32_t message, uintptr_t, intptr_t) override {
+        if (message == NewDocumentMessage)
+            ++newDocuments;
+    }
+
+    int resets = 0;
+    int newDocuments = 0;
+    std::vector<CRecordingOwner::Notice> inlineNotices;
+};
+
+class CTestFrame final : public CDocumentFrame {
+public:
+    void SetTitle(std::string_view text) override { title = text; }
+    void SetLocation(std::string_view url) override { location = url; }
+    void StartAnimation() override { animating = true; }
+    void StopAnimation() override { animating = false; }
+
+    std::string title;
+    std::string location;
+    bool animating = false;
+};
+
+class Document : public PipelineTest {
+protected:
+    Document() { m_document.SetView(&m_view); }
+
+    void NavigateAndSettle(const std::string& url) {
+        m_document.Navigate(url);
+        RunUntil([&] { return m_document.Idle() && m_view.newDocuments > m_seenDocuments; });
+        m_seenDocuments = m_view.newDocuments;
+    }
+
+    CTestFrame m_frame;
+    CTestView m_view;
+    CTarnwickDoc m_document{&m_frame};
+    int m_seenDocuments = 0;
+};
+
+} // namespace
+
+TEST_F(Document, FirstDocumentIsTopLevel) {
+    EXPECT_TRUE(m_document.IsTopLevel());
+    EXPECT_EQ(CTarnwickDoc::TopLevel(), &m_document);
+    CTarnwickDoc frameDocument;
+    EXPECT_FALSE(frameDocument.IsTopLevel());
+}
+
+TEST_F(Document, ShowableObjectBecomesTheDocument) {
+    m_gate.Open();
+    NavigateAndSettle("gate:text/html/page#intro");
+    ASSERT_NE(m_document.ContentObject(), nullptr);
+    EXPECT_EQ(m_document.ContentObject()->Url(), "gate:text/html/page");
+    EXPECT_EQ(m_document.Fragment(), "intro");
+    EXPECT_EQ(m_document.MainLoad(), nullptr);
+    EXPECT_EQ(m_view.newDocuments, 1);
+    EXPECT_EQ(m_frame.location, "gate:text/html/page#intro");
+    EXPECT_EQ(m_frame.title, "gate:text/html/page#intro") << "no title: the address stands in";
+    EXPECT_FALSE(m_frame.animating);
+}
+
+TEST_F(Document, NavigatingWhileLoadingCancelsAndEmptiesThePane) {
+    m_gate.Open();
+    NavigateAndSettle("gate:text/html/first");
+    m_gate.gate.Reset();
+    m_document.Navigate("gate:text/html/slow");
+    EXPECT_EQ(m_document.ContentObject(), nullptr) << "the pane empties at once";
+    EXPECT_TRUE(m_frame.animating);
+    CMimeDynamicLoad* slow = m_document.MainLoad();
+    ASSERT_NE(slow, nullptr);
+    m_document.Navigate("gate:text/html/second");
+    EXPECT_EQ(Scheduler().ActiveCount(), 1u) << "the slow load was cancelled";
+    m_gate.Open();
+    RunUntil([&] { return m_document.ContentObject() != nullptr; });
+    EXPECT_EQ(m_document.ContentObject()->Url(), "gate:text/html/second");
+}
+
+TEST_F(Document, FragmentLinkReusesThePageWithoutTransfer) {
+    m_gate.Open();
+    NavigateAndSettle("gate:text/html/page");
+    CMimeObject* page = m_document.ContentObject();
+    NavigateAndSettle("gate:text/html/page#section");
+    EXPECT_EQ(m_gate.transfers, 1);
+    EXPECT_EQ(m_document.ContentObject(), page);
+    EXPECT_EQ(m_document.Fragment(), "section");
+}
+
+TEST_F(Document, FailedLoadShowsItsMessageAndLeavesThePaneEmpty) {
+    m_document.Navigate("about:nothing");
+    RunUntil([&] { return m_document.Idle(); });
+    ASSERT_EQ(m_ui.Shown().size(), 1u);
+    EXPECT_EQ(m_ui.Shown()[0].text, FormatString(StringId::InvalidAboutName, {"about:nothing"}));
+    EXPECT_EQ(m_document.ContentObject(), nullptr);
+    EXPECT_EQ(m_view.newDocuments, 0);
+}
+
+TEST_F(Document, ActionTypeRunsOnceTheLoadEndsAndIsNeverShown) {
+    m_gate.Open();
+    NavigateAndSettle("gate:text/html/page");
+    m_document.Navigate("ftp://ftp.example.org/");
+    RunUntil([&] { return m_document.Idle(); });
+    ASSERT_EQ(m_ui.Shown().size(), 1u);
+    EXPECT_EQ(m_ui.Shown()[0].text, "Launch ftp client");
+    EXPECT_EQ(m_document.ContentObject(), nullptr) << "the pane was emptied as for any navigation";
+    EXPECT_EQ(m_view.newDocuments, 1);
+}
+
+TEST_F(Document, MailtoLeavesTheShownPageInPlace) {
+    m_gate.Open();
+    NavigateAndSettle("gate:text/html/page");
+    CMimeObject* page = m_document.ContentObject();
+    m_document.Navigate("mailto:someone@example.org");
+    RunUntil([&] { return m_document.Idle(); });
+    EXPECT_EQ(m_document.ContentObject(), page);
+}
+
+TEST_F(Document, InlineResourceIsLoadedOncePerUrl) {
+    m_gate.Open();
+    NavigateAndSettle("gate:text/html/page");
+    int32_t width = 0, height = 0;
+    EXPECT_FALSE(m_document.GetInlineImageSize("gate:image/gif/i.gif", width, height));
+    m_document.RequestInline("gate:image/gif/i.gif", Caps::InlineImage);
+    m_document.RequestInline("gate:image/gif/i.gif", Caps::InlineImage);
+    RunUntil([&] { return m_document.GetInlineImageSize("gate:image/gif/i.gif", width, height); });
+    EXPECT_EQ(width, 7);
+    EXPECT_EQ(m_gate.transfers, 2);
+    CMimeObject* image = nullptr;
+    EXPECT_TRUE(m_document.GetInlineObject("gate:image/gif/i.gif", image));
+    EXPECT_NE(image, nullptr);
+    EXPECT_FALSE(m_view.inlineNotices.empty());
+}
+
+TEST_F(Document, FailedInlineResourceKeepsABrokenImagePlace) {
+    m_gate.Open();
+    NavigateAndSettle("gate:text/html/page");
+    m_document.RequestInline("about:missing.gif", Caps::InlineImage);
+    int32_t width = 0, height = 0;
+    RunUntil([&] { return m_document.GetInlineImageSize("about:missing.gif", width, height); });
+    EXPECT_EQ(width, 32);
+    EXPECT_EQ(height, 32);
+    CMimeObject* image = nullptr;
+    EXPECT_TRUE(m_document.GetInlineObject("about:missing.gif", image));
+    EXPECT_EQ(image, nullptr);
+}
+
+TEST_F(Document, InlineRequestWithoutPageIsRefused) {
+    m_document.RequestInline("gate:image/gif/i.gif", Caps::InlineImage);
+    int32_t width = 0, height = 0;
+    EXPECT_TRUE(m_document.GetInlineImageSize("gate:image/gif/i.gif", width, height));
+    EXPECT_EQ(width, 32);
+    CMimeObject* image = nullptr;
+    EXPECT_FALSE(m_document.GetInlineObject("gate:image/gif/i.gif", image));
+    EXPECT_EQ(m_gate.transfers, 0);
+}
+
+TEST_F(Document, InlineRequestFromAnotherThreadIsServedOnceOnTheUiThread) {
+    m_gate.Open();
+    NavigateAndSettle("gate:text/html/page");
+    MarkUiThread();
+    {
+        CThread layout([&] {
+            m_document.RequestInline("gate:image/gif/t.gif", Caps::InlineImage);
+            m_document.RequestInline("gate:image/gif/t.gif", Caps::InlineImage);
+        });
+    }
+    int32_t width = 0, height = 0;
+    RunUntil([&] { return m_document.GetInlineImageSize("gate:image/gif/t.gif", width, height); });
+    RunUntil([&] { return m_document.Idle(); });
+    EXPECT_EQ(m_gate.transfers, 2);
+}
+
+TEST_F(Document, EmptyDocumentIsUntitled) {
+    m_document.UpdateTitle();
+    EXPECT_EQ(m_frame.title, "Untitled");
+    EXPECT_EQ(m_frame.location, "");
+}
