@@ -138,13 +138,17 @@ TEST_F(Document, InlineResourceIsLoadedOncePerUrl) {
     EXPECT_FALSE(m_document.GetInlineImageSize("gate:image/gif/i.gif", width, height));
     m_document.RequestInline("gate:image/gif/i.gif", Caps::InlineImage);
     m_document.RequestInline("gate:image/gif/i.gif", Caps::InlineImage);
-    RunUntil([&] { return m_document.GetInlineImageSize("gate:image/gif/i.gif", width, height); });
+    // The size is known as soon as the worker has typed the response; the view
+    // hears of it on the next pump pass.
+    RunUntil([&] {
+        return !m_view.inlineNotices.empty() &&
+               m_document.GetInlineImageSize("gate:image/gif/i.gif", width, height);
+    });
     EXPECT_EQ(width, 7);
     EXPECT_EQ(m_gate.transfers, 2);
     CMimeObject* image = nullptr;
     EXPECT_TRUE(m_document.GetInlineObject("gate:image/gif/i.gif", image));
     EXPECT_NE(image, nullptr);
-    EXPECT_FALSE(m_view.inlineNotices.empty());
 }
 
 TEST_F(Document, FailedInlineResourceKeepsABrokenImagePlace) {
