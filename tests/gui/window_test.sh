@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Under Xvfb: the main window appears with its title, and Escape closes it and
-# ends the program cleanly. Runs under xvfb-run, which sets DISPLAY.
+# ends the program cleanly. Runs under with_xvfb.sh, which sets DISPLAY.
 set -u
 vestrial=$1
 export XDG_CONFIG_HOME=$(mktemp -d)
