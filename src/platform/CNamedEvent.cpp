@@ -27,8 +27,11 @@ CNamedEvent::~CNamedEvent() {
 }
 
 void CNamedEvent::Signal() {
-    m_signalled.store(true, std::memory_order_release);
-    UiWake().Ring();
+    // Only the first signal since the last service rings: the loop looks at
+    // every event's state each time round, so a ring per data block would
+    // only cost a system call.
+    if (!m_signalled.exchange(true, std::memory_order_acq_rel))
+        UiWake().Ring();
 }
 
 void CNamedEvent::Service() {
