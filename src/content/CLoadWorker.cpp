@@ -46,6 +46,7 @@ void CThreadedWorker::Start() {
 
 void CThreadedWorker::Abort() {
     m_abort.store(true, std::memory_order_release);
+    InterruptBlockingCall();
     Join();
 }
 
@@ -67,5 +68,10 @@ void CThreadedWorker::FinishKeepingResult(uint32_t extraFlags) {
 }
 
 void CThreadedWorker::FinishAborted() {
+    (void)m_finished.Release();
+}
+
+void CThreadedWorker::FinishRedirected() {
+    AddFlags(Notify::Redirected);
     (void)m_finished.Release();
 }

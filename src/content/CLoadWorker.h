@@ -56,12 +56,19 @@ protected:
     virtual void Run() = 0;
 
     bool AbortRequested() const { return m_abort.load(std::memory_order_acquire); }
+    // Called by Abort on the UI thread once the abort flag is set and before
+    // it waits: a worker blocked in a call that never looks at the flag (a
+    // socket wait) makes that call return here.
+    virtual void InterruptBlockingCall() {}
     // Ends the thread's work: result, flags, then the semaphore.
     void Finish(Status result, uint32_t extraFlags = 0);
     // Ends with the result the load already has (the pump's OnComplete sets it).
     void FinishKeepingResult(uint32_t extraFlags = 0);
     // Ends after an abort: no flags, the scheduler finishes the load.
     void FinishAborted();
+    // Ends with the load's URL replaced: the redirect bit alone makes the
+    // pump restart the load.
+    void FinishRedirected();
 
 private:
     std::atomic<bool> m_abort{false};

@@ -1,0 +1,295 @@
+#include "content/CHttpWorker.h"
+
+#include "app/CAppSettings.h"
+#include "content/CDynamicLoad.h"
+#include "content/Url.h"
+#include "platform/CStringTable.h"
+#include "platform/StringIds.h"
+#include "platform/Verify.h"
+
+#include <algorithm>
+#include <array>
+#include <utility>
+#include <vector>
+
+namespace {
+
+constexpr uint16_t DefaultHttpPort = 80;
+constexpr long MaxPort = 65535;
+
+// The server answers that have a text of their own.
+struct ServerErrorText {
+    int code;
+    unsigned stringId;
+};
+constexpr std::array<ServerErrorText, 7> kServerErrors = {{
+    {400, StringId::HttpBadRequest},
+    {403, StringId::HttpForbidden},
+    {404, StringId::HttpNotFound},
+    {500, StringId::HttpInternalError},
+    {501, StringId::HttpNotImplemented},
+    {502, StringId::HttpBadGateway},
+    {503, StringId::HttpServiceUnavailable},
+}};
+
+const char* Verb(Method method) {
+    switch (method) {
+    case Method::Head:
+        return "HEAD ";
+    case Method::Post:
+        return "POST ";
+    case Method::Get:
+        break;
+    }
+    return "GET ";
+}
+
+bool EndsTransfer(Status status) {
+    return status == Status::Failed || status == Status::Complete;
+}
+
+} // namespace
+
+CHttpWorker::~CHttpWorker() = default;
+
+void CHttpWorker::Join() {
+    CThreadedWorker::Join();
+    m_socket.Close();
+}
+
+void CHttpWorker::InterruptBlockingCall() {
+    m_socket.Cancel();
+}
+
+std::string CHttpWorker::BuildRequest(Method method, const std::string& path,
+                                      const std::string& extraHeaders, const std::string& body) {
+    std::string request = Verb(method);
+    request += path;
+    request += " HTTP/1.0\r\n";
+    request += "User-Agent: ";
+    request += LoadString(StringId::UserAgent);
+    request += "\r\nAccept: ";
+    request += AcceptHeaderValue();
+    request += "\r\n";
+    request += extraHeaders;
+    request += "\r\n";
+    request += body;
+    return request;
+}
+
+void CHttpWorker::ShowStatus(std::string text) {
+    m_load.SetStatusText(std::move(text));
+    SignalNotify();
+}
+
+bool CHttpWorker::FindTarget(const std::string& url, Target& target) {
+    // The row matched "http:" in any case; the worker itself wants it exact.
+    if (UrlScheme(url) != "http")
+        return false;
+    const long port = UrlPort(url);
+    if (port > MaxPort)
+        return false;
+    target.connectHost = target.displayHost = UrlHost(url);
+    target.connectPort = port < 0 ? DefaultHttpPort : static_cast<uint16_t>(port);
+    target.path = UrlPath(url);
+
+    std::string proxy;
+    int32_t proxyPort = 0;
+    if (CAppSettings* settings = GetSettings()) {
+        // The UI thread may be changing them from the preferences right now.
+        CSemLockGuard guard(settings->m_lock);
+        proxy = settings->m_httpProxy;
+        proxyPort = settings->m_httpProxyPort;
+    }
+    if (!proxy.empty()) {
+        target.displayHost += " via " + proxy;
+        target.connectHost = proxy;
+        // A port out of range becomes 0, where nothing listens, so the
+        // connect fails with the text users know.
+        target.connectPort =
+            proxyPort >= 0 && proxyPort <= MaxPort ? static_cast<uint16_t>(proxyPort) : 0;
+        target.path = url;
+    }
+    return true;
+}
+
+void CHttpWorker::Run() {
+    CDynamicLoad::Request request = m_load.GetRequest();
+    Target target;
+    if (!FindTarget(request.url, target)) {
+        m_load.SetError(StringId::MalformedUrl, {request.url});
+        return Finish(Status::Failed);
+    }
+    m_connectHost = target.connectHost;
+    ShowStatus(FormatText("Contacting host %s.", {target.displayHost}));
+    if (!Exchange(request, target))
+        return;
+    ReceiveResponse();
+}
+
+bool CHttpWorker::Exchange(const CDynamicLoad::Request& request, const Target& target) {
+    SocketResult result = m_socket.Connect(target.connectHost, target.connectPort);
+    if (result == SocketResult::Failed)
+        m_load.SetError(StringId::HttpConnectFailed, {m_connectHost, m_socket.GetErrorText()});
+    if (result != SocketResult::Done) {
+        EndAfterSocket(result);
+        return false;
+    }
+    (void)m_socket.SetNoDelay();
+    ShowStatus(FormatText("Host %s contacted. Sending HTTP command.", {m_connectHost}));
+
+    std::string text = BuildRequest(request.method, target.path, request.headers, request.postData);
+    result = m_socket.Send(text.data(), text.size());
+    if (result == SocketResult::Failed)
+        m_load.SetError(StringId::HttpSendFailed, {m_connectHost, m_socket.GetErrorText()});
+    if (result != SocketResult::Done) {
+        EndAfterSocket(result);
+        return false;
+    }
+    ShowStatus(FormatText("Host %s contacted. Waiting for reply.", {m_connectHost}));
+    return true;
+}
+
+void CHttpWorker::ReceiveResponse() {
+    CHttpResponseReader reader(*this);
+    // On the heap: a worker thread's stack is not the place for 64 KiB.
+    std::vector<char> buffer(ReceiveBlock);
+    for (;;) {
+        size_t count = 0;
+        SocketResult result = m_socket.Receive(buffer.data(), buffer.size(), count);
+        if (result == SocketResult::Failed)
+            m_load.SetError(StringId::HttpReceiveFailed, {m_connectHost, m_socket.GetErrorText()});
+        if (result != SocketResult::Done)
+            return EndAfterSocket(result);
+        if (count == 0)
+            return FinishClosed();
+        m_totalReceived += count;
+        m_load.SetStatusText(
+            FormatText("%ld bytes received from %s", {m_totalReceived, m_connectHost}));
+        // Once body flows, delivering it wakes the UI thread, which then picks
+        // the count up too: one wake per block instead of two.
+        if (!m_bodyFlowing)
+            SignalNotify();
+        switch (reader.Feed({buffer.data(), count})) {
+        case CHttpResponseReader::Outcome::NeedMore:
+            break;
+        case CHttpResponseReader::Outcome::HeaderTooLarge:
+            return FailHeaderTooLarge();
+        case CHttpResponseReader::Outcome::BodyComplete:
+            // Whatever follows the declared length is not read at all.
+            SetResult(Status::Complete);
+            return FinishClosed();
+        case CHttpResponseReader::Outcome::Stopped:
+            return EndStopped();
+        }
+    }
+}
+
+void CHttpWorker::FailHeaderTooLarge() {
+    // A server that never ends its header would otherwise have us buffer it
+    // without bound; the reason reads like the socket's own texts.
+    std::string reason = FormatText("The response header is too large (more than %lu bytes).",
+                                    {CHttpHeaderParser::MaxHeaderBytes});
+    m_load.SetError(StringId::HttpReceiveFailed, {m_connectHost, reason});
+    Finish(Status::Failed);
+}
+
+void CHttpWorker::EndAfterSocket(SocketResult result) {
+    // A cancel comes only from Abort: the scheduler finishes the load itself.
+    if (result == SocketResult::Cancelled && AbortRequested())
+        return FinishAborted();
+    Finish(Status::Failed);
+}
+
+void CHttpWorker::FinishClosed() {
+    m_load.SetStatusText(FormatText("Connection to %s closed.", {m_connectHost}));
+    FinishKeepingResult();
+}
+
+CHttpResponseReader::Verdict CHttpWorker::OnHeaderEnd(int statusCode, const HttpHeaders& headers) {
+    m_statusCode = statusCode;
+    auto value = [&headers](const char* name) {
+        auto found = headers.find(name);
+        return found == headers.end() ? std::string() : found->second;
+    };
+    if (statusCode >= 300 && statusCode <= 399) {
+        m_location = value("location");
+        m_stopReason = StopReason::Redirect;
+        return Verdict::Stop;
+    }
+    if (statusCode >= 400 && statusCode <= 599) {
+        m_challenge = value("www-authenticate");
+        m_stopReason = StopReason::ServerError;
+        return Verdict::Stop;
+    }
+    Status status = DeliverHeaders(headers);
+    if (!EndsTransfer(status)) {
+        m_bodyFlowing = true;
+        return Verdict::Continue;
+    }
+    m_stopReason = StopReason::Result;
+    m_stopResult = status;
+    return Verdict::Stop;
+}
+
+CHttpResponseReader::Verdict CHttpWorker::OnBody(const char* bytes, size_t count) {
+    // An empty block (the header ended with the receive) is delivered as such.
+    size_t offset = 0;
+    do {
+        const size_t block = std::min(count - offset, DeliveryBlock);
+        Status status = DeliverData(bytes + offset, block);
+        if (EndsTransfer(status)) {
+            m_stopReason = StopReason::Result;
+            m_stopResult = status;
+            return Verdict::Stop;
+        }
+        offset += block;
+    } while (offset < count);
+    return Verdict::Continue;
+}
+
+void CHttpWorker::EndStopped() {
+    switch (m_stopReason) {
+    case StopReason::Result:
+        SetResult(m_stopResult);
+        return FinishClosed();
+    case StopReason::Redirect:
+        // A 304 answers a conditional request, which is never sent: it ends
+        // the load failed, with nothing to say.
+        if (m_statusCode == 304)
+            return FinishKeepingResult(Notify::TransferFailed);
+        SetUrl(m_location);
+        return FinishRedirected();
+    case StopReason::ServerError:
+        return EndWithServerError();
+    case StopReason::None:
+        break;
+    }
+    VERIFY_NOT_REACHED();
+}
+
+void CHttpWorker::EndWithServerError() {
+    if (m_statusCode == 401) {
+        m_load.SetChallenge(m_challenge);
+        m_load.SetError(StringId::HttpUnauthorized, {m_connectHost});
+        return FinishKeepingResult(Notify::AuthRequested);
+    }
+    const auto* known =
+        std::find_if(kServerErrors.begin(), kServerErrors.end(),
+                     [this](const ServerErrorText& entry) { return entry.code == m_statusCode; });
+    if (known != kServerErrors.end())
+        m_load.SetError(known->stringId, {m_connectHost});
+    else
+        m_load.SetError(StringId::HttpOtherError, {m_connectHost, m_statusCode});
+    Finish(Status::Failed);
+}
+
+ProtocolRegistration RegisterHttpProtocol() {
+    return ProtocolTable().Register(
+        {PrefixMatcher("http:"),
+         [](const std::string& url, Method, const std::string&, const std::string&,
+            CDynamicLoad& load) -> std::unique_ptr<CLoadWorker> {
+             return std::make_unique<CHttpWorker>(load, url);
+         },
+         "HTTP"});
+}
