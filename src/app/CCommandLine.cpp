@@ -21,6 +21,8 @@ CCommandLineResult ParseCommandLine(const std::vector<std::string>& arguments) {
             optionsEnded = true;
         } else if (!optionsEnded && argument == "--headless") {
             commandLine.shell = CCommandLine::Shell::Headless;
+        } else if (!optionsEnded && argument == "--dump-elements") {
+            commandLine.dumpElements = true;
         } else if (!optionsEnded && (argument == "--help" || argument == "-h")) {
             commandLine.action = CCommandLine::Action::Help;
         } else if (!optionsEnded && argument == "--version") {
@@ -38,6 +40,8 @@ CCommandLineResult ParseCommandLine(const std::vector<std::string>& arguments) {
             commandLine.target = argument;
         }
     }
+    if (commandLine.dumpElements && commandLine.shell != CCommandLine::Shell::Headless)
+        return {std::nullopt, "--dump-elements needs --headless"};
     return {commandLine, {}};
 }
 
@@ -48,6 +52,7 @@ const char* CommandLineUsage() {
            "\n"
            "Options:\n"
            "  --headless   run without a display (for tests and snapshots)\n"
+           "  --dump-elements  with --headless: print the page's element list as JSON lines\n"
            "  --version    print the version and exit\n"
            "  --help       print this help and exit\n";
 }

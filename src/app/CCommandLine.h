@@ -17,6 +17,8 @@ struct CCommandLine {
     Server server = Server::None;
     // The URL or path given, if any; a non-empty one suppresses the home page.
     std::string target;
+    // Headless only: print the element list of the page once it has loaded.
+    bool dumpElements = false;
 
     bool OpensSomething() const { return !target.empty(); }
 };

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "content/CTextStore.h"
 #include "content/LoadTypes.h"
 #include "platform/CSemLock.h"
 
@@ -11,6 +12,18 @@
 #include <vector>
 
 class CMimeDynamicLoad;
+
+// The header of an image type's 8-bit picture.
+struct CBitmapInfo {
+    int32_t width = 0;
+    int32_t height = 0;
+    uint16_t planes = 1;
+    uint16_t bitCount = 8;
+};
+class CHtmlElement;
+
+// Where an element stands in a content object's element list; 0 for none.
+using ElementPosition = uintptr_t;
 
 // One distinct response, typed by its content type: the data a load fetched,
 // as the viewers read it. Created and written on a worker thread, read on the
@@ -25,6 +38,16 @@ public:
 
     virtual Status Write(const char* bytes, size_t count) = 0;
     virtual Status EndOfData() = 0;
+    // The element list that layout walks. Types without elements have none.
+    virtual ElementPosition IndexOfElement(const CHtmlElement*) { return 0; }
+    virtual CTextStore GetTextStore() { return {}; }
+    virtual ElementPosition GetFirstElementPosition() { return 0; }
+    // The element at position; moves position on to the next one (0 after
+    // the last).
+    virtual const CHtmlElement* GetNextElement(ElementPosition& position) {
+        position = 0;
+        return nullptr;
+    }
     virtual std::string GetTitle() { return {}; }
     // Colours as 0xRRGGBB; -1 means the page gave none.
     virtual int32_t GetBackgroundColor() { return -1; }
@@ -35,6 +58,14 @@ public:
     virtual bool HasImage() { return false; }
     virtual void GetImageSize(int32_t& width, int32_t& height) { width = height = 0; }
     virtual bool NeedsBackground() { return false; }
+    // Image types: the picture as rows of shared-palette indices, top row
+    // first. Fills info and returns the row stride (the width rounded up to a
+    // multiple of 4), or 0 when there is no picture yet.
+    virtual int32_t GetBitmapInfo(CBitmapInfo& info) {
+        info = {};
+        return 0;
+    }
+    virtual const uint8_t* GetBits() { return nullptr; }
     // Action types only: runs on the UI thread once the load completed.
     virtual void Execute() {}
 

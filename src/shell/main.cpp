@@ -1,6 +1,8 @@
 #include "app/CCommandLine.h"
 #include "app/CContentHandlers.h"
 #include "app/CTarnwickApp.h"
+#include "document/CTarnwickDoc.h"
+#include "html/CElementDump.h"
 #include "platform/CRegistry.h"
 #include "ui/headless/CHeadlessBackend.h"
 
@@ -64,6 +66,8 @@ int main(int argc, char** argv) {
     if (headless)
         app.QuitWhenIdle();
     int exitCode = app.Run();
+    if (commandLine.dumpElements && app.TopDocument() && app.TopDocument()->ContentObject())
+        CElementDump(*app.TopDocument()->ContentObject()).Write(stdout);
     app.ExitInstance();
     // Without a window, a message box (a failed load among them) is the
     // outcome a script must be able to see.

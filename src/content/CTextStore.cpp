@@ -1,0 +1,97 @@
+#include "content/CTextStore.h"
+
+#include "platform/Verify.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+#include <sys/mman.h>
+
+namespace {
+constexpr size_t FirstSlab = CPageSlabs::PageSize;
+// The size at which the kernel can back a slab with one huge page.
+constexpr size_t HugeSlab = size_t{2} << 20;
+} // namespace
+
+void CPageSlabs::FreeSlab::operator()(std::byte* slab) const {
+    std::free(slab);
+}
+
+std::byte* CPageSlabs::NextPage() {
+    if (m_used == m_slabSize) {
+        size_t size = m_slabs.empty() ? FirstSlab : std::min(m_slabSize * 2, HugeSlab);
+        size_t alignment = size >= HugeSlab ? HugeSlab : PageSize;
+        auto* slab = static_cast<std::byte*>(std::aligned_alloc(alignment, size));
+        VERIFY(slab);
+        if (size >= HugeSlab)
+            (void)madvise(slab, size, MADV_HUGEPAGE); // only advice: fine if refused
+        m_slabs.emplace_back(slab);
+        m_slabSize = size;
+        m_used = 0;
+    }
+    std::byte* page = m_slabs.back().get() + m_used;
+    m_used += PageSize;
+    return page;
+}
+
+void CPageSlabs::Clear() {
+    m_slabs.clear();
+    m_slabSize = 0;
+    m_used = 0;
+}
+
+CTextStore::CTextStore() : m_body(std::make_shared<Body>()) {}
+
+uint32_t CTextStore::Length() const {
+    CSemLockGuard guard(m_body->lock);
+    return m_body->length;
+}
+
+void CTextStore::Append(char c) {
+    Append(&c, 1);
+}
+
+uint32_t CTextStore::Append(const char* bytes, size_t count) {
+    Body& body = *m_body;
+    CSemLockGuard guard(body.lock);
+    uint32_t start = body.length;
+    // Offsets are 32-bit everywhere downstream; a document that large is cut
+    // rather than wrapped around.
+    count = std::min<size_t>(count, std::numeric_limits<uint32_t>::max() - body.length);
+    while (count > 0) {
+        if (body.free == 0) {
+            body.pages.push_back(reinterpret_cast<char*>(body.slabs.NextPage()));
+            body.free = PageSize;
+        }
+        size_t part = std::min(count, body.free);
+        char* write = body.pages.back() + (PageSize - body.free);
+        std::memcpy(write, bytes, part);
+        body.free -= part;
+        body.length += static_cast<uint32_t>(part);
+        bytes += part;
+        count -= part;
+    }
+    return start;
+}
+
+std::string CTextStore::Copy(uint32_t offset, uint32_t count) const {
+    const Body& body = *m_body;
+    CSemLockGuard guard(body.lock);
+    if (offset >= body.length)
+        return {};
+    count = std::min(count, body.length - offset);
+    std::string out;
+    out.reserve(count);
+    while (count > 0) {
+        size_t page = offset / PageSize;
+        size_t at = offset % PageSize;
+        VERIFY(page < body.pages.size());
+        size_t part = std::min<size_t>(count, PageSize - at);
+        out.append(body.pages[page] + at, part);
+        offset += static_cast<uint32_t>(part);
+        count -= static_cast<uint32_t>(part);
+    }
+    return out;
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "platform/CSemLock.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// Where the text store and the record pools get their 4096-byte pages: from
+// slabs that double in size, so a long page costs few allocations, and whose
+// largest sizes ask the kernel for huge pages, so filling them costs few
+// page faults. Pages live until Clear or the end of their owner.
+class CPageSlabs {
+public:
+    static constexpr size_t PageSize = 4096;
+
+    CPageSlabs() = default;
+    CPageSlabs(const CPageSlabs&) = delete;
+    CPageSlabs& operator=(const CPageSlabs&) = delete;
+
+    [[nodiscard]] std::byte* NextPage();
+    void Clear();
+
+private:
+    struct FreeSlab {
+        void operator()(std::byte* slab) const;
+    };
+    std::vector<std::unique_ptr<std::byte, FreeSlab>> m_slabs;
+    size_t m_slabSize = 0; // bytes in the last slab
+    size_t m_used = 0;     // bytes of it handed out
+};
+
+// A document's characters, shared between the parser that appends them and
+// the layout and view that read them while parsing goes on. Text is only ever
+// appended, so an offset handed out once stays valid for the life of the
+// document. Copying the handle shares the body; the last handle frees it.
+class CTextStore {
+public:
+    static constexpr size_t PageSize = 4096;
+
+    CTextStore();
+    CTextStore(const CTextStore&) = default;
+    CTextStore& operator=(const CTextStore&) = default;
+    CTextStore(CTextStore&&) noexcept = default;
+    CTextStore& operator=(CTextStore&&) noexcept = default;
+    ~CTextStore() = default;
+
+    [[nodiscard]] uint32_t Length() const;
+    void Append(char c);
+    // Answers the offset of the first character appended.
+    uint32_t Append(const char* bytes, size_t count);
+    // Characters [offset, offset + count) clipped to what is stored.
+    [[nodiscard]] std::string Copy(uint32_t offset, uint32_t count) const;
+    // Number of handles sharing this body.
+    [[nodiscard]] long References() const { return m_body.use_count(); }
+
+private:
+    struct Body {
+        mutable CSemLock lock;
+        CPageSlabs slabs;         // guarded by lock
+        std::vector<char*> pages; // guarded by lock
+        size_t free = 0;          // guarded by lock
+        uint32_t length = 0;      // guarded by lock
+    };
+    std::shared_ptr<Body> m_body;
+};

@@ -1,0 +1,253 @@
+#pragma once
+
+#include "html/CRecordPool.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// What an element record is. End records carry the start kind plus EndBit.
+enum class ElementKind : uint32_t {
+    Text = 0,
+    NameAnchor = 1,
+    NameAnchorEnd = 0x1001,
+    Link = 2,
+    LinkEnd = 0x1002,
+    BlockStart = 3,
+    BlockEnd = 0x1003,
+    HeadingStart = 4,
+    HeadingEnd = 0x1004,
+    Rule = 5,
+    Image = 6,
+    LineEnd = 7,
+    ClearBreak = 8,
+    LineBreak = 11,
+    EmbeddedObject = 13,
+    Table = 14,
+    TableRow = 16,
+    TableCell = 17,
+    TableEnd = 0x100E,
+    ListItem = 18,
+    CentreStart = 19,
+    CentreEnd = 0x1013,
+    FormStart = 20,
+    FormEnd = 0x1014,
+    FormField = 21,
+    FrameSet = 22,
+    Frame = 23,
+    FrameSetEnd = 0x1016,
+    EndOfDocument = 24,
+};
+
+// The style word of text elements.
+namespace TextStyle {
+inline constexpr uint32_t SizeMask = 0x00F;
+inline constexpr uint32_t NormalSize = 3;
+inline constexpr uint32_t Bold = 0x010;
+inline constexpr uint32_t Italic = 0x020;
+inline constexpr uint32_t Underline = 0x040;
+inline constexpr uint32_t InLink = 0x080;
+inline constexpr uint32_t Fixed = 0x100;
+inline constexpr uint32_t Preformatted = 0x200;
+inline constexpr uint32_t PlainText = NormalSize | Fixed | Preformatted;
+} // namespace TextStyle
+
+enum class Align : uint32_t {
+    None = 0,
+    Top = 1,
+    Bottom = 2,
+    Baseline = 3,
+    Middle = 4,
+    Left = 5,
+    Right = 6,
+    Center = 7,
+    Justify = 8,
+    Decimal = 9,
+};
+
+enum class FieldType : uint32_t {
+    Text = 0,
+    Password = 1,
+    Checkbox = 2,
+    Radio = 3,
+    Image = 4,
+    Hidden = 5,
+    Submit = 6,
+    Reset = 7,
+    Select = 8,
+    TextArea = 9,
+};
+
+// Base of every element of the element list: records live in the document's
+// CRecordPool and are destroyed with it.
+class CHtmlElement : public CPoolRecord {
+public:
+    explicit CHtmlElement(ElementKind kind);
+    ElementKind kind;
+    uint32_t serial; // from a process-wide counter, never reset
+};
+
+struct CTextElement final : CHtmlElement {
+    CTextElement(uint32_t start, uint32_t count, uint32_t style)
+        : CHtmlElement(ElementKind::Text), startOffset(start), characterCount(count),
+          textStyle(style) {}
+    uint32_t startOffset;
+    uint32_t characterCount;
+    uint32_t textStyle;
+};
+
+// Name anchor (kind 1): the one string field.
+struct CNameAnchorElement final : CHtmlElement {
+    explicit CNameAnchorElement(std::string n)
+        : CHtmlElement(ElementKind::NameAnchor), name(std::move(n)) {}
+    std::string name;
+};
+
+struct CLinkElement final : CHtmlElement {
+    CLinkElement(std::string h, std::string t)
+        : CHtmlElement(ElementKind::Link), href(std::move(h)), target(std::move(t)) {}
+    std::string href;
+    std::string target;
+};
+
+struct CBlockStartElement final : CHtmlElement {
+    CBlockStartElement() : CHtmlElement(ElementKind::BlockStart) {}
+    uint32_t blankLinesAfter = 0;
+    uint32_t blankLinesBefore = 0;
+    Align align = Align::None;
+    int32_t indentLevel = 0;
+    int32_t firstLineOffset = 0;
+};
+
+// Heading start and end, rule, line break with clear: one number each.
+struct CParamElement final : CHtmlElement {
+    CParamElement(ElementKind k, int32_t v) : CHtmlElement(k), value(v) {}
+    int32_t value;
+};
+
+// Records that carry nothing but their kind.
+struct CBareElement final : CHtmlElement {
+    explicit CBareElement(ElementKind k) : CHtmlElement(k) {}
+};
+
+struct CImageElement : CHtmlElement {
+    explicit CImageElement(ElementKind k = ElementKind::Image) : CHtmlElement(k) {}
+    Align align = Align::Baseline;
+    int32_t horizontalSpace = 0;
+    int32_t verticalSpace = 0;
+    int32_t border = -1;
+    int32_t height = 0;
+    int32_t width = 0;
+    std::string source;
+    uint32_t ismap = 0;
+    uint32_t inlineFlag = 1;
+};
+
+struct CEmbedElement final : CImageElement {
+    CEmbedElement() : CImageElement(ElementKind::EmbeddedObject) {}
+    uint32_t placement = 0; // 0 inline, 1 dockable, 2 floating
+};
+
+struct CListItemElement final : CHtmlElement {
+    CListItemElement(uint32_t style, uint32_t n)
+        : CHtmlElement(ElementKind::ListItem), markerStyle(style), number(n) {}
+    uint32_t markerStyle;
+    uint32_t number;
+};
+
+struct CFormStartElement final : CHtmlElement {
+    CFormStartElement(std::string a, std::string e, uint32_t m)
+        : CHtmlElement(ElementKind::FormStart), action(std::move(a)), enctype(std::move(e)),
+          method(m) {}
+    std::string action;
+    std::string enctype;
+    uint32_t method; // 0 GET, 2 POST
+};
+
+struct COptionRecord {
+    std::string text;
+    std::string value;
+    uint32_t selected = 0;
+};
+
+struct CFormFieldElement final : CHtmlElement {
+    explicit CFormFieldElement(FieldType type = FieldType::Text, std::string n = {})
+        : CHtmlElement(ElementKind::FormField), fieldType(type), name(std::move(n)) {}
+    FieldType fieldType;
+    std::string name;
+    int32_t maxlength = -1;
+    int32_t size = -1;
+    std::string value;
+    uint32_t checked = 0;
+    uint32_t multiple = 0;
+    std::vector<COptionRecord> options;
+    int32_t columns = -1;
+    int32_t rows = 1;
+};
+
+struct CFrameSetElement final : CHtmlElement {
+    CFrameSetElement() : CHtmlElement(ElementKind::FrameSet) {}
+    uint32_t orientation = 0; // 1 rows, 0 columns
+    std::vector<int32_t> sizes;
+};
+
+struct CFrameElement final : CHtmlElement {
+    CFrameElement() : CHtmlElement(ElementKind::Frame) {}
+    std::string source;
+    std::string name;
+    int32_t marginWidth = -1;
+    int32_t marginHeight = -1;
+    int32_t scrolling = -1; // 1 yes, 0 no, -1 auto
+    uint32_t reserved = 0;
+};
+
+// Style put back when a table cell closes.
+struct CSavedCellStyle {
+    uint32_t style = 0;
+    uint32_t italic = 0;
+    uint32_t underline = 0;
+    uint32_t bold = 0;
+    std::vector<uint32_t> sizes;
+};
+
+struct CTableRowElement;
+
+struct CTableElement final : CHtmlElement {
+    CTableElement() : CHtmlElement(ElementKind::Table) {}
+    uint32_t reserved = 0;
+    std::vector<uint32_t> columnAlignments;
+    std::vector<int32_t> columnWidths;
+    std::vector<uint32_t> rowSpanCarry; // indexed by row number
+    char decimalCharacter = '.';
+    uint32_t units = 1; // 0 en, 1 relative, 2 pixel
+    int32_t width = 0;  // negative: percent of the available width
+    int32_t cellPadding = 1;
+    int32_t border = 0;
+    uint32_t noWrapDefault = 0;
+    uint32_t columns = 0;
+    uint32_t columnsInRow = 0;
+    uint32_t rowNumber = 0;
+    uint32_t complete = 0; // layout waits until the end tag set it
+    std::unique_ptr<CSavedCellStyle> openCell;
+    CTableRowElement* currentRow = nullptr;
+};
+
+struct CTableRowElement final : CHtmlElement {
+    CTableRowElement() : CHtmlElement(ElementKind::TableRow) {}
+    Align alignment = Align::Left;
+    char decimalCharacter = '.';
+    Align verticalAlignment = Align::Center;
+    uint32_t noWrap = 0;
+};
+
+struct CTableCellElement final : CHtmlElement {
+    CTableCellElement() : CHtmlElement(ElementKind::TableCell) {}
+    uint32_t columnSpan = 1;
+    uint32_t rowSpan = 1;
+    Align alignment = Align::Left;
+    char decimalCharacter = 0;
+    Align verticalAlignment = Align::Center;
+    uint32_t noWrap = 0;
+    int32_t width = 0;
+};

@@ -1,0 +1,180 @@
+#include "html/CHtmlObject.h"
+
+#include "html/CHtmlParser.h"
+#include "platform/TextUtil.h"
+
+namespace {
+
+constexpr std::string_view HtmlAccept =
+    "text/html;version=3.0, text/html;version=2.0, text/html, text/plain";
+
+// Servers add parameters ("text/plain; charset=iso-8859-1"); the media type
+// alone decides whether the body is read as plain text.
+bool IsPlainText(std::string_view contentType) {
+    std::string_view media = contentType.substr(0, contentType.find(';'));
+    while (!media.empty() && (media.back() == ' ' || media.back() == '\t'))
+        media.remove_suffix(1);
+    return EqualsNoCase(media, "text/plain");
+}
+
+// Title text past this length is never shown anywhere.
+constexpr size_t MaxTitle = 4096;
+
+} // namespace
+
+CHtmlObject::CHtmlObject(std::string url, std::string contentType)
+    : CMimeObject(std::move(url), std::move(contentType), Caps::Document), m_baseUrl(Url()),
+      m_parser(std::make_unique<CHtmlParser>(*this, IsPlainText(ContentType()))) {}
+
+CHtmlObject::~CHtmlObject() {
+    // Records point at each other only inside the pool; free them before the
+    // parser state that may still name some of them.
+    m_parser.reset();
+    CSemLockGuard guard(m_lock);
+    m_elements.Clear();
+}
+
+Status CHtmlObject::Write(const char* bytes, size_t count) {
+    if (!m_parser)
+        return Status::Complete;
+    // Only this thread appends, so the count needs no lock here.
+    uint32_t before = m_elements.Count();
+    CHtmlParser::FeedResult result = m_parser->Feed(bytes, count);
+    // A block that ends in plain text has added elements too; keeping quiet
+    // about them would leave a long paragraph unshown until the load ends.
+    if (result.notify || m_elements.Count() != before)
+        NotifyClients(Notify::ElementsAdded);
+    return result.finished ? Status::Complete : Status::Continue;
+}
+
+Status CHtmlObject::EndOfData() {
+    if (m_parser) {
+        m_parser->Finish();
+        Append<CBareElement>(ElementKind::EndOfDocument);
+        m_parser.reset();
+        NotifyClients(Notify::ElementsAdded);
+    }
+    Status status = GetStatus();
+    return status == Status::Continue || status == Status::Complete ? Status::Complete
+                                                                    : Status::Failed;
+}
+
+ElementPosition CHtmlObject::IndexOfElement(const CHtmlElement* element) {
+    CSemLockGuard guard(m_lock);
+    return m_elements.Find(element);
+}
+
+CTextStore CHtmlObject::GetTextStore() {
+    return m_text;
+}
+
+ElementPosition CHtmlObject::GetFirstElementPosition() {
+    CSemLockGuard guard(m_lock);
+    return m_elements.First();
+}
+
+const CHtmlElement* CHtmlObject::GetNextElement(ElementPosition& position) {
+    CSemLockGuard guard(m_lock);
+    const auto* element = static_cast<const CHtmlElement*>(CRecordPool::At(position));
+    position = m_elements.Advance(position);
+    return element;
+}
+
+std::string CHtmlObject::GetTitle() {
+    CSemLockGuard guard(m_lock);
+    return m_title;
+}
+
+int32_t CHtmlObject::GetBackgroundColor() {
+    CSemLockGuard guard(m_lock);
+    return m_backgroundColor;
+}
+
+int32_t CHtmlObject::GetTextColor() {
+    CSemLockGuard guard(m_lock);
+    return m_textColor;
+}
+
+int32_t CHtmlObject::GetLinkColor() {
+    CSemLockGuard guard(m_lock);
+    return m_linkColor;
+}
+
+int32_t CHtmlObject::GetVisitedLinkColor() {
+    CSemLockGuard guard(m_lock);
+    return m_visitedLinkColor;
+}
+
+std::string CHtmlObject::GetBackgroundImage() {
+    CSemLockGuard guard(m_lock);
+    return m_background;
+}
+
+void CHtmlObject::AppendText(uint32_t start, uint32_t count, uint32_t style) {
+    if (count == 0)
+        return;
+    Append<CTextElement>(start, count, style);
+}
+
+void CHtmlObject::AppendTitle(const char* bytes, size_t count) {
+    CSemLockGuard guard(m_lock);
+    size_t room = MaxTitle - std::min(MaxTitle, m_title.size());
+    m_title.append(bytes, std::min(count, room));
+}
+
+void CHtmlObject::ClearTitle() {
+    CSemLockGuard guard(m_lock);
+    m_title.clear();
+}
+
+void CHtmlObject::SetBaseUrl(std::string url) {
+    CSemLockGuard guard(m_lock);
+    m_baseUrl = std::move(url);
+}
+
+void CHtmlObject::SetColour(Colour which, int32_t value) {
+    uint32_t bit = 0;
+    {
+        CSemLockGuard guard(m_lock);
+        switch (which) {
+        case Colour::Background:
+            m_backgroundColor = value;
+            bit = Notify::BackgroundColorKnown;
+            break;
+        case Colour::Text:
+            m_textColor = value;
+            bit = Notify::TextColorKnown;
+            break;
+        case Colour::Link:
+            m_linkColor = value;
+            bit = Notify::LinkColorKnown;
+            break;
+        case Colour::VisitedLink:
+            m_visitedLinkColor = value;
+            bit = Notify::VisitedLinkColorKnown;
+            break;
+        }
+    }
+    NotifyClients(bit);
+}
+
+void CHtmlObject::SetBackgroundImage(std::string url) {
+    {
+        CSemLockGuard guard(m_lock);
+        m_background = std::move(url);
+    }
+    NotifyClients(Notify::BackgroundImageKnown);
+}
+
+ContentTypeRegistration RegisterHtmlType() {
+    return ContentTypeTable().Register(
+        {[](std::string_view type) {
+             return StartsWithNoCase(type, "text/html") || StartsWithNoCase(type, "text/plain")
+                        ? 100
+                        : 0;
+         },
+         [](const std::string& url, const std::string& type) -> std::unique_ptr<CMimeObject> {
+             return std::make_unique<CHtmlObject>(url, type);
+         },
+         Caps::Document, std::string(HtmlAccept)});
+}

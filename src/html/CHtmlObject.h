@@ -1,0 +1,75 @@
+#pragma once
+
+#include "content/CMimeObject.h"
+#include "content/CRegistryTables.h"
+#include "content/CTextStore.h"
+#include "html/CHtmlElement.h"
+#include "html/CRecordPool.h"
+
+#include <memory>
+#include <string>
+
+class CHtmlParser;
+
+// The content object of "text/html" and "text/plain": cuts the body into
+// text, tags and entities as it arrives and grows an element list that layout
+// and view read while parsing goes on.
+class CHtmlObject final : public CMimeObject {
+public:
+    CHtmlObject(std::string url, std::string contentType);
+    ~CHtmlObject() override;
+
+    Status Write(const char* bytes, size_t count) override;
+    Status EndOfData() override;
+
+    ElementPosition IndexOfElement(const CHtmlElement* element) override;
+    CTextStore GetTextStore() override;
+    ElementPosition GetFirstElementPosition() override;
+    const CHtmlElement* GetNextElement(ElementPosition& position) override;
+    std::string GetTitle() override;
+    int32_t GetBackgroundColor() override;
+    int32_t GetTextColor() override;
+    int32_t GetLinkColor() override;
+    int32_t GetVisitedLinkColor() override;
+    std::string GetBackgroundImage() override;
+
+    // Building the document; called by the parser on the feeding thread.
+    // Every change takes the object's lock, because readers walk the list
+    // while parsing goes on.
+    template <class T, class... Args> T* Append(Args&&... args) {
+        CSemLockGuard guard(m_lock);
+        return m_elements.Allocate<T>(std::forward<Args>(args)...);
+    }
+    // Builds a record and fills its fields before any reader can see it.
+    template <class T, class Fill> T* AppendFilled(Fill&& fill) {
+        CSemLockGuard guard(m_lock);
+        T* record = m_elements.Allocate<T>();
+        fill(*record);
+        return record;
+    }
+    void AppendText(uint32_t start, uint32_t count, uint32_t style);
+    CTextStore& Text() { return m_text; }
+    void AppendTitle(const char* bytes, size_t count);
+    void ClearTitle();
+    // Feeding thread only: it is the one writer, so it reads without the lock.
+    const std::string& BaseUrl() const { return m_baseUrl; }
+    void SetBaseUrl(std::string url);
+    enum class Colour { Background, Text, Link, VisitedLink };
+    void SetColour(Colour which, int32_t value);
+    void SetBackgroundImage(std::string url);
+
+private:
+    CRecordPool m_elements;                // guarded by m_lock
+    std::string m_title;                   // guarded by m_lock
+    std::string m_background;              // guarded by m_lock
+    std::string m_baseUrl;                 // guarded by m_lock
+    int32_t m_backgroundColor = -1;        // guarded by m_lock
+    int32_t m_textColor = -1;              // guarded by m_lock
+    int32_t m_linkColor = -1;              // guarded by m_lock
+    int32_t m_visitedLinkColor = -1;       // guarded by m_lock
+    CTextStore m_text;                     // has its own lock
+    std::unique_ptr<CHtmlParser> m_parser; // feeding thread only; gone after the end of data
+};
+
+// The "text/html" and "text/plain" row of the content-type table.
+[[nodiscard]] ContentTypeRegistration RegisterHtmlType();

@@ -1,0 +1,111 @@
+#include "html/CRecordPool.h"
+
+#include "platform/Verify.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+uint32_t ReadWord(const std::byte* at) {
+    uint32_t word;
+    std::memcpy(&word, at, sizeof word);
+    return word;
+}
+
+void WriteWord(std::byte* at, uint32_t word) {
+    std::memcpy(at, &word, sizeof word);
+}
+
+} // namespace
+
+void CRecordPool::StartBlock() {
+    static_assert(BlockSize == CPageSlabs::PageSize);
+    std::byte* start = m_slabs.NextPage();
+    if (m_current) {
+        // Close the full block: a zero word, then the next block's address.
+        WriteWord(m_current + m_used, LinkWord);
+        std::memcpy(m_current + m_used + sizeof(uint64_t), &start, sizeof start);
+    }
+    m_blocks.push_back(start);
+    m_current = start;
+    m_used = 0;
+    WriteWord(m_current, EndWord);
+}
+
+void* CRecordPool::AllocateRaw(size_t objectSize) {
+    size_t length = (HeaderSize + objectSize + RecordAlign - 1) / RecordAlign * RecordAlign;
+    VERIFY(length <= BlockSize - LinkSize);
+    if (!m_current || m_used + length > BlockSize - LinkSize)
+        StartBlock();
+    std::byte* header = m_current + m_used;
+    WriteWord(header, static_cast<uint32_t>(length));
+    m_used += static_cast<uint32_t>(length);
+    WriteWord(m_current + m_used, EndWord);
+    ++m_count;
+    return header + HeaderSize;
+}
+
+CRecordPool::Position CRecordPool::Resolve(Position position) const {
+    if (!position)
+        return 0;
+    const auto* at = reinterpret_cast<const std::byte*>(position);
+    uint32_t word = ReadWord(at);
+    if (word == EndWord)
+        return 0;
+    if (word == LinkWord) {
+        std::byte* next;
+        std::memcpy(&next, at + sizeof(uint64_t), sizeof next);
+        return reinterpret_cast<Position>(next);
+    }
+    return position;
+}
+
+CRecordPool::Position CRecordPool::First() const {
+    if (m_blocks.empty())
+        return 0;
+    return Resolve(reinterpret_cast<Position>(m_blocks.front()));
+}
+
+CRecordPool::Position CRecordPool::Advance(Position position) const {
+    if (!position)
+        return 0;
+    uint32_t length = ReadWord(reinterpret_cast<const std::byte*>(position));
+    VERIFY(length != EndWord && length != LinkWord);
+    return Resolve(position + length);
+}
+
+CPoolRecord* CRecordPool::At(Position position) {
+    if (!position)
+        return nullptr;
+    return std::launder(reinterpret_cast<CPoolRecord*>(position + HeaderSize));
+}
+
+CRecordPool::Position CRecordPool::Find(const CPoolRecord* record) const {
+    if (!record)
+        return 0;
+    auto address = reinterpret_cast<uintptr_t>(record);
+    for (const std::byte* block : m_blocks) {
+        auto start = reinterpret_cast<uintptr_t>(block);
+        if (address < start + HeaderSize || address >= start + BlockSize)
+            continue;
+        // Walk the block so that only a real record start is answered.
+        for (Position at = Resolve(start); at && at >= start && at < start + BlockSize;
+             at = Advance(at)) {
+            if (at + HeaderSize == address)
+                return at;
+        }
+        return 0;
+    }
+    return 0;
+}
+
+void CRecordPool::Clear() {
+    for (Position at = First(); at; at = Advance(at))
+        At(at)->~CPoolRecord();
+    m_blocks.clear();
+    m_slabs.Clear();
+    m_current = nullptr;
+    m_used = 0;
+    m_count = 0;
+}

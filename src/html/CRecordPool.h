@@ -1,0 +1,73 @@
+#pragma once
+
+#include "content/CTextStore.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <new>
+#include <utility>
+#include <vector>
+
+// Base of every record kept in a CRecordPool: the pool destroys its records
+// through this destructor all at once, and their storage belongs to the pool.
+class CPoolRecord {
+public:
+    CPoolRecord() = default;
+    CPoolRecord(const CPoolRecord&) = delete;
+    CPoolRecord& operator=(const CPoolRecord&) = delete;
+    virtual ~CPoolRecord() = default;
+    // Storage is the pool's: a delete-expression must never free it.
+    static void operator delete(void*) {}
+};
+
+// An append-only arena of 4096-byte blocks. Each record is a header word with
+// its total length followed by the object, built in place; the list ends with
+// an all-ones word, and a block that is full ends with a zero word and the
+// address of the next block. Records live until Clear, which destroys them all.
+// Not thread-safe: the owner guards it (the HTML object with its lock).
+class CRecordPool {
+public:
+    // A record's position: the address of its header, or 0 for none.
+    using Position = uintptr_t;
+    static constexpr size_t BlockSize = 4096;
+
+    CRecordPool() = default;
+    CRecordPool(const CRecordPool&) = delete;
+    CRecordPool& operator=(const CRecordPool&) = delete;
+    ~CRecordPool() { Clear(); }
+
+    template <class T, class... Args> T* Allocate(Args&&... args) {
+        static_assert(std::is_base_of_v<CPoolRecord, T>);
+        static_assert(alignof(T) <= RecordAlign);
+        void* storage = AllocateRaw(sizeof(T));
+        return new (storage) T(std::forward<Args>(args)...);
+    }
+
+    [[nodiscard]] uint32_t Count() const { return m_count; }
+    [[nodiscard]] Position First() const;
+    // The record after position, or 0 after the last one.
+    [[nodiscard]] Position Advance(Position position) const;
+    [[nodiscard]] static CPoolRecord* At(Position position);
+    // The position of a record of this pool, or 0 when it is not one.
+    [[nodiscard]] Position Find(const CPoolRecord* record) const;
+    void Clear();
+
+private:
+    static constexpr size_t RecordAlign = 8;
+    static constexpr size_t HeaderSize = 8;
+    // Room kept at the end of every block for the zero word and the link.
+    static constexpr size_t LinkSize = 16;
+    static constexpr uint32_t EndWord = 0xFFFFFFFFu;
+    static constexpr uint32_t LinkWord = 0;
+
+    void* AllocateRaw(size_t objectSize);
+    void StartBlock();
+    [[nodiscard]] Position Resolve(Position position) const;
+
+    CPageSlabs m_slabs;               // owns every block
+    std::vector<std::byte*> m_blocks; // every block in use, in order
+    std::byte* m_current = nullptr;
+    uint32_t m_used = 0;
+    uint32_t m_count = 0;
+};

@@ -1,0 +1,275 @@
+#include "html/HtmlLexicon.h"
+
+#include "platform/TextUtil.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <limits>
+
+namespace {
+
+struct TagRow {
+    std::string_view name;
+    TagId id;
+};
+
+// Sorted by name, so the lookup can halve its way to a row.
+constexpr std::array<TagRow, 52> TagTable{{
+    {"a", TagId::A},
+    {"b", TagId::B},
+    {"base", TagId::Base},
+    {"basefont", TagId::BaseFont},
+    {"blockquote", TagId::BlockQuote},
+    {"body", TagId::Body},
+    {"br", TagId::Br},
+    {"caption", TagId::Caption},
+    {"center", TagId::Center},
+    {"code", TagId::Code},
+    {"dd", TagId::Dd},
+    {"dl", TagId::Dl},
+    {"dt", TagId::Dt},
+    {"embed", TagId::Embed},
+    {"font", TagId::Font},
+    {"form", TagId::Form},
+    {"frame", TagId::Frame},
+    {"frameset", TagId::FrameSet},
+    {"h1", TagId::H1},
+    {"h2", TagId(21)},
+    {"h3", TagId(22)},
+    {"h4", TagId(23)},
+    {"h5", TagId(24)},
+    {"h6", TagId::H6},
+    {"head", TagId::Head},
+    {"hr", TagId::Hr},
+    {"html", TagId::Html},
+    {"i", TagId::I},
+    {"img", TagId::Img},
+    {"input", TagId::Input},
+    {"isindex", TagId::IsIndex},
+    {"li", TagId::Li},
+    {"listing", TagId::Listing},
+    {"menu", TagId::Menu},
+    {"noframe", TagId::NoFrames},
+    {"noframes", TagId::NoFrames},
+    {"ol", TagId::Ol},
+    {"option", TagId::Option},
+    {"p", TagId::P},
+    {"plaintext", TagId::PlainText},
+    {"pre", TagId::Pre},
+    {"quicktime", TagId::QuickTime},
+    {"select", TagId::Select},
+    {"table", TagId::Table},
+    {"td", TagId::Td},
+    {"textarea", TagId::TextArea},
+    {"th", TagId::Th},
+    {"title", TagId::Title},
+    {"tr", TagId::Tr},
+    {"tt", TagId::Tt},
+    {"u", TagId::U},
+    {"ul", TagId::Ul},
+}};
+
+struct EntityRow {
+    std::string_view name;
+    unsigned char code;
+};
+
+// The first four rows come first on purpose: a shortened name matches the
+// earliest row it begins, so "&;" is a quote and "&am;" an ampersand.
+constexpr std::array<std::string_view, 96> HighEntityNames{
+    "nbsp",   "iexcl",  "cent",   "pound",  "curren", "yen",    "brvbar",  "sect",   "die",
+    "copy",   "ordf",   "laquo",  "not",    "shy",    "reg",    "macron",  "degree", "plusmn",
+    "sup2",   "sup3",   "actute", "micro",  "para",   "middot", "Cedilla", "sup1",   "ordm",
+    "raquo",  "frac14", "frac12", "frac34", "iquest", "Agrave", "Aacute",  "Acirc",  "Atilde",
+    "Auml",   "Aring",  "AElig",  "Ccedil", "Egrave", "Eacute", "Ecirc",   "Euml",   "Igrave",
+    "Iacute", "Icirc",  "Iuml",   "ETH",    "Ntilde", "Ograve", "Oacute",  "Ocirc",  "Otilde",
+    "Ouml",   "times",  "Oslash", "Ugrave", "Uacute", "Ucirc",  "Uuml",    "Yacute", "THORN",
+    "szlig",  "agrave", "aacute", "acirc",  "atilde", "auml",   "aring",   "aelig",  "ccedil",
+    "egrave", "eacute", "ecirc",  "euml",   "igrave", "iacute", "icirc",   "iuml",   "eth",
+    "ntilde", "ograve", "oacute", "ocirc",  "otilde", "ouml",   "divide",  "oslash", "ugrave",
+    "uacute", "ucirc",  "uuml",   "yacute", "thorn",  "yuml",
+};
+
+constexpr std::array<EntityRow, 4> LowEntities{{{"quot", 34}, {"amp", 38}, {"lt", 60}, {"gt", 62}}};
+
+constexpr size_t MaxEntityName = 7;
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+bool IsAsciiAlnum(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
+}
+// Letters of the Windows Latin-1 set count as letters in tag names.
+bool IsLatin1Letter(char c) {
+    auto u = static_cast<unsigned char>(c);
+    return u >= 0xC0 && u != 0xD7 && u != 0xF7;
+}
+
+size_t SkipSpace(std::string_view text, size_t at) {
+    while (at < text.size() && IsSpace(text[at]))
+        ++at;
+    return at;
+}
+
+unsigned char DecodeNumeric(std::string_view text) {
+    uint32_t value = 0;
+    for (size_t at = 2; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at)
+        value = value * 10 + static_cast<uint32_t>(text[at] - '0'); // wraps; only 8 bits count
+    return static_cast<unsigned char>(value & 0xFF);
+}
+
+} // namespace
+
+char Latin1Lower(char c) {
+    auto u = static_cast<unsigned char>(c);
+    if (u >= 0xC0 && u <= 0xDE && u != 0xD7)
+        return static_cast<char>(u + 0x20);
+    return AsciiLower(c);
+}
+
+uint32_t LookupTag(std::string_view name) {
+    uint32_t endBit = 0;
+    if (!name.empty() && name.front() == '/') {
+        endBit = EndTag;
+        name.remove_prefix(1);
+    }
+    auto row = std::lower_bound(TagTable.begin(), TagTable.end(), name,
+                                [](const TagRow& r, std::string_view n) { return r.name < n; });
+    if (row == TagTable.end() || row->name != name)
+        return static_cast<uint32_t>(TagId::Unknown) + endBit;
+    return static_cast<uint32_t>(row->id) + endBit;
+}
+
+unsigned char DecodeEntity(std::string_view text) {
+    if (text.size() < 2 || text.front() != '&')
+        return 0;
+    if (text[1] == '#')
+        return DecodeNumeric(text);
+    size_t semicolon = text.find(';');
+    if (semicolon == std::string_view::npos)
+        return 0;
+    std::string_view name = text.substr(1, semicolon - 1);
+    if (name.size() > MaxEntityName)
+        return 0;
+    for (const EntityRow& row : LowEntities)
+        if (row.name.substr(0, name.size()) == name)
+            return row.code;
+    for (size_t i = 0; i < HighEntityNames.size(); ++i)
+        if (HighEntityNames[i].substr(0, name.size()) == name)
+            return static_cast<unsigned char>(160 + i);
+    return 0;
+}
+
+namespace {
+
+bool IsNameChar(char c) {
+    return IsAsciiAlnum(c) || IsLatin1Letter(c) || c == '/';
+}
+bool IsAttributeNameChar(char c) {
+    return IsAsciiAlnum(c) || IsLatin1Letter(c) || c == '-' || c == '_';
+}
+
+// Reads the value after "=" starting at at; answers the position after it.
+size_t ReadAttributeValue(std::string_view text, size_t at, std::string& value) {
+    if (at < text.size() && text[at] == '"') {
+        ++at;
+        size_t end = text.find_first_of("\">", at);
+        if (end == std::string_view::npos)
+            end = text.size();
+        value.assign(text.data() + at, end - at);
+        return (end < text.size() && text[end] == '"') ? end + 1 : end;
+    }
+    size_t end = text.find_first_of(" \t\n\r>", at);
+    if (end == std::string_view::npos)
+        end = text.size();
+    value.assign(text.data() + at, end - at);
+    return end;
+}
+
+// One turn of the attribute loop; answers npos when the parse is over.
+size_t ParseAttribute(std::string_view text, size_t at, ParsedTag& tag) {
+    at = SkipSpace(text, at);
+    if (at >= text.size() || text[at] == '>')
+        return std::string_view::npos;
+    size_t nameEnd = at;
+    while (nameEnd < text.size() && IsAttributeNameChar(text[nameEnd]))
+        ++nameEnd;
+    if (nameEnd == at)
+        return at + 1;
+    size_t nameAt = at;
+    at = SkipSpace(text, nameEnd);
+    char next = at < text.size() ? text[at] : '\0';
+    if (next == '"') {
+        size_t close = text.find('"', at + 1);
+        return close == std::string_view::npos ? text.size() : close + 1;
+    }
+    CHtmlAttribute& attribute = tag.Add();
+    attribute.name.clear();
+    for (size_t i = nameAt; i < nameEnd; ++i)
+        attribute.name.push_back(Latin1Lower(text[i]));
+    attribute.value.clear();
+    if (next == '=')
+        return ReadAttributeValue(text, SkipSpace(text, at + 1), attribute.value);
+    return next == '>' ? std::string_view::npos : at;
+}
+
+} // namespace
+
+CHtmlAttribute& ParsedTag::Add() {
+    if (count == slots.size())
+        slots.emplace_back();
+    return slots[count++];
+}
+
+void ParseTag(std::string_view text, ParsedTag& tag) {
+    tag.name.clear();
+    tag.count = 0;
+    size_t at = text.empty() ? 0 : 1;
+    at = SkipSpace(text, at);
+    while (at < text.size() && IsNameChar(text[at]))
+        tag.name.push_back(Latin1Lower(text[at++]));
+    while (at != std::string_view::npos && at < text.size())
+        at = ParseAttribute(text, at, tag);
+}
+
+ParsedTag ParseTag(std::string_view text) {
+    ParsedTag tag;
+    ParseTag(text, tag);
+    return tag;
+}
+
+int32_t ParseHtmlNumber(std::string_view text, bool forceHex, size_t* end) {
+    bool hex = forceHex || text.find_first_of("ABCDEFabcdef") != std::string_view::npos;
+    size_t at = SkipSpace(text, 0);
+    if (at < text.size() && text[at] == '#')
+        ++at;
+    std::string digits(text.substr(at));
+    errno = 0;
+    char* stop = nullptr;
+    long long value = std::strtoll(digits.c_str(), &stop, hex ? 16 : 10);
+    if (end)
+        *end = at + static_cast<size_t>(stop - digits.c_str());
+    // The conversion saturates at the 32-bit limits, as a 32-bit long did.
+    value = std::clamp<long long>(value, std::numeric_limits<int32_t>::min(),
+                                  std::numeric_limits<int32_t>::max());
+    return static_cast<int32_t>(value);
+}
+
+Align ParseAlignKeyword(std::string_view text) {
+    static constexpr std::array<std::string_view, 9> Keywords{
+        "top", "bottom", "baseline", "middle", "left", "right", "center", "justify", "decimal"};
+    for (size_t i = 0; i < Keywords.size(); ++i)
+        if (EqualsNoCase(text, Keywords[i]))
+            return static_cast<Align>(i + 1);
+    return Align::None;
+}
+
+const std::string* FindAttribute(AttributeList attributes, std::string_view name) {
+    for (const CHtmlAttribute& attribute : attributes)
+        if (attribute.name == name)
+            return &attribute.value;
+    return nullptr;
+}

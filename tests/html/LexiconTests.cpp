@@ -1,0 +1,107 @@
+#include "html/HtmlLexicon.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(HtmlTagLookup, NamesAndEndTags) {
+    struct Case {
+        const char* name;
+        uint32_t id;
+    };
+    const Case cases[] = {
+        {"a", 2},        {"b", 3},         {"/b", 4099},     {"ul", 52}, {"/ul", 4148},
+        {"noframe", 36}, {"noframes", 36}, {"title", 48},    {"tt", 49}, {"textarea", 50},
+        {"h6", 25},      {"blink", 1},     {"/blink", 4097}, {"", 1},    {"B", 1},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(LookupTag(c.name), c.id) << c.name;
+}
+
+TEST(HtmlTagParse, UpperAndLowerCaseGiveTheSameTag) {
+    EXPECT_EQ(LookupTag(ParseTag("<B>").name), 3u);
+    EXPECT_EQ(LookupTag(ParseTag("<b>").name), 3u);
+    EXPECT_EQ(LookupTag(ParseTag("</B>").name), 4099u);
+    EXPECT_EQ(LookupTag(ParseTag("< \n p>").name), 39u);
+    EXPECT_EQ(LookupTag(ParseTag("<!DOCTYPE html>").name), 1u);
+}
+
+TEST(HtmlTagParse, Attributes) {
+    struct Case {
+        const char* tag;
+        std::vector<std::pair<std::string, std::string>> attributes;
+    };
+    const Case cases[] = {
+        {"<img SRC=\"A.gif\" ALT=x>", {{"src", "A.gif"}, {"alt", "x"}}},
+        {"<a name='x'>", {{"name", "'x'"}}},
+        {"<hr noshade>", {{"noshade", ""}}},
+        {"<input checked type=checkbox>", {{"checked", ""}, {"type", "checkbox"}}},
+        {"<p align = center >", {{"align", "center"}}},
+        {"<a href=\"open>", {{"href", "open"}}},
+        // A quote starts no name; the word after it is a name whose quoted
+        // tail swallows the rest of the tag.
+        {"<x \"quoted\" y=1>", {}},
+        {"<x a\"skip\" b=2>", {{"b", "2"}}},
+        {"<td nowrap>", {{"nowrap", ""}}},
+        {"<font size=+1 color=#FF0000>", {{"size", "+1"}, {"color", "#FF0000"}}},
+        {"<x data-a_b=v>", {{"data-a_b", "v"}}},
+    };
+    for (const Case& c : cases) {
+        ParsedTag parsed = ParseTag(c.tag);
+        AttributeList attributes = parsed.Attributes();
+        ASSERT_EQ(attributes.size(), c.attributes.size()) << c.tag;
+        for (size_t i = 0; i < c.attributes.size(); ++i) {
+            EXPECT_EQ(attributes[i].name, c.attributes[i].first) << c.tag;
+            EXPECT_EQ(attributes[i].value, c.attributes[i].second) << c.tag;
+        }
+    }
+}
+
+TEST(HtmlEntityDecode, Table) {
+    struct Case {
+        const char* text;
+        unsigned code;
+    };
+    const Case cases[] = {
+        {"&quot;", 34},     {"&amp;", 38},    {"&lt;", 60},     {"&gt;", 62},     {"&nbsp;", 160},
+        {"&yuml;", 255},    {"&AElig;", 198}, {"&aelig;", 230}, {"&am;", 38},     {"&;", 34},
+        {"&#65;", 65},      {"&#321;", 65},   {"&#256;", 0},    {"&#;", 0},       {"&AMP;", 0},
+        {"&Cedilla;", 184}, {"&cedil;", 0},   {"&eightch;", 0}, {"&THORN;", 222}, {"&times;", 215},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(DecodeEntity(c.text), c.code) << c.text;
+}
+
+TEST(HtmlNumberParse, DecimalUnlessAHexLetterAppears) {
+    struct Case {
+        const char* text;
+        bool forceHex;
+        int32_t value;
+    };
+    const Case cases[] = {
+        {"100", false, 100},
+        {" 42", false, 42},
+        {"1e3", false, 0x1e3},
+        {"#FF0000", true, 0xFF0000},
+        {"ff0000", true, 0xFF0000},
+        {"#00ff00", true, 0x00FF00},
+        {"50%", false, 50},
+        {"-7", false, -7},
+        {"", false, 0},
+        {"abc", false, 0xABC},
+        {"99999999999", false, INT32_MAX},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ParseHtmlNumber(c.text, c.forceHex), c.value) << c.text;
+}
+
+TEST(HtmlAlignKeyword, KeywordsWithoutRegardToCase) {
+    EXPECT_EQ(ParseAlignKeyword("top"), Align::Top);
+    EXPECT_EQ(ParseAlignKeyword("CENTER"), Align::Center);
+    EXPECT_EQ(ParseAlignKeyword("Middle"), Align::Middle);
+    EXPECT_EQ(ParseAlignKeyword("decimal"), Align::Decimal);
+    EXPECT_EQ(ParseAlignKeyword("centre"), Align::None);
+    EXPECT_EQ(ParseAlignKeyword(""), Align::None);
+}
+
+} // namespace
