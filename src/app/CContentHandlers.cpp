@@ -1,17 +1,21 @@
 #include "app/CContentHandlers.h"
 
+#include "content/CHttpWorker.h"
 #include "content/LocalSchemes.h"
+#include "html/CHtmlObject.h"
 
 CContentHandlers::CContentHandlers() {
-    // Tried in the order http, about, file, ftp, mailto; http and mailto join
-    // with the network subsystems.
+    // Tried in the order http, about, file, ftp, mailto; mailto joins with
+    // mail sending.
     m_protocols.push_back(RegisterFtpProtocol());
     m_protocols.push_back(RegisterFileProtocol());
     m_protocols.push_back(RegisterAboutProtocol());
+    m_protocols.push_back(RegisterHttpProtocol());
 
     // Tried in the order HTML, JPEG, GIF, ftp notice, object property file,
     // mail, and last anything at all; the parsers and decoders join with
     // their own subsystems.
     m_types.push_back(RegisterSaveToFileType());
     m_types.push_back(RegisterLaunchFtpType());
+    m_types.push_back(RegisterHtmlType());
 }

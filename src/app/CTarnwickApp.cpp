@@ -101,7 +101,9 @@ bool CTarnwickApp::InitInstance(const CCommandLine& commandLine) {
     // file is loaded here once bookmarks exist.
     Scheduler().SetNotifyEvent(FindNamedEvent(NotifyEventName));
     CreateObjectTable();
-    // The socket layer starts here once it exists.
+    // The socket layer has nothing to start on Linux: sockets work from the
+    // start, and no write can raise SIGPIPE (CNetSocket sends with
+    // MSG_NOSIGNAL), so there is no failure here to stay silent about.
 
     if (commandLine.server != CCommandLine::Server::None)
         return true;
