@@ -260,6 +260,9 @@ void CScheduler::PumpActiveLoad(CDynamicLoad* load, std::string& statusText) {
         load->m_worker->Join();
         load->m_worker.reset();
         Status completed = load->OnComplete();
+        // The object may announce its last elements as its data ends; the
+        // load leaves the active list now, so those bits travel with this pass.
+        flags |= TakeFlags(load);
         if (load->Result() != Status::Failed)
             load->SetResult(completed);
         Finish(load, flags);

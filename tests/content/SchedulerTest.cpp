@@ -115,6 +115,14 @@ TEST_F(Scheduling, OwnerMayDeleteTheLoadWhileBeingNotified) {
     EXPECT_EQ(ObjectTable()->CachedCount(), 2u);
 }
 
+TEST_F(Scheduling, BitsAnnouncedAsTheDataEndsReachTheOwner) {
+    m_gate.Open();
+    CRecordingOwner owner;
+    auto* load = StartLoad(owner, "gate:text/html/last");
+    RunUntilFinished(owner, load);
+    EXPECT_TRUE(owner.FlagsOf(load) & Notify::ElementsAdded);
+}
+
 TEST_F(Scheduling, AcceptHeaderFollowsTheTable) {
     EXPECT_EQ(AcceptHeaderValue(), "text/html, image/gif, internal/launch-ftp, */*");
 }

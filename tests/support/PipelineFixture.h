@@ -40,8 +40,12 @@ public:
     // real type does.
     Status EndOfData() override {
         Status status = GetStatus();
-        CSemLockGuard guard(m_lock);
-        ++m_ends;
+        {
+            CSemLockGuard guard(m_lock);
+            ++m_ends;
+        }
+        // As a parser does with what it held back until the end.
+        NotifyClients(Notify::ElementsAdded);
         return status == Status::Failed ? Status::Failed : Status::Complete;
     }
     bool HasImage() override { return GetCaps() & Caps::InlineImage; }
