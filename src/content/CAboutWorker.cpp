@@ -34,7 +34,7 @@ void CAboutWorker::Run() {
     HeaderMap headers{{"content-type", ContentTypeForName(name)},
                       {"content-length", FormatText("%ld", {static_cast<long>(resource->size())})}};
     Status status = DeliverHeaders(headers);
-    if (status == Status::Failed || status == Status::Complete)
+    if (EndsTransfer(status))
         return Finish(status);
     status = DeliverData(reinterpret_cast<const char*>(resource->data()), resource->size());
     // Everything has been delivered.

@@ -76,7 +76,7 @@ void CFileWorker::Run() {
     HeaderMap headers{{"content-type", ContentTypeForName(path)},
                       {"content-length", FormatText("%ld", {static_cast<long>(info.st_size)})}};
     Status status = DeliverHeaders(headers);
-    if (status == Status::Failed || status == Status::Complete)
+    if (EndsTransfer(status))
         return Finish(status);
     ReadBlocks(file.Get(), path);
 }
@@ -96,7 +96,7 @@ void CFileWorker::ReadBlocks(int fd, const std::string& path) {
         m_load.SetStatusText(FormatText("%u bytes read from file %s", {total, path}));
         SignalNotify();
         Status status = DeliverData(buffer, static_cast<size_t>(got));
-        if (status == Status::Failed || status == Status::Complete)
+        if (EndsTransfer(status))
             return Finish(status);
         if (static_cast<size_t>(got) < sizeof buffer)
             break;

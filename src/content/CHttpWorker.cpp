@@ -44,10 +44,6 @@ const char* Verb(Method method) {
     return "GET ";
 }
 
-bool EndsTransfer(Status status) {
-    return status == Status::Failed || status == Status::Complete;
-}
-
 } // namespace
 
 CHttpWorker::~CHttpWorker() = default;

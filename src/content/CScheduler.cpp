@@ -71,7 +71,7 @@ void CScheduler::MoveTo(CDynamicLoad* load, LoadList* list, LoadState state) {
 void CScheduler::Start(CDynamicLoad* load) {
     const size_t limit = static_cast<size_t>(ConnectionLimit());
     Status begun = load->Begin();
-    if (begun == Status::Failed || begun == Status::Complete) {
+    if (EndsTransfer(begun)) {
         load->SetResult(begun);
         CSemLockGuard guard(m_lock);
         MoveTo(load, &m_finishedNoWorker, LoadState::FinishedNoWorker);
@@ -246,7 +246,7 @@ void CScheduler::PumpActiveLoad(CDynamicLoad* load, std::string& statusText) {
         flags |= TakeFlags(load);
         load->SetResult(begun);
         Signal();
-        if (begun == Status::Failed || begun == Status::Complete)
+        if (EndsTransfer(begun))
             Finish(load, flags);
         else
             Dispatch(load);

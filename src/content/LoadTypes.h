@@ -13,6 +13,12 @@ enum class Status : int32_t {
     Complete = 3,
 };
 
+// Failed or Complete from a step of a transfer: stop feeding, the load's
+// result is settled.
+inline bool EndsTransfer(Status status) {
+    return status == Status::Failed || status == Status::Complete;
+}
+
 enum class Method : int32_t { Get = 0, Head = 1, Post = 2 };
 
 // What a content type can be used for.

@@ -23,10 +23,10 @@ void CGateWorker::Run() {
     if (type != "none")
         headers["content-type"] = type;
     Status status = DeliverHeaders(headers);
-    if (status == Status::Failed || status == Status::Complete)
+    if (EndsTransfer(status))
         return Finish(status);
     status = DeliverData(m_control.body.data(), m_control.body.size());
-    if (status == Status::Failed || status == Status::Complete)
+    if (EndsTransfer(status))
         return Finish(status);
     if (!WaitOrAbort(m_control.finish))
         return FinishAborted();

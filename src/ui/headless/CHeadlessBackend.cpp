@@ -43,9 +43,11 @@ MessageBoxResult CHeadlessBackend::MessageBox(std::string_view text, MessageBoxB
 }
 
 bool CHeadlessBackend::AskSaveOrDiscard(std::string_view url, std::string_view contentType) {
-    bool save = !m_saveAnswers.empty() && m_saveAnswers.front();
-    if (!m_saveAnswers.empty())
+    bool save = false;
+    if (!m_saveAnswers.empty()) {
+        save = m_saveAnswers.front();
         m_saveAnswers.pop_front();
+    }
     std::fprintf(stderr, "vestrial: no viewer for %.*s (%.*s): %s\n", static_cast<int>(url.size()),
                  url.data(), static_cast<int>(contentType.size()), contentType.data(),
                  save ? "saving" : "discarded");
