@@ -1,5 +1,6 @@
 #pragma once
 
+#include "content/CInlineResources.h"
 #include "content/CLoadOwner.h"
 #include "content/LoadTypes.h"
 #include "platform/CMessageTarget.h"
@@ -25,7 +26,7 @@ class CMimeObject;
 //
 // UI thread only, except the inline-resource operations, which layout threads
 // call too.
-class CTarnwickDoc final : public CMessageTarget {
+class CTarnwickDoc final : public CMessageTarget, public CInlineResources {
 public:
     // Posted to itself by a request for an inline resource from another thread.
     static constexpr uint32_t InlineRequestMessage = WM_USER + 100;
@@ -48,11 +49,11 @@ public:
     void StopAll();
 
     // Any thread. Starts the load of an inline resource once per URL.
-    void RequestInline(const std::string& url, uint32_t requiredCaps);
+    void RequestInline(const std::string& url, uint32_t requiredCaps) override;
     // Any thread. True once the size is known (32 x 32 for a failed resource).
-    bool GetInlineImageSize(const std::string& url, int32_t& width, int32_t& height);
+    bool GetInlineImageSize(const std::string& url, int32_t& width, int32_t& height) override;
     // Any thread. True once settled: the image object, or null for a failure.
-    bool GetInlineObject(const std::string& url, CMimeObject*& object);
+    bool GetInlineObject(const std::string& url, CMimeObject*& object) override;
 
     void DeleteContents();
     void UpdateTitle();

@@ -75,3 +75,14 @@ struct CRgbQuad {
     uint8_t reserved = 0;
     friend bool operator==(const CRgbQuad&, const CRgbQuad&) = default;
 };
+
+// The dialog base units of the user-interface font (average character width
+// and height at 96 pixels per inch): form controls and scroll steps are sized
+// in them.
+struct CDialogBaseUnits {
+    int32_t horizontal = 8;
+    int32_t vertical = 16;
+};
+[[nodiscard]] constexpr CDialogBaseUnits GetDialogBaseUnits() {
+    return {};
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+class CDisplayItem;
+class CFormControlItem;
+
+// A link of the page: the items that show it, for hit testing.
+struct CLinkRecord {
+    std::vector<CDisplayItem*> items; // text-in-link and image-in-link items
+    std::string href;
+    std::string target;
+    uint32_t reserved = 0;
+};
+
+struct CFormRecord {
+    std::string action;
+    std::string enctype;
+    uint32_t method = 0; // 0 GET, 2 POST
+    std::vector<CFormControlItem*> controls;
+};
+
+// A node of the frame-set tree: a frame set (children and sizes) or a frame
+// (source, name, margins, scrolling).
+struct CFrameRecord {
+    std::string source;
+    std::string name;
+    int32_t marginWidth = -1;
+    int32_t marginHeight = -1;
+    int32_t scrolling = -1;
+    uint32_t orientation = 0; // 1 rows, 0 columns
+    std::vector<std::unique_ptr<CFrameRecord>> children;
+    std::vector<int32_t> sizes;
+    CFrameRecord* parent = nullptr;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include "content/CTextStore.h"
+#include "platform/gdi/GdiTypes.h"
+
+class CDeviceContext;
+class CFontCache;
+class CInlineResources;
+
+// What display items draw with: made by the view for each paint.
+class CPaintContext {
+public:
+    CDeviceContext& dc;  // in document coordinates; says whether it prints
+    CFontCache& fonts;   // bound to dc
+    CTextStore text;     // the page's text
+    ColorRef textColor;  // device colours
+    ColorRef linkColor;
+    ColorRef visitedLinkColor;
+    ColorRef backgroundColor;
+    CInlineResources* resources; // the document's images; may be null
+};
