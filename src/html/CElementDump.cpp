@@ -52,23 +52,7 @@ private:
         m_out += name;
         m_out += "\":";
     }
-    void Quote(std::string_view value) {
-        m_out += '"';
-        for (char c : value) {
-            auto u = static_cast<unsigned char>(c);
-            if (c == '"' || c == '\\') {
-                m_out += '\\';
-                m_out += c;
-            } else if (u < 0x20 || u > 127) {
-                char escape[8];
-                std::snprintf(escape, sizeof escape, "\\u%04x", u);
-                m_out += escape;
-            } else {
-                m_out += c;
-            }
-        }
-        m_out += '"';
-    }
+    void Quote(std::string_view value) { m_out += JsonQuoted(value); }
     std::string m_out;
 };
 
@@ -172,6 +156,25 @@ void BlockFields(JsonLine& line, const CBlockStartElement& block) {
 }
 
 } // namespace
+
+std::string JsonQuoted(std::string_view value) {
+    std::string out = "\"";
+    for (char c : value) {
+        auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (u < 0x20 || u > 127) {
+            char escape[8];
+            std::snprintf(escape, sizeof escape, "\\u%04x", u);
+            out += escape;
+        } else {
+            out += c;
+        }
+    }
+    out += '"';
+    return out;
+}
 
 std::string CElementDump::Line(const CHtmlElement& element, const CTextStore& text) {
     JsonLine line(static_cast<uint32_t>(element.kind));

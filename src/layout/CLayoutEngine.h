@@ -1,19 +1,30 @@
 #pragma once
 
 #include "content/CMimeObject.h"
+#include "html/CRecordPool.h"
 #include "layout/CDisplayItem.h"
 #include "layout/CLayoutRecords.h"
 #include "platform/CSemLock.h"
+#include "platform/gdi/CDeviceContext.h"
+#include "platform/gdi/CFontCache.h"
 #include "platform/gdi/GdiTypes.h"
 
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class CInlineResources;
+class CHtmlElement;
+class CLayoutFlow;
+struct CImageElement;
+struct CTableElement;
+struct CTableMeasure;
 
 // Turns a page's element list into lines of display items, a pass at a time:
 // each pass lays out what has arrived since the last one and stops where it
@@ -70,5 +81,96 @@ public:
     [[nodiscard]] std::vector<CFormRecord*> FormRecords();
     [[nodiscard]] std::vector<CObjectItem*> EmbeddedObjects();
 
-    // (private members: the layout's own; see the .cpp)
+    // The page's text, which text items point into.
+    [[nodiscard]] CTextStore TextStore() const { return m_text; }
+
+private:
+    friend class CLayoutFlow;
+    friend class CTableLayout;
+    friend class CTableMeasurer;
+    friend class CTextBox;
+    friend class CMarkerBox;
+    friend class CImageBox;
+    friend class CObjectBox;
+    friend class CControlBox;
+
+    struct CNamedAnchor {
+        int32_t top;
+        std::string name;
+    };
+
+    // Element rules that are not the business of one flow.
+    [[nodiscard]] bool LayoutElement(const CHtmlElement& element, ElementPosition after);
+    [[nodiscard]] CLayoutFlow& TargetFlow(const CHtmlElement& element);
+    void RequestInlineFor(const CHtmlElement& element);
+    void RequestRest(ElementPosition position);
+    void StartLink(const CHtmlElement& element);
+    void StartFrameSet(const CHtmlElement& element);
+    void AddFrame(const CHtmlElement& element);
+    void EndFrameSet();
+    void AddChildFrame(std::unique_ptr<CFrameRecord> child);
+    void AddNamedAnchor(int32_t top, const std::string& name);
+
+    // The size an image or inline object takes, border included; false while
+    // it is not known yet.
+    [[nodiscard]] bool ImageSize(const CImageElement& image, bool inLink, int32_t& width,
+                                 int32_t& height, int32_t& border);
+    // The line height of a style: its ascent plus descent.
+    [[nodiscard]] int32_t LineHeightOf(uint32_t style);
+    [[nodiscard]] const CTableMeasure* MeasureTable(const CTableElement& table,
+                                                    ElementPosition after);
+    [[nodiscard]] bool TableReady(const CTableElement& table, ElementPosition after);
+
+    // Items are made and published under m_lock.
+    template <class T, class... Args> T* NewItem(Args&&... args) {
+        T* item = m_displayPool.Allocate<T>(std::forward<Args>(args)...);
+        NoteNewArea(item->rect);
+        return item;
+    }
+    void NoteNewArea(const CRect& rect); // m_lock held
+    void UpdateExtent(CPoint size);
+    void SignalProgress();
+    [[nodiscard]] CLayoutFlow& NewFlow(int32_t nested);
+
+    CMimeObject* const m_content;
+    CInlineResources* const m_resources;
+    const Settings m_settings;
+    const std::function<void()> m_progress;
+
+    CSemLock m_lock;
+    CPoint m_extent;                                   // guarded by m_lock
+    CRecordPool m_displayPool;                         // guarded by m_lock
+    std::vector<std::unique_ptr<CFormRecord>> m_forms; // guarded by m_lock
+    std::vector<CNamedAnchor> m_anchors;               // guarded by m_lock
+    std::vector<std::unique_ptr<CLinkRecord>> m_links; // guarded by m_lock
+    std::vector<CObjectItem*> m_objects;               // guarded by m_lock
+    std::unique_ptr<CFrameRecord> m_rootFrameSet;      // guarded by m_lock
+    bool m_frameSetReady = false;                      // guarded by m_lock
+    CRect m_newArea;                                   // guarded by m_lock
+    bool m_hasNewArea = false;                         // guarded by m_lock
+    // Every flow, the page flow first; the flows' lines, nested flows and
+    // items are guarded by m_lock.
+    std::vector<std::unique_ptr<CLayoutFlow>> m_flows;
+
+    std::atomic<bool> m_stop{false};
+
+    // Layout thread only from here on.
+    std::unique_ptr<CFrameRecord> m_openFrameTree;
+    CFrameRecord* m_currentFrameSet = nullptr;
+    CDeviceContext m_infoContext;
+    CFontCache m_fonts;
+    bool m_inLink = false;
+    CLinkRecord* m_currentLink = nullptr;
+    int32_t m_minimumLineWidth = 0;
+    CTextStore m_text;
+    CFormRecord* m_currentForm = nullptr;
+    bool m_started = false;
+    ElementPosition m_resume = 0; // the last element laid out; 0 for the list's start
+    bool m_done = false;
+    uint32_t m_currentStyle = TextStyle::NormalSize;
+    int32_t m_indentUnit = 0;
+    CLayoutFlow* m_pageFlow = nullptr;
+    // Tables measured while an enclosing table was, and tables whose
+    // images are known to have sizes.
+    std::unordered_map<const CTableElement*, std::unique_ptr<CTableMeasure>> m_measures;
 };

@@ -10,7 +10,9 @@ class CFormControlItem;
 
 // A link of the page: the items that show it, for hit testing.
 struct CLinkRecord {
-    std::vector<CDisplayItem*> items; // text-in-link and image-in-link items
+    // Text-in-link and image-in-link items; grows under the engine's lock
+    // while passes run.
+    std::vector<CDisplayItem*> items;
     std::string href;
     std::string target;
     uint32_t reserved = 0;
@@ -20,6 +22,7 @@ struct CFormRecord {
     std::string action;
     std::string enctype;
     uint32_t method = 0; // 0 GET, 2 POST
+    // Grows under the engine's lock while passes run.
     std::vector<CFormControlItem*> controls;
 };
 

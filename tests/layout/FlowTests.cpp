@@ -1,0 +1,224 @@
+#include "layout/LayoutTestSupport.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr int32_t kLineLeft = kSideMargin;
+constexpr int32_t kLineRight = kPageWidth - kSideMargin;
+
+TEST(LayoutBlocks, FirstBlockHasNoBlankLineAbove) {
+    LaidOutPage page = LayOut("<h3>Title</h3><p>text</p>");
+    EXPECT_EQ(TextItem(*page.engine, "Title").rect.top, kTopMargin);
+}
+
+TEST(LayoutBlocks, TwoBlocksThatEachWantABlankLineShareOne) {
+    LaidOutPage page = LayOut("<h3>one</h3><h3>two</h3>");
+    const int32_t height = LineHeight(4 | TextStyle::Bold);
+    SeenItem one = TextItem(*page.engine, "one");
+    SeenItem two = TextItem(*page.engine, "two");
+    EXPECT_EQ(one.rect.Height(), height);
+    EXPECT_EQ(two.rect.top - one.rect.top, 2 * height);
+}
+
+TEST(LayoutBlocks, ParagraphsAreSeparatedByOneBlankLine) {
+    LaidOutPage page = LayOut("<p>one</p><p>two</p><p>three");
+    const int32_t height = LineHeight();
+    EXPECT_EQ(TextItem(*page.engine, "two").rect.top - TextItem(*page.engine, "one").rect.top,
+              2 * height);
+    EXPECT_EQ(TextItem(*page.engine, "three").rect.top - TextItem(*page.engine, "two").rect.top,
+              2 * height);
+}
+
+TEST(LayoutBlocks, LineBreakOnAnEmptyLineLeavesABlankLine) {
+    LaidOutPage page = LayOut("one<br><br>two");
+    EXPECT_EQ(TextItem(*page.engine, "two").rect.top - TextItem(*page.engine, "one").rect.top,
+              2 * LineHeight());
+}
+
+TEST(LayoutWrapping, WordsWrapAtTheLastSpaceThatFits) {
+    std::string words;
+    for (int i = 0; i < 40; ++i)
+        words += "word" + std::to_string(i) + " ";
+    LaidOutPage page = LayOut("<p>" + words + "</p>");
+    auto texts = ItemsOfType(*page.engine, DisplayItemType::Text);
+    ASSERT_GT(texts.size(), 1u);
+    for (size_t i = 0; i < texts.size(); ++i) {
+        EXPECT_EQ(texts[i].rect.left, kLineLeft);
+        EXPECT_LE(texts[i].rect.right, kLineRight);
+        EXPECT_EQ(texts[i].rect.top, kTopMargin + static_cast<int32_t>(i) * LineHeight());
+        if (i + 1 < texts.size()) {
+            EXPECT_EQ(texts[i].text.back(), ' ') << texts[i].text;
+            // The next word and its space would not have fitted.
+            std::string next = texts[i + 1].text.substr(0, texts[i + 1].text.find(' ') + 1);
+            EXPECT_GT(RunWidth(texts[i].text + next), kLineRight - kLineLeft);
+        }
+    }
+}
+
+TEST(LayoutWrapping, AWordLongerThanTheLineIsCutWhereItNoLongerFits) {
+    const std::string word(200, 'm');
+    LaidOutPage page = LayOut("<p>" + word + "</p>", 300);
+    auto texts = ItemsOfType(*page.engine, DisplayItemType::Text);
+    ASSERT_GE(texts.size(), 2u);
+    const int32_t available = 300 - 2 * kSideMargin;
+    EXPECT_EQ(static_cast<int32_t>(texts[0].text.size()), FitCount(word, available));
+    EXPECT_LE(texts[0].rect.Width(), available);
+    std::string joined;
+    for (const SeenItem& text : texts)
+        joined += text.text;
+    EXPECT_EQ(joined, word);
+}
+
+TEST(LayoutWrapping, ALineNeverShrinksBelowTheMinimumLineWidth) {
+    const std::string word(40, 'm');
+    LaidOutPage page = LayOut("<p>" + word + "</p>", 40);
+    const int32_t minimum = MaxCharWidth(7 | TextStyle::Bold | TextStyle::Italic);
+    ASSERT_GT(minimum, 40 - 2 * kSideMargin);
+    auto texts = ItemsOfType(*page.engine, DisplayItemType::Text);
+    ASSERT_GE(texts.size(), 2u);
+    EXPECT_EQ(static_cast<int32_t>(texts[0].text.size()), FitCount(word, minimum));
+    EXPECT_GT(texts[0].rect.right, 40 - kSideMargin);
+}
+
+TEST(LayoutWrapping, PreformattedTextNeverWraps) {
+    const std::string line(150, 'x');
+    LaidOutPage page = LayOut("<pre>" + line + "\nnext</pre>");
+    SeenItem first = TextItem(*page.engine, "xxxx");
+    EXPECT_EQ(first.text, line);
+    EXPECT_GT(first.rect.right, kLineRight);
+    EXPECT_GT(page.engine->GetExtent().x, kPageWidth);
+    EXPECT_EQ(TextItem(*page.engine, "next").rect.top,
+              first.rect.top + LineHeight(3 | TextStyle::Fixed | TextStyle::Preformatted));
+}
+
+TEST(LayoutWrapping, ALineOfZeroHeightBoxesAdvancesEightPixels) {
+    LaidOutPage page = LayOut("<form><input type=hidden name=h value=1><br>after</form>");
+    auto controls = ItemsOfType(*page.engine, DisplayItemType::FormControl);
+    ASSERT_EQ(controls.size(), 1u);
+    EXPECT_EQ(controls[0].rect.top, kTopMargin);
+    EXPECT_EQ(controls[0].rect.Height(), 0);
+    EXPECT_EQ(TextItem(*page.engine, "after").rect.top, kTopMargin + 8);
+}
+
+TEST(LayoutAlignment, CentreSectionsCentreAndRestoreAfterAnAlignedBlock) {
+    LaidOutPage page = LayOut("<center>middle<p align=right>right</p>again</center>after");
+    const int32_t available = kLineRight - kLineLeft;
+    SeenItem middle = TextItem(*page.engine, "middle");
+    EXPECT_EQ(middle.rect.left, kLineLeft + (available - RunWidth("middle")) / 2);
+    EXPECT_EQ(TextItem(*page.engine, "right").rect.right, kLineRight);
+    SeenItem again = TextItem(*page.engine, "again");
+    EXPECT_EQ(again.rect.left, kLineLeft + (available - again.rect.Width()) / 2);
+    EXPECT_EQ(TextItem(*page.engine, "after").rect.left, kLineLeft);
+}
+
+TEST(LayoutLists, MarkersSitInTheIndentBeforeTheirItems) {
+    LaidOutPage page = LayOut("<ol><li>first<li>second</ol><ul><li>dot</ul>");
+    auto markers = ItemsOfType(*page.engine, DisplayItemType::ListMarker);
+    ASSERT_EQ(markers.size(), 3u);
+    const auto& one = static_cast<const CMarkerItem&>(*markers[0].item);
+    const auto& two = static_cast<const CMarkerItem&>(*markers[1].item);
+    const auto& dot = static_cast<const CMarkerItem&>(*markers[2].item);
+    EXPECT_EQ(one.markerStyle, 1u);
+    EXPECT_EQ(one.number, 1u);
+    EXPECT_EQ(two.number, 2u);
+    EXPECT_EQ(dot.markerStyle, 5u);
+    // Indent level 1, first line one unit back: the marker fills the unit.
+    EXPECT_EQ(markers[0].rect.left, kLineLeft);
+    EXPECT_EQ(markers[0].rect.Width(), 48);
+    EXPECT_EQ(TextItem(*page.engine, "first").rect.left, kLineLeft + 48);
+    // A bullet is an 8-pixel square centred in the unit.
+    EXPECT_EQ(markers[2].rect.Width(), 8);
+    EXPECT_EQ(markers[2].rect.Height(), 8);
+    EXPECT_EQ(markers[2].rect.left, kLineLeft + 20);
+}
+
+TEST(LayoutRules, ARuleSpansItsPercentOfTheLine) {
+    LaidOutPage page = LayOut("<p>a</p><hr width=50><p>b</p>");
+    auto rules = ItemsOfType(*page.engine, DisplayItemType::Rule);
+    ASSERT_EQ(rules.size(), 1u);
+    const int32_t available = kLineRight - kLineLeft;
+    EXPECT_EQ(rules[0].rect.left, kLineLeft + 50 * available / 200);
+    EXPECT_EQ(rules[0].rect.right, kLineRight - 50 * available / 200);
+    EXPECT_EQ(rules[0].rect.Height(), 5);
+}
+
+TEST(LayoutImages, AnImageWithoutSizeStopsThePassUntilItsSizeIsKnown) {
+    auto object = ParseHtml("<p>before</p><img src=a.gif><p>after<img src=b.gif></p>");
+    CFakeResources resources;
+    auto engine = MakeEngine(*object, &resources);
+    EXPECT_FALSE(engine->Pass());
+    EXPECT_EQ(ItemsOfType(*engine, DisplayItemType::Text).size(), 1u);
+    EXPECT_TRUE(ItemsOfType(*engine, DisplayItemType::Image).empty());
+    // The images further on are requested while the pass waits.
+    auto requests = resources.Requests();
+    EXPECT_EQ(requests["http://host/dir/a.gif"], 2u);
+    EXPECT_EQ(requests["http://host/dir/b.gif"], 2u);
+    EXPECT_FALSE(engine->Pass());
+
+    resources.SetSize("http://host/dir/a.gif", 40, 30);
+    resources.SetSize("http://host/dir/b.gif", 10, 10);
+    EXPECT_TRUE(engine->Pass());
+    auto images = ItemsOfType(*engine, DisplayItemType::Image);
+    ASSERT_EQ(images.size(), 2u);
+    EXPECT_EQ(images[0].rect.Width(), 40);
+    EXPECT_EQ(images[0].rect.Height(), 30);
+    EXPECT_EQ(ItemsOfType(*engine, DisplayItemType::Text).size(), 2u);
+    EXPECT_EQ(Items(*engine).size(), 4u); // nothing laid out twice
+    EXPECT_GT(TextItem(*engine, "after").rect.top, images[0].rect.bottom);
+}
+
+TEST(LayoutImages, ImagesSitOnTheBaselineOfTheirLine) {
+    LaidOutPage page = LayOut("<p>text<img src=i.gif width=20 height=40>more</p>");
+    SeenItem image = ItemsOfType(*page.engine, DisplayItemType::Image).at(0);
+    SeenItem text = TextItem(*page.engine, "text");
+    EXPECT_EQ(image.rect.top, kTopMargin);
+    EXPECT_EQ(image.rect.left, kLineLeft + text.rect.Width());
+    // The text's baseline meets the image's bottom.
+    EXPECT_EQ(text.rect.top + Ascent(), image.rect.bottom);
+}
+
+TEST(LayoutImages, AnImageInALinkGrowsByItsBorder) {
+    LaidOutPage page = LayOut("<a href=x.html><img src=i.gif width=20 height=10 border=3></a>");
+    SeenItem image = ItemsOfType(*page.engine, DisplayItemType::LinkImage).at(0);
+    EXPECT_EQ(image.rect.Width(), 26);
+    EXPECT_EQ(image.rect.Height(), 16);
+    EXPECT_EQ(static_cast<const CImageItem&>(*image.item).border, 3);
+}
+
+TEST(LayoutFloats, LeftFloatHasTextBesideItUntilClear) {
+    LaidOutPage page = LayOut("<img src=f.gif align=left width=100 height=100 hspace=5>"
+                              "beside<br clear=left>below");
+    SeenItem image = ItemsOfType(*page.engine, DisplayItemType::Image).at(0);
+    EXPECT_EQ(image.rect, (CRect{kLineLeft, kTopMargin, kLineLeft + 100, kTopMargin + 100}));
+    SeenItem beside = TextItem(*page.engine, "beside");
+    EXPECT_EQ(beside.rect.left, kLineLeft + 105);
+    EXPECT_EQ(beside.rect.top, kTopMargin);
+    EXPECT_GE(TextItem(*page.engine, "below").rect.top, image.rect.bottom);
+    EXPECT_EQ(TextItem(*page.engine, "below").rect.left, kLineLeft);
+}
+
+TEST(LayoutFloats, RightFloatKeepsTextOnItsLeft) {
+    std::string words;
+    for (int i = 0; i < 60; ++i)
+        words += "filler ";
+    LaidOutPage page = LayOut("<img src=f.gif align=right width=200 height=60 hspace=4>" + words);
+    SeenItem image = ItemsOfType(*page.engine, DisplayItemType::Image).at(0);
+    EXPECT_EQ(image.rect.right, kLineRight);
+    EXPECT_EQ(image.rect.left, kLineRight - 200);
+    bool someBelow = false;
+    for (const SeenItem& text : ItemsOfType(*page.engine, DisplayItemType::Text)) {
+        if (text.rect.top < image.rect.bottom)
+            EXPECT_LE(text.rect.right, image.rect.left - 4) << text.text;
+        else
+            someBelow = someBelow || text.rect.right > image.rect.left;
+    }
+    EXPECT_TRUE(someBelow); // lines below the float use the whole width again
+}
+
+TEST(LayoutFloats, TheEndOfTheDocumentClearsFloats) {
+    LaidOutPage page = LayOut("<img src=f.gif align=left width=50 height=300>short");
+    EXPECT_GE(page.engine->GetExtent().y, kTopMargin + 300);
+}
+
+} // namespace

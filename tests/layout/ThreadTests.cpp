@@ -1,0 +1,73 @@
+#include "layout/LayoutTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+namespace {
+
+// Passes on a layout thread while parsing goes on and the UI thread paints
+// and hit-tests: under ThreadSanitizer this must be clean.
+TEST(LayoutThreads, QueriesRunWhilePassesLayOut) {
+    std::ifstream in(std::string(VESTRIAL_HTML_CORPUS) + "/university.html", std::ios::binary);
+    std::ostringstream read;
+    read << in.rdbuf();
+    std::string html;
+    for (int i = 0; i < 4; ++i)
+        html += read.str();
+
+    CHtmlObject object("http://host/dir/page.html", "text/html");
+    CFakeResources resources;
+    resources.SetDefaultSize(20, 20);
+    std::atomic<int> progress{0};
+    CLayoutEngine::Settings settings;
+    settings.availableWidth = 640;
+    CLayoutEngine engine(&object, &resources, settings, [&] { ++progress; });
+
+    std::atomic<bool> fed{false};
+    std::atomic<bool> done{false};
+    std::thread feeder([&] {
+        for (size_t at = 0; at < html.size(); at += 512)
+            (void)object.Write(html.data() + at, std::min<size_t>(512, html.size() - at));
+        (void)object.EndOfData();
+        fed = true;
+    });
+    std::thread layout([&] {
+        while (!engine.Pass() || !fed.load())
+            std::this_thread::yield();
+        done = true;
+    });
+    size_t seen = 0;
+    while (!done.load()) {
+        CPoint extent = engine.GetExtent();
+        engine.ForEachItemIn({0, 0, 640, extent.y}, [&](const CDisplayItem& item) {
+            seen += item.GetRect().Width() >= 0;
+        });
+        (void)engine.LinkedItemAt(100, extent.y / 2);
+        (void)engine.TakeNewItemsArea();
+        (void)engine.NamedAnchor("x");
+        (void)engine.FormRecords();
+    }
+    feeder.join();
+    layout.join();
+    EXPECT_GT(progress.load(), 0);
+    EXPECT_FALSE(Items(engine).empty());
+    (void)seen;
+}
+
+TEST(LayoutThreads, StopFromAnotherThreadEndsThePass) {
+    std::string html;
+    for (int i = 0; i < 3000; ++i)
+        html += "<p>paragraph number " + std::to_string(i) + "</p>";
+    auto object = ParseHtml(html);
+    CFakeResources resources;
+    auto engine = MakeEngine(*object, &resources);
+    std::thread stopper([&] { engine->Stop(); });
+    stopper.join();
+    EXPECT_FALSE(engine->Pass());
+}
+
+} // namespace
