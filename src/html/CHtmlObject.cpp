@@ -2,6 +2,10 @@
 
 #include "html/CHtmlParser.h"
 #include "platform/TextUtil.h"
+#include "platform/Verify.h"
+
+#include <algorithm>
+#include <cstdint>
 
 namespace {
 
@@ -40,6 +44,7 @@ Status CHtmlObject::Write(const char* bytes, size_t count) {
     // Only this thread appends, so the count needs no lock here.
     uint32_t before = m_elements.Count();
     CHtmlParser::FeedResult result = m_parser->Feed(bytes, count);
+    Publish();
     // A block that ends in plain text has added elements too; keeping quiet
     // about them would leave a long paragraph unshown until the load ends.
     if (result.notify || m_elements.Count() != before)
@@ -52,6 +57,7 @@ Status CHtmlObject::EndOfData() {
         m_parser->Finish();
         Append<CBareElement>(ElementKind::EndOfDocument);
         m_parser.reset();
+        Publish();
         NotifyClients(Notify::ElementsAdded);
     }
     Status status = GetStatus();
@@ -110,10 +116,27 @@ std::string CHtmlObject::GetBackgroundImage() {
     return m_background;
 }
 
-void CHtmlObject::AppendText(uint32_t start, uint32_t count, uint32_t style) {
+void CHtmlObject::AppendText(const char* bytes, size_t count, uint32_t style) {
+    // Offsets are 32-bit everywhere downstream; a document that large is cut
+    // rather than wrapped around.
+    count = std::min<size_t>(count, UINT32_MAX - m_textLength);
     if (count == 0)
         return;
-    Append<CTextElement>(start, count, style);
+    m_pendingText.append(bytes, count);
+    Append<CTextElement>(m_textLength, static_cast<uint32_t>(count), style);
+    m_textLength += static_cast<uint32_t>(count);
+}
+
+void CHtmlObject::Publish() {
+    if (!m_pendingText.empty()) {
+        // The parser is the store's only writer, so the text lands where the
+        // staged elements expect it.
+        uint32_t start = m_text.Append(m_pendingText.data(), m_pendingText.size());
+        VERIFY(start + m_pendingText.size() == m_textLength);
+        m_pendingText.clear();
+    }
+    CSemLockGuard guard(m_lock);
+    m_elements.Publish();
 }
 
 void CHtmlObject::AppendTitle(const char* bytes, size_t count) {

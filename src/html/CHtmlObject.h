@@ -34,21 +34,20 @@ public:
     std::string GetBackgroundImage() override;
 
     // Building the document; called by the parser on the feeding thread.
-    // Every change takes the object's lock, because readers walk the list
-    // while parsing goes on.
+    // Records and text of a block are staged without the lock and shown to
+    // readers together when the block is done (Write and EndOfData publish),
+    // so a block costs one lock instead of one per record.
     template <class T, class... Args> T* Append(Args&&... args) {
-        CSemLockGuard guard(m_lock);
         return m_elements.Allocate<T>(std::forward<Args>(args)...);
     }
     // Builds a record and fills its fields before any reader can see it.
     template <class T, class Fill> T* AppendFilled(Fill&& fill) {
-        CSemLockGuard guard(m_lock);
         T* record = m_elements.Allocate<T>();
         fill(*record);
         return record;
     }
-    void AppendText(uint32_t start, uint32_t count, uint32_t style);
-    CTextStore& Text() { return m_text; }
+    // Stages characters for the text store and a text element naming them.
+    void AppendText(const char* bytes, size_t count, uint32_t style);
     void AppendTitle(const char* bytes, size_t count);
     void ClearTitle();
     // Feeding thread only: it is the one writer, so it reads without the lock.
@@ -59,6 +58,10 @@ public:
     void SetBackgroundImage(std::string url);
 
 private:
+    // Text first, then the records that point into it: a reader that finds
+    // a text element can always copy its characters.
+    void Publish();
+
     CRecordPool m_elements;                // guarded by m_lock
     std::string m_title;                   // guarded by m_lock
     std::string m_background;              // guarded by m_lock
@@ -68,6 +71,8 @@ private:
     int32_t m_linkColor = -1;              // guarded by m_lock
     int32_t m_visitedLinkColor = -1;       // guarded by m_lock
     CTextStore m_text;                     // has its own lock
+    std::string m_pendingText;             // feeding thread only: the block's text
+    uint32_t m_textLength = 0;             // feeding thread only: stored plus pending
     std::unique_ptr<CHtmlParser> m_parser; // feeding thread only; gone after the end of data
 };
 

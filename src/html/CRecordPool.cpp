@@ -24,10 +24,11 @@ void CRecordPool::StartBlock() {
     std::byte* start = m_slabs.NextPage();
     if (m_current) {
         // Close the full block: a zero word, then the next block's address.
-        WriteWord(m_current + m_used, LinkWord);
+        // Nobody reads the address before the word says it is there.
+        SetWord(m_current + m_used, LinkWord);
         std::memcpy(m_current + m_used + sizeof(uint64_t), &start, sizeof start);
     }
-    m_blocks.push_back(start);
+    m_staged.push_back(start);
     m_current = start;
     m_used = 0;
     WriteWord(m_current, EndWord);
@@ -39,11 +40,29 @@ void* CRecordPool::AllocateRaw(size_t objectSize) {
     if (!m_current || m_used + length > BlockSize - LinkSize)
         StartBlock();
     std::byte* header = m_current + m_used;
-    WriteWord(header, static_cast<uint32_t>(length));
+    SetWord(header, static_cast<uint32_t>(length));
     m_used += static_cast<uint32_t>(length);
     WriteWord(m_current + m_used, EndWord);
     ++m_count;
     return header + HeaderSize;
+}
+
+void CRecordPool::SetWord(std::byte* at, uint32_t word) {
+    if (at == m_tail)
+        m_tailWord = word;
+    else
+        WriteWord(at, word);
+}
+
+void CRecordPool::Publish() {
+    if (m_tail)
+        WriteWord(m_tail, m_tailWord);
+    m_blocks.insert(m_blocks.end(), m_staged.begin(), m_staged.end());
+    m_staged.clear();
+    if (m_current) {
+        m_tail = m_current + m_used;
+        m_tailWord = EndWord;
+    }
 }
 
 CRecordPool::Position CRecordPool::Resolve(Position position) const {
@@ -101,9 +120,12 @@ CRecordPool::Position CRecordPool::Find(const CPoolRecord* record) const {
 }
 
 void CRecordPool::Clear() {
+    Publish(); // so that the walk below reaches staged records too
     for (Position at = First(); at; at = Advance(at))
         At(at)->~CPoolRecord();
     m_blocks.clear();
+    m_tail = nullptr;
+    m_tailWord = EndWord;
     m_slabs.Clear();
     m_current = nullptr;
     m_used = 0;

@@ -25,7 +25,14 @@ public:
 // its total length followed by the object, built in place; the list ends with
 // an all-ones word, and a block that is full ends with a zero word and the
 // address of the next block. Records live until Clear, which destroys them all.
-// Not thread-safe: the owner guards it (the HTML object with its lock).
+//
+// New records are staged: Allocate writes every byte of them except the one
+// word that ends the published list, which keeps its all-ones value until
+// Publish writes it. So a writer builds a whole batch without a lock, and
+// Publish (under the owner's lock) shows the batch to readers at once. The
+// readers (First, Advance, Find) see published records only.
+// Not thread-safe otherwise: the owner holds its lock (the HTML object's)
+// around Publish, Clear and every reader call; one thread allocates.
 class CRecordPool {
 public:
     // A record's position: the address of its header, or 0 for none.
@@ -44,6 +51,10 @@ public:
         return new (storage) T(std::forward<Args>(args)...);
     }
 
+    // Makes every record allocated since the last call visible to readers.
+    void Publish();
+
+    // Records allocated so far, staged ones included (the writer's count).
     [[nodiscard]] uint32_t Count() const { return m_count; }
     [[nodiscard]] Position First() const;
     // The record after position, or 0 after the last one.
@@ -63,11 +74,18 @@ private:
 
     void* AllocateRaw(size_t objectSize);
     void StartBlock();
+    // Writes a structure word, holding back the one readers may be looking at.
+    void SetWord(std::byte* at, uint32_t word);
     [[nodiscard]] Position Resolve(Position position) const;
 
-    CPageSlabs m_slabs;               // owns every block
-    std::vector<std::byte*> m_blocks; // every block in use, in order
-    std::byte* m_current = nullptr;
+    CPageSlabs m_slabs;               // owns every block; writer only
+    std::vector<std::byte*> m_blocks; // published blocks, in order
+    std::vector<std::byte*> m_staged; // blocks started since the last Publish; writer only
+    std::byte* m_current = nullptr;   // writer only, as are the fields below
     uint32_t m_used = 0;
     uint32_t m_count = 0;
+    // The end word of the published list (null while nothing is published),
+    // and the value it takes at the next Publish.
+    std::byte* m_tail = nullptr;
+    uint32_t m_tailWord = EndWord;
 };

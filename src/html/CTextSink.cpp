@@ -91,9 +91,7 @@ void CTextSink::EmitNormal(const char* bytes, size_t count) {
 void CTextSink::FlushRun(uint32_t style) {
     if (m_run.empty())
         return;
-    uint32_t start = m_document.Text().Append(m_run.data(), m_run.size());
-    auto count = static_cast<uint32_t>(std::min<size_t>(m_run.size(), UINT32_MAX - start));
-    m_document.AppendText(start, count, style);
+    m_document.AppendText(m_run.data(), m_run.size(), style);
     m_run.clear();
 }
 

@@ -15,7 +15,7 @@ struct TagRow {
     TagId id;
 };
 
-// Sorted by name, so the lookup can halve its way to a row.
+// Sorted by name, so that the rows of one first letter stand together.
 constexpr std::array<TagRow, 52> TagTable{{
     {"a", TagId::A},
     {"b", TagId::B},
@@ -71,6 +71,32 @@ constexpr std::array<TagRow, 52> TagTable{{
     {"ul", TagId::Ul},
 }};
 
+static_assert(std::is_sorted(TagTable.begin(), TagTable.end(),
+                             [](const TagRow& a, const TagRow& b) { return a.name < b.name; }));
+
+// Where the rows of each first letter begin (and, one entry on, end): a name
+// is compared only with the few rows of its first letter.
+constexpr std::array<uint8_t, 27> LetterStarts = [] {
+    std::array<uint8_t, 27> starts{};
+    size_t row = 0;
+    for (size_t letter = 0; letter < starts.size(); ++letter) {
+        while (row < TagTable.size() && static_cast<size_t>(TagTable[row].name[0] - 'a') < letter)
+            ++row;
+        starts[letter] = static_cast<uint8_t>(row);
+    }
+    return starts;
+}();
+
+// Every tag and attribute name is lowered character by character.
+constexpr std::array<char, 256> LowerTable = [] {
+    std::array<char, 256> table{};
+    for (size_t u = 0; u < table.size(); ++u) {
+        bool upper = (u >= 'A' && u <= 'Z') || (u >= 0xC0 && u <= 0xDE && u != 0xD7);
+        table[u] = static_cast<char>(upper ? u + 0x20 : u);
+    }
+    return table;
+}();
+
 struct EntityRow {
     std::string_view name;
     unsigned char code;
@@ -124,10 +150,7 @@ unsigned char DecodeNumeric(std::string_view text) {
 } // namespace
 
 char Latin1Lower(char c) {
-    auto u = static_cast<unsigned char>(c);
-    if (u >= 0xC0 && u <= 0xDE && u != 0xD7)
-        return static_cast<char>(u + 0x20);
-    return AsciiLower(c);
+    return LowerTable[static_cast<unsigned char>(c)];
 }
 
 uint32_t LookupTag(std::string_view name) {
@@ -136,11 +159,13 @@ uint32_t LookupTag(std::string_view name) {
         endBit = EndTag;
         name.remove_prefix(1);
     }
-    auto row = std::lower_bound(TagTable.begin(), TagTable.end(), name,
-                                [](const TagRow& r, std::string_view n) { return r.name < n; });
-    if (row == TagTable.end() || row->name != name)
-        return static_cast<uint32_t>(TagId::Unknown) + endBit;
-    return static_cast<uint32_t>(row->id) + endBit;
+    if (!name.empty() && name.front() >= 'a' && name.front() <= 'z') {
+        auto letter = static_cast<size_t>(name.front() - 'a');
+        for (size_t row = LetterStarts[letter]; row < LetterStarts[letter + 1]; ++row)
+            if (TagTable[row].name == name)
+                return static_cast<uint32_t>(TagTable[row].id) + endBit;
+    }
+    return static_cast<uint32_t>(TagId::Unknown) + endBit;
 }
 
 unsigned char DecodeEntity(std::string_view text) {
@@ -172,20 +197,34 @@ bool IsAttributeNameChar(char c) {
     return IsAsciiAlnum(c) || IsLatin1Letter(c) || c == '-' || c == '_';
 }
 
+// Names are short and the strings keep their room from tag to tag; resize
+// and a loop cost far less than assign's general case.
+void AssignLowered(std::string& to, std::string_view from) {
+    to.resize(from.size());
+    for (size_t i = 0; i < from.size(); ++i)
+        to[i] = Latin1Lower(from[i]);
+}
+
+void AssignExact(std::string& to, std::string_view from) {
+    to.resize(from.size());
+    std::copy(from.begin(), from.end(), to.begin());
+}
+
 // Reads the value after "=" starting at at; answers the position after it.
+// Plain loops: find_first_of would search its set once for every character.
 size_t ReadAttributeValue(std::string_view text, size_t at, std::string& value) {
     if (at < text.size() && text[at] == '"') {
         ++at;
-        size_t end = text.find_first_of("\">", at);
-        if (end == std::string_view::npos)
-            end = text.size();
-        value.assign(text.data() + at, end - at);
+        size_t end = at;
+        while (end < text.size() && text[end] != '"' && text[end] != '>')
+            ++end;
+        AssignExact(value, text.substr(at, end - at));
         return (end < text.size() && text[end] == '"') ? end + 1 : end;
     }
-    size_t end = text.find_first_of(" \t\n\r>", at);
-    if (end == std::string_view::npos)
-        end = text.size();
-    value.assign(text.data() + at, end - at);
+    size_t end = at;
+    while (end < text.size() && !IsSpace(text[end]) && text[end] != '>')
+        ++end;
+    AssignExact(value, text.substr(at, end - at));
     return end;
 }
 
@@ -207,9 +246,7 @@ size_t ParseAttribute(std::string_view text, size_t at, ParsedTag& tag) {
         return close == std::string_view::npos ? text.size() : close + 1;
     }
     CHtmlAttribute& attribute = tag.Add();
-    attribute.name.clear();
-    for (size_t i = nameAt; i < nameEnd; ++i)
-        attribute.name.push_back(Latin1Lower(text[i]));
+    AssignLowered(attribute.name, text.substr(nameAt, nameEnd - nameAt));
     attribute.value.clear();
     if (next == '=')
         return ReadAttributeValue(text, SkipSpace(text, at + 1), attribute.value);
@@ -225,12 +262,13 @@ CHtmlAttribute& ParsedTag::Add() {
 }
 
 void ParseTag(std::string_view text, ParsedTag& tag) {
-    tag.name.clear();
     tag.count = 0;
     size_t at = text.empty() ? 0 : 1;
     at = SkipSpace(text, at);
+    size_t nameAt = at;
     while (at < text.size() && IsNameChar(text[at]))
-        tag.name.push_back(Latin1Lower(text[at++]));
+        ++at;
+    AssignLowered(tag.name, text.substr(nameAt, at - nameAt));
     while (at != std::string_view::npos && at < text.size())
         at = ParseAttribute(text, at, tag);
 }

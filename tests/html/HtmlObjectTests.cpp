@@ -4,6 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
 namespace {
 
 TEST(HtmlObject, RegisteredForHtmlAndPlainText) {
@@ -57,6 +63,109 @@ TEST(HtmlObject, EmptyDocumentHasNoElementsUntilItEnds) {
     CHtmlObject object("http://h/", "text/html");
     EXPECT_EQ(object.GetFirstElementPosition(), 0u);
     EXPECT_EQ(object.GetTextStore().Length(), 0u);
+}
+
+std::vector<const CHtmlElement*> Walk(CHtmlObject& object) {
+    std::vector<const CHtmlElement*> elements;
+    ElementPosition position = object.GetFirstElementPosition();
+    while (position)
+        elements.push_back(object.GetNextElement(position));
+    return elements;
+}
+
+TEST(HtmlObject, ABlocksElementsAreShownWhenItsWriteReturns) {
+    CHtmlObject object("http://h/", "text/html");
+    object.Write("<p>one", 6);
+    std::vector<const CHtmlElement*> first = Walk(object);
+    ASSERT_EQ(first.size(), 2u);
+    EXPECT_EQ(first[0]->kind, ElementKind::BlockStart);
+    ASSERT_EQ(first[1]->kind, ElementKind::Text);
+    const auto* one = static_cast<const CTextElement*>(first[1]);
+    EXPECT_EQ(object.GetTextStore().Copy(one->startOffset, one->characterCount), "one");
+
+    object.Write(" two<b", 6); // the tag is still open: only the text is new
+    std::vector<const CHtmlElement*> second = Walk(object);
+    ASSERT_EQ(second.size(), 3u);
+    EXPECT_EQ(second[0], first[0]);
+    const auto* two = static_cast<const CTextElement*>(second[2]);
+    EXPECT_EQ(object.GetTextStore().Copy(two->startOffset, two->characterCount), " two");
+}
+
+// A reader that resumes after the last element it saw, as layout does.
+struct ResumingReader {
+    std::vector<const CHtmlElement*> seen;
+    void CatchUp(CHtmlObject& object) {
+        ElementPosition position = object.GetFirstElementPosition();
+        if (!seen.empty()) {
+            position = object.IndexOfElement(seen.back());
+            (void)object.GetNextElement(position);
+        }
+        while (position)
+            seen.push_back(object.GetNextElement(position));
+    }
+};
+
+TEST(HtmlObject, EveryWriteShowsAPrefixOfTheFinalList) {
+    for (const std::string& name : CorpusFiles()) {
+        std::string page = ReadCorpusFile(name);
+        for (size_t piece : {1, 2, 3, 7, 13, 64, 333}) {
+            CHtmlObject object("http://host/page.html", "text/html");
+            ResumingReader reader;
+            for (size_t at = 0; at < page.size(); at += piece) {
+                (void)object.Write(page.data() + at, std::min(piece, page.size() - at));
+                reader.CatchUp(object);
+            }
+            (void)object.EndOfData();
+            reader.CatchUp(object);
+            EXPECT_EQ(reader.seen, Walk(object)) << name << " in pieces of " << piece;
+        }
+    }
+}
+
+// Layout and the UI thread walk the list while the worker parses, taking the
+// lock per call and resuming after the last element they saw. Every walk must
+// see the records in their final order, each one complete, and every text
+// element's characters must already be in the store.
+TEST(HtmlObject, ReadersWalkTheListWhileTheParserAppends) {
+    std::string page;
+    for (int copy = 0; copy < 20; ++copy)
+        for (const std::string& name : CorpusFiles())
+            if (name != "frames.html")
+                page += ReadCorpusFile(name);
+    CHtmlObject object("http://host/page.html", "text/html");
+    std::atomic<bool> ended{false};
+    ResumingReader walker;
+    size_t textMissing = 0;
+    std::thread reader([&] {
+        CTextStore text = object.GetTextStore();
+        for (;;) {
+            bool finalWalk = ended.load();
+            size_t known = walker.seen.size();
+            walker.CatchUp(object);
+            for (size_t i = known; i < walker.seen.size(); ++i) {
+                if (walker.seen[i]->kind != ElementKind::Text)
+                    continue;
+                const auto* run = static_cast<const CTextElement*>(walker.seen[i]);
+                if (text.Copy(run->startOffset, run->characterCount).size() != run->characterCount)
+                    ++textMissing;
+            }
+            if (finalWalk)
+                return;
+            std::this_thread::yield();
+        }
+    });
+    constexpr size_t Piece = 700;
+    for (size_t at = 0; at < page.size(); at += Piece)
+        object.Write(page.data() + at, std::min(Piece, page.size() - at));
+    object.EndOfData();
+    ended = true;
+    reader.join();
+
+    std::vector<const CHtmlElement*> all = Walk(object);
+    EXPECT_GT(all.size(), 1000u);
+    EXPECT_EQ(all.back()->kind, ElementKind::EndOfDocument);
+    EXPECT_EQ(walker.seen, all);
+    EXPECT_EQ(textMissing, 0u);
 }
 
 TEST(SingleElementObject, PresentsAnImageAndALineEnd) {

@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <string>
+#include <vector>
+
 namespace {
 
 TEST(TextStore, AppendsAcrossPagesAndCopiesBack) {
@@ -54,6 +58,7 @@ TEST(RecordPool, RecordsKeepOrderAcrossBlocksAndDieTogether) {
             EXPECT_EQ(reinterpret_cast<uintptr_t>(record) % alignof(uint64_t), 0u);
         }
         EXPECT_EQ(pool.Count(), 2000u);
+        pool.Publish();
         uint64_t expected = 0;
         for (auto at = pool.First(); at; at = pool.Advance(at)) {
             auto* record = static_cast<CountingRecord*>(CRecordPool::At(at));
@@ -75,6 +80,60 @@ TEST(RecordPool, ElementsWithStringsAreFreed) {
     pool.Clear();
     EXPECT_EQ(pool.Count(), 0u);
     EXPECT_EQ(pool.First(), 0u);
+}
+
+std::vector<uint64_t> PublishedValues(const CRecordPool& pool) {
+    std::vector<uint64_t> values;
+    for (auto at = pool.First(); at; at = pool.Advance(at))
+        values.push_back(static_cast<CountingRecord*>(CRecordPool::At(at))->m_value);
+    return values;
+}
+
+TEST(RecordPool, StagedRecordsStayHiddenUntilPublished) {
+    int destroyed = 0;
+    CRecordPool pool;
+    EXPECT_EQ(pool.First(), 0u);
+    // Batches of every size from 1 to 60 span many blocks; then 300 batches
+    // of one record each, so that the published end also falls on the end
+    // of a full block, where the next block's link goes.
+    std::vector<uint64_t> batches;
+    for (uint64_t batch = 1; batch <= 60; ++batch)
+        batches.push_back(batch);
+    batches.insert(batches.end(), 300, 1);
+    uint64_t next = 0;
+    for (uint64_t batch : batches) {
+        uint64_t published = next;
+        const CountingRecord* last = nullptr;
+        for (uint64_t i = 0; i < batch; ++i)
+            last = pool.Allocate<CountingRecord>(destroyed, next++);
+        EXPECT_EQ(pool.Count(), next);
+        EXPECT_EQ(PublishedValues(pool).size(), published) << "after " << published;
+        EXPECT_EQ(pool.Find(last), 0u);
+        pool.Publish();
+        std::vector<uint64_t> values = PublishedValues(pool);
+        ASSERT_EQ(values.size(), next) << "after " << published;
+        for (uint64_t i = 0; i < values.size(); ++i)
+            ASSERT_EQ(values[i], i);
+        EXPECT_NE(pool.Find(last), 0u);
+    }
+    pool.Publish(); // nothing new: changes nothing
+    EXPECT_EQ(PublishedValues(pool).size(), next);
+}
+
+TEST(RecordPool, ClearDestroysStagedRecordsToo) {
+    int destroyed = 0;
+    CRecordPool pool;
+    pool.Allocate<CountingRecord>(destroyed, 1);
+    pool.Publish();
+    for (uint64_t i = 0; i < 300; ++i)
+        pool.Allocate<CountingRecord>(destroyed, i);
+    pool.Clear();
+    EXPECT_EQ(destroyed, 301);
+    EXPECT_EQ(pool.First(), 0u);
+    // The pool starts over cleanly after a clear.
+    pool.Allocate<CountingRecord>(destroyed, 7);
+    pool.Publish();
+    EXPECT_EQ(PublishedValues(pool), (std::vector<uint64_t>{7}));
 }
 
 TEST(HtmlElementSerial, EveryElementGetsANewNumber) {
