@@ -13,8 +13,9 @@ packages=(
   xvfb xauth xdotool x11-apps imagemagick
   libjpeg-turbo-progs mscompress
   lighttpd tinyproxy python3-aiosmtpd python3-olefile
-  # the HTML benchmark's baseline (xmllint)
-  libxml2-utils
+  # benchmarks: Google Benchmark, and libxml2's HTML parser as the HTML
+  # benchmark's baseline
+  libbenchmark-dev libxml2-dev libxml2-utils
   # benchmarks (bench/http_bench.sh compares with curl)
   curl
   # fuzzing (libFuzzer ships with clang's runtime)
