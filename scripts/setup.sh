@@ -16,6 +16,8 @@ packages=(
   # benchmarks: Google Benchmark, and libxml2's HTML parser as the HTML
   # benchmark's baseline
   libbenchmark-dev libxml2-dev libxml2-utils
+  # the page benchmark's baselines (bench/view_bench.sh)
+  w3m lynx
   # benchmarks (bench/http_bench.sh compares with curl)
   curl
   # fuzzing (libFuzzer ships with clang's runtime)

@@ -1,8 +1,22 @@
 #include "app/CCommandLine.h"
 
+#include <charconv>
 #include <strings.h>
 
 namespace {
+
+// "WxH" with both in 1..16384, the largest page section there is.
+bool ParseSize(const std::string& text, int& width, int& height) {
+    size_t x = text.find('x');
+    if (x == std::string::npos)
+        return false;
+    auto number = [](const char* first, const char* last, int& out) {
+        auto [end, error] = std::from_chars(first, last, out);
+        return error == std::errc() && end == last && out >= 1 && out <= 16384;
+    };
+    const char* begin = text.data();
+    return number(begin, begin + x, width) && number(begin + x + 1, begin + text.size(), height);
+}
 
 // The component runtime passes these as "/Embedding" or "-Embedding", in any case.
 bool IsServerFlag(const std::string& argument, const char* name) {
@@ -16,13 +30,30 @@ bool IsServerFlag(const std::string& argument, const char* name) {
 CCommandLineResult ParseCommandLine(const std::vector<std::string>& arguments) {
     CCommandLine commandLine;
     bool optionsEnded = false;
-    for (const std::string& argument : arguments) {
+    for (size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        auto value = [&]() -> const std::string* {
+            return i + 1 < arguments.size() ? &arguments[++i] : nullptr;
+        };
         if (!optionsEnded && argument == "--") {
             optionsEnded = true;
         } else if (!optionsEnded && argument == "--headless") {
             commandLine.shell = CCommandLine::Shell::Headless;
         } else if (!optionsEnded && argument == "--dump-elements") {
             commandLine.dumpElements = true;
+        } else if (!optionsEnded && argument == "--dump-layout") {
+            commandLine.dumpLayout = true;
+        } else if (!optionsEnded && argument == "--full") {
+            commandLine.fullPage = true;
+        } else if (!optionsEnded && argument == "--screenshot") {
+            const std::string* path = value();
+            if (!path || path->empty())
+                return {std::nullopt, "--screenshot needs the path of the PNG file to write"};
+            commandLine.screenshot = *path;
+        } else if (!optionsEnded && argument == "--size") {
+            const std::string* size = value();
+            if (!size || !ParseSize(*size, commandLine.width, commandLine.height))
+                return {std::nullopt, "--size needs WIDTHxHEIGHT, each 1 to 16384"};
         } else if (!optionsEnded && (argument == "--help" || argument == "-h")) {
             commandLine.action = CCommandLine::Action::Help;
         } else if (!optionsEnded && argument == "--version") {
@@ -40,8 +71,13 @@ CCommandLineResult ParseCommandLine(const std::vector<std::string>& arguments) {
             commandLine.target = argument;
         }
     }
-    if (commandLine.dumpElements && commandLine.shell != CCommandLine::Shell::Headless)
+    bool headless = commandLine.shell == CCommandLine::Shell::Headless;
+    if (commandLine.dumpElements && !headless)
         return {std::nullopt, "--dump-elements needs --headless"};
+    if ((!commandLine.screenshot.empty() || commandLine.dumpLayout) && !headless)
+        return {std::nullopt, "--screenshot and --dump-layout need --headless"};
+    if (commandLine.fullPage && commandLine.screenshot.empty())
+        return {std::nullopt, "--full needs --screenshot"};
     return {commandLine, {}};
 }
 
@@ -53,6 +89,10 @@ const char* CommandLineUsage() {
            "Options:\n"
            "  --headless   run without a display (for tests and snapshots)\n"
            "  --dump-elements  with --headless: print the page's element list as JSON lines\n"
+           "  --screenshot FILE  with --headless: write the loaded, laid-out page as a PNG\n"
+           "  --full       with --screenshot: the whole page instead of the first screen\n"
+           "  --dump-layout  with --headless: print the page's display items\n"
+           "  --size WxH   with --headless: the page window's size (default 800x600)\n"
            "  --version    print the version and exit\n"
            "  --help       print this help and exit\n";
 }

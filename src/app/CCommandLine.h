@@ -19,6 +19,16 @@ struct CCommandLine {
     std::string target;
     // Headless only: print the element list of the page once it has loaded.
     bool dumpElements = false;
+    // Headless only: paint the page once it and everything it refers to have
+    // loaded and been laid out, and write the picture as a PNG file here.
+    std::string screenshot;
+    // With screenshot: the whole document instead of the first screen.
+    bool fullPage = false;
+    // Headless only: print the page's display items once laid out.
+    bool dumpLayout = false;
+    // The client size of the page window in the headless shell.
+    int width = 800;
+    int height = 600;
 
     bool OpensSomething() const { return !target.empty(); }
 };

@@ -10,9 +10,11 @@
 #include "platform/CStringTable.h"
 #include "platform/CUiLoop.h"
 #include "platform/StringIds.h"
+#include "platform/TextUtil.h"
 #include "platform/UiThread.h"
 #include "platform/Verify.h"
 #include "platform/ui/CUiBackend.h"
+#include "view/CTarnwickView.h"
 
 #include <cctype>
 #include <filesystem>
@@ -112,6 +114,8 @@ bool CTarnwickApp::InitInstance(const CCommandLine& commandLine) {
     m_mainFrame->SetTitle(LoadString(StringId::AppName));
     m_frameAdapter = std::make_unique<CFrameAdapter>(*m_mainFrame);
     m_document = std::make_unique<CTarnwickDoc>(m_frameAdapter.get());
+    m_view = std::make_unique<CTarnwickView>(*m_document, m_mainFrame->ViewWindow());
+    m_mainFrame->SetAddressHandler([this](const std::string& typed) { OpenTypedAddress(typed); });
     m_document->UpdateTitle();
     m_mainFrame->Show();
 
@@ -138,7 +142,12 @@ int CTarnwickApp::Run() {
 
 int CTarnwickApp::ExitInstance() {
     m_exited = true;
-    // The window goes first, with its document and every load it owns.
+    // The window goes first, with its document and every load it owns; the
+    // view before the document, so that its layout thread has ended before
+    // the inline resources it asks for go.
+    if (m_mainFrame)
+        m_mainFrame->SetAddressHandler(nullptr);
+    m_view.reset();
     m_document.reset();
     m_frameAdapter.reset();
     m_mainFrame.reset();
@@ -168,8 +177,34 @@ void CTarnwickApp::OnAbout() {
     OpenUrl("about:about.htm");
 }
 
+std::string CompleteTypedAddress(const std::string& typed) {
+    std::string address = typed;
+    if (address.find(':') == std::string::npos)
+        address.insert(0, address.starts_with("//") ? "http:" : "http://");
+    constexpr size_t SchemeLength = 7; // "http://"
+    if (StartsWithNoCase(address, "http://") &&
+        address.find('/', SchemeLength) == std::string::npos)
+        address += '/';
+    return address;
+}
+
+void CTarnwickApp::OpenTypedAddress(const std::string& typed) {
+    std::string address = CompleteTypedAddress(typed);
+    if (m_mainFrame)
+        m_mainFrame->SetLocation(address);
+    OpenUrl(address);
+}
+
+bool CTarnwickApp::PageSettled() {
+    if (!m_document)
+        return true;
+    // A page about to be shown, or a request of the layout thread, is still
+    // in the message queue.
+    return m_document->Idle() && UiMessageQueue().Empty() && (!m_view || m_view->LayoutSettled());
+}
+
 bool CTarnwickApp::OnIdle(long count) {
-    if (m_quitWhenIdle && (!m_document || m_document->Idle()))
+    if (m_quitWhenIdle && PageSettled())
         PostQuitMessage(0);
     // One pass of idle work per quiet spell is enough: there is nothing yet
     // whose state must be brought up to date more than once.

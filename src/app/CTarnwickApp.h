@@ -13,6 +13,7 @@ class CMainFrameWindow;
 class CTarnwickDoc;
 class CNamedEvent;
 class CRegistry;
+class CTarnwickView;
 class CUiBackend;
 
 // The application object: one per process. It owns the settings, the
@@ -48,6 +49,12 @@ public:
 
     CUiBackend& Ui() { return m_ui; }
     CTarnwickDoc* TopDocument() { return m_document.get(); }
+    CTarnwickView* TopView() { return m_view.get(); }
+    // Nothing of the top page is still loading, waiting to be shown or laid
+    // out.
+    bool PageSettled();
+    // The location field's Enter: completes the typed address and opens it.
+    void OpenTypedAddress(const std::string& typed);
     CMainFrameWindow* MainFrame() { return m_mainFrame.get(); }
     CNamedEvent* NotifyEvent() { return m_notifyEvent.get(); }
 
@@ -68,6 +75,7 @@ private:
     std::unique_ptr<CMainFrameWindow> m_mainFrame;
     std::unique_ptr<CFrameAdapter> m_frameAdapter;
     std::unique_ptr<CTarnwickDoc> m_document;
+    std::unique_ptr<CTarnwickView> m_view; // goes before the document and the frame
     std::map<std::string, std::vector<std::string>> m_tempFiles;
     bool m_exited = false;
     bool m_quitWhenIdle = false;
@@ -76,3 +84,8 @@ private:
 // A command-line argument as the URL to open: URLs stand as given, anything
 // else is a path, made absolute against the working directory, as a file URL.
 std::string CommandLineTarget(const std::string& argument);
+
+// What the location field opens for a typed address: "http://" in front of
+// an address without a scheme ("http:" before one that starts with "//"), and
+// "/" after an http address that names only a host.
+std::string CompleteTypedAddress(const std::string& typed);

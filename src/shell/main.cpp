@@ -3,14 +3,19 @@
 #include "app/CTarnwickApp.h"
 #include "document/CTarnwickDoc.h"
 #include "html/CElementDump.h"
+#include "layout/CLayoutDump.h"
 #include "platform/CRegistry.h"
+#include "platform/gdi/CDibSection.h"
+#include "platform/gdi/CPngWriter.h"
 #include "ui/headless/CHeadlessBackend.h"
+#include "view/CTarnwickView.h"
 
 #ifdef VESTRIAL_WITH_GUI
 #include "ui/fltk/CFltkBackend.h"
 #endif
 
 #include <cstdio>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,6 +40,38 @@ std::unique_ptr<CUiBackend> CreateBackend(CCommandLine::Shell shell) {
     return nullptr;
 }
 
+// The page as the window shows it (or whole), painted after everything has
+// loaded and been laid out.
+bool WriteScreenshot(CTarnwickApp& app, CHeadlessBackend& backend,
+                     const CCommandLine& commandLine) {
+    std::unique_ptr<CDibSection> whole;
+    const CDibSection* picture = nullptr;
+    if (commandLine.fullPage && app.TopView()) {
+        whole = app.TopView()->PaintDocument();
+        picture = whole.get();
+    } else if (CHeadlessViewWindow* window = backend.View()) {
+        window->InvalidateAll();
+        window->Paint();
+        picture = window->Screen();
+    }
+    if (!picture || !CPngWriter::WriteFile(*picture, commandLine.screenshot)) {
+        std::fprintf(stderr, "vestrial: cannot write %s\n", commandLine.screenshot.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool WriteLayoutDump(CTarnwickApp& app) {
+    CTarnwickView* view = app.TopView();
+    if (!view || !view->CurrentLayout()) {
+        std::fprintf(stderr, "vestrial: the page has no layout to dump\n");
+        return false;
+    }
+    DumpLayout(*view->CurrentLayout(), std::cout);
+    std::cout.flush();
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -57,21 +94,32 @@ int main(int argc, char** argv) {
     std::unique_ptr<CUiBackend> backend = CreateBackend(commandLine.shell);
     if (!backend)
         return 2;
+    bool headless = commandLine.shell == CCommandLine::Shell::Headless;
+    auto* headlessBackend = headless ? static_cast<CHeadlessBackend*>(backend.get()) : nullptr;
+    if (headlessBackend)
+        headlessBackend->SetViewSize({commandLine.width, commandLine.height});
     CContentHandlers handlers;
     CRegistry registry(CRegistry::DefaultPath());
     CTarnwickApp app(*backend, registry);
     if (!app.InitInstance(commandLine))
         return 1;
-    bool headless = commandLine.shell == CCommandLine::Shell::Headless;
     if (headless)
         app.QuitWhenIdle();
     int exitCode = app.Run();
     if (commandLine.dumpElements && app.TopDocument() && app.TopDocument()->ContentObject())
         CElementDump(*app.TopDocument()->ContentObject()).Write(stdout);
+    // A page that failed has nothing to show: its message is the outcome.
+    bool failed = headlessBackend && !headlessBackend->Shown().empty();
+    if (headlessBackend && !failed && exitCode == 0) {
+        if (!commandLine.screenshot.empty() && !WriteScreenshot(app, *headlessBackend, commandLine))
+            exitCode = 1;
+        if (commandLine.dumpLayout && !WriteLayoutDump(app))
+            exitCode = 1;
+    }
     app.ExitInstance();
     // Without a window, a message box (a failed load among them) is the
     // outcome a script must be able to see.
-    if (headless && exitCode == 0 && !static_cast<CHeadlessBackend&>(*backend).Shown().empty())
+    if (failed && exitCode == 0)
         exitCode = 1;
     return exitCode;
 }

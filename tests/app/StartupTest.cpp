@@ -8,6 +8,7 @@
 #include "platform/CNamedEvent.h"
 #include "platform/CRegistry.h"
 #include "ui/headless/CHeadlessBackend.h"
+#include "view/CTarnwickView.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
@@ -137,4 +138,22 @@ TEST(CommandLineTarget, UrlsStandPathsBecomeAbsolute) {
     EXPECT_EQ(CommandLineTarget("page.htm"), here + "/page.htm");
     EXPECT_EQ(CommandLineTarget("./sub/../p q.htm"), here + "/p%20q.htm");
     EXPECT_EQ(CommandLineTarget("/abs/x#1.htm"), "file:///abs/x%231.htm");
+}
+
+TEST_F(Startup, TopDocumentIsShownInTheMainFramesView) {
+    CTarnwickApp app(m_ui, m_registry);
+    ASSERT_TRUE(app.InitInstance(Opening("about:license.htm")));
+    ASSERT_NE(app.TopView(), nullptr);
+    EXPECT_EQ(&app.TopView()->Document(), app.TopDocument());
+    EXPECT_EQ(&app.TopView()->Window(), m_ui.View());
+}
+
+TEST_F(Startup, LocationFieldOpensTheCompletedAddress) {
+    CTarnwickApp app(m_ui, m_registry);
+    ASSERT_TRUE(app.InitInstance(Opening("about:license.htm")));
+    m_ui.EnterAddress("127.0.0.1");
+    EXPECT_EQ(Fetching(app), "http://127.0.0.1/");
+    EXPECT_EQ(m_ui.Location(), "http://127.0.0.1/") << "the field shows what opens";
+    m_ui.EnterAddress("about:about.htm");
+    EXPECT_EQ(Fetching(app), "about:about.htm");
 }

@@ -2,6 +2,7 @@
 
 #include "platform/CInputSource.h"
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -15,16 +16,24 @@ enum class MessageBoxButtons { Ok, OkCancel, YesNo, YesNoCancel };
 
 enum class MessageBoxIcon { None, Information, Warning, Error, Question };
 
+class CViewWindow;
+
 // The application's main window as the engine sees it. The full frame with its
-// bars arrives later; this is what start-up and the loop need.
+// bars arrives later; this is what start-up, the loop and the page need.
 class CMainFrameWindow {
 public:
+    using AddressHandler = std::function<void(const std::string& typed)>;
+
     virtual ~CMainFrameWindow() = default;
     virtual void SetTitle(std::string_view title) = 0;
     virtual void SetStatusText(std::string_view text) = 0;
     // The address of the page shown, in the location field.
     virtual void SetLocation(std::string_view url) = 0;
     virtual void Show() = 0;
+    // The window the top-level page is shown in; lives as long as the frame.
+    virtual CViewWindow& ViewWindow() = 0;
+    // Called with the location field's text when the user opens it (Enter).
+    virtual void SetAddressHandler(AddressHandler handler) = 0;
 };
 
 // Everything toolkit-specific the engine asks for. One backend per shell: FLTK

@@ -4,19 +4,38 @@
 
 class CHeadlessMainFrame final : public CMainFrameWindow {
 public:
-    explicit CHeadlessMainFrame(CHeadlessBackend& backend) : m_backend(backend) {}
+    explicit CHeadlessMainFrame(CHeadlessBackend& backend)
+        : m_backend(backend), m_view(backend.m_viewSize) {
+        m_backend.m_view = &m_view;
+        m_view.SetStatusSink([this](std::string_view text) { SetStatusText(text); });
+    }
+    ~CHeadlessMainFrame() override {
+        m_backend.m_view = nullptr;
+        m_backend.m_addressHandler = nullptr;
+    }
 
     void SetTitle(std::string_view title) override { m_backend.m_title = title; }
     void SetStatusText(std::string_view text) override { m_backend.m_statusText = text; }
     void SetLocation(std::string_view url) override { m_backend.m_location = url; }
     void Show() override {}
+    CViewWindow& ViewWindow() override { return m_view; }
+    void SetAddressHandler(AddressHandler handler) override {
+        m_backend.m_addressHandler = std::move(handler);
+    }
 
 private:
     CHeadlessBackend& m_backend;
+    CHeadlessViewWindow m_view;
 };
 
 std::unique_ptr<CMainFrameWindow> CHeadlessBackend::CreateMainFrame() {
     return std::make_unique<CHeadlessMainFrame>(*this);
+}
+
+void CHeadlessBackend::EnterAddress(const std::string& typed) {
+    m_location = typed;
+    if (m_addressHandler)
+        m_addressHandler(typed);
 }
 
 static MessageBoxResult FirstButton(MessageBoxButtons buttons) {

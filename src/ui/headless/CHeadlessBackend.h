@@ -2,6 +2,7 @@
 
 #include "platform/ui/CUiBackend.h"
 #include "ui/headless/CHeadlessInput.h"
+#include "ui/headless/CHeadlessViewWindow.h"
 
 #include <deque>
 #include <string>
@@ -31,6 +32,13 @@ public:
     const std::string& Title() const { return m_title; }
     const std::string& Location() const { return m_location; }
 
+    // The client size of the page window of main frames made from now on.
+    void SetViewSize(CPoint size) { m_viewSize = size; }
+    // The page window of the main frame, while one exists.
+    CHeadlessViewWindow* View() { return m_view; }
+    // As if the user typed text into the location field and pressed Enter.
+    void EnterAddress(const std::string& typed);
+
     CInputSource& Input() override { return m_input; }
     std::unique_ptr<CMainFrameWindow> CreateMainFrame() override;
     MessageBoxResult MessageBox(std::string_view text, MessageBoxButtons buttons,
@@ -50,4 +58,7 @@ private:
     std::string m_statusText;
     std::string m_title;
     std::string m_location;
+    CPoint m_viewSize{800, 600};
+    CHeadlessViewWindow* m_view = nullptr; // owned by the main frame
+    CMainFrameWindow::AddressHandler m_addressHandler;
 };

@@ -1,0 +1,280 @@
+#include "ui/fltk/CFltkViewWindow.h"
+
+#include "platform/gdi/CDibSection.h"
+
+#include <FL/Fl.H>
+#include <FL/Fl_RGB_Image.H>
+#include <FL/Fl_Scrollbar.H>
+#include <FL/Fl_Window.H>
+#include <FL/fl_draw.H>
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+constexpr int WheelLines = 3;
+
+struct RowSource {
+    const CDibSection* section;
+    CRect rect;
+    std::vector<unsigned char>* row;
+};
+
+// fl_draw_image asks for the picture row by row; each row of the section is
+// converted from palette indices to RGB as it is drawn.
+void ConvertRow(void* data, int x, int y, int width, unsigned char* out) {
+    auto* source = static_cast<RowSource*>(data);
+    const CDibSection& section = *source->section;
+    source->row->resize(static_cast<size_t>(section.Width()) * 3);
+    section.ConvertRowToRgb(source->rect.top + y, *source->row);
+    std::copy_n(source->row->data() + static_cast<size_t>(source->rect.left + x) * 3,
+                static_cast<size_t>(width) * 3, out);
+}
+
+// The pointer of "working in the background": an arrow with a small
+// hourglass beside it, drawn here since the toolkit has no such cursor.
+const Fl_RGB_Image& BackgroundCursor() {
+    static const std::array<const char*, 20> shape = {
+        "X                   ", "XX                  ", "X.X                 ",
+        "X..X                ", "X...X               ", "X....X              ",
+        "X.....X             ", "X......X            ", "X.......X           ",
+        "X........X  XXXXXXX ", "X.....XXXXX X.....X ", "X..X..X      X...X  ",
+        "X.X X..X      X.X   ", "XX  X..X      X.X   ", "X    X..X    X...X  ",
+        "     X..X   X.....X ", "      XX    XXXXXXX ", "                    ",
+        "                    ", "                    "};
+    static std::array<unsigned char, 20 * 20 * 4> pixels = [] {
+        std::array<unsigned char, 20 * 20 * 4> rgba{};
+        for (size_t y = 0; y < 20; ++y)
+            for (size_t x = 0; x < 20; ++x) {
+                unsigned char* p = &rgba[(y * 20 + x) * 4];
+                char c = shape[y][x];
+                unsigned char value = c == '.' ? 255 : 0;
+                p[0] = p[1] = p[2] = value;
+                p[3] = c == ' ' ? 0 : 255;
+            }
+        return rgba;
+    }();
+    static const Fl_RGB_Image image(pixels.data(), 20, 20, 4);
+    return image;
+}
+
+} // namespace
+
+CFltkViewWindow::CFltkViewWindow(int x, int y, int width, int height)
+    : Fl_Group(x, y, width, height) {
+    box(FL_NO_BOX);
+    m_vertical = new Fl_Scrollbar(0, 0, 1, 1); // owned by this group
+    m_vertical->type(FL_VERTICAL);
+    m_vertical->callback(OnScrollBar, this);
+    m_horizontal = new Fl_Scrollbar(0, 0, 1, 1); // owned by this group
+    m_horizontal->type(FL_HORIZONTAL);
+    m_horizontal->callback(OnScrollBar, this);
+    end();
+    ArrangeScrollBars();
+}
+
+CFltkViewWindow::~CFltkViewWindow() = default;
+
+int32_t CFltkViewWindow::VerticalScrollBarWidth() const {
+    return Fl::scrollbar_size();
+}
+
+CPoint CFltkViewWindow::PageArea() const {
+    int bar = Fl::scrollbar_size();
+    return {w() - (m_vertical->visible() ? bar : 0), h() - (m_horizontal->visible() ? bar : 0)};
+}
+
+void CFltkViewWindow::ArrangeScrollBars() {
+    int bar = Fl::scrollbar_size();
+    // Each bar needs the other's room when both show.
+    bool vertical = m_total.y > h();
+    bool horizontal = m_total.x > w() - (vertical ? bar : 0);
+    vertical = vertical || m_total.y > h() - (horizontal ? bar : 0);
+    bool changed =
+        vertical != (m_vertical->visible() != 0) || horizontal != (m_horizontal->visible() != 0);
+    vertical ? m_vertical->show() : m_vertical->hide();
+    horizontal ? m_horizontal->show() : m_horizontal->hide();
+    m_vertical->resize(x() + w() - bar, y(), bar, h() - (horizontal ? bar : 0));
+    m_horizontal->resize(x(), y() + h() - bar, w() - (vertical ? bar : 0), bar);
+    CPoint page = PageArea();
+    m_position = ClampScrollPosition(m_position, m_total, page);
+    m_vertical->value(m_position.y, page.y, 0, std::max(m_total.y, page.y));
+    m_vertical->linesize(m_line.y);
+    m_horizontal->value(m_position.x, page.x, 0, std::max(m_total.x, page.x));
+    m_horizontal->linesize(m_line.x);
+    if (changed)
+        InvalidateAll();
+}
+
+void CFltkViewWindow::resize(int x, int y, int width, int height) {
+    bool sized = width != w() || height != h();
+    Fl_Widget::resize(x, y, width, height);
+    ArrangeScrollBars();
+    InvalidateAll();
+    if (sized && m_client)
+        m_client->OnSize();
+}
+
+void CFltkViewWindow::SetScrollSizes(CPoint total, CPoint, CPoint line) {
+    CPoint before = m_position;
+    m_total = total;
+    m_line = line;
+    ArrangeScrollBars();
+    if (m_position != before)
+        InvalidateAll();
+}
+
+void CFltkViewWindow::ScrollTo(CPoint position) {
+    CPoint clamped = ClampScrollPosition(position, m_total, PageArea());
+    if (clamped == m_position)
+        return;
+    m_position = clamped;
+    ArrangeScrollBars();
+    InvalidateAll();
+}
+
+void CFltkViewWindow::OnScrollBar(Fl_Widget* bar, void* data) {
+    auto* self = static_cast<CFltkViewWindow*>(data);
+    int value = static_cast<Fl_Scrollbar*>(bar)->value();
+    CPoint position = self->m_position;
+    (bar == self->m_vertical ? position.y : position.x) = value;
+    self->ScrollTo(position);
+}
+
+void CFltkViewWindow::Invalidate(const CRect& rect) {
+    CRect area = rect.Intersect({0, 0, w(), h()});
+    if (area.IsEmpty())
+        return;
+    m_dirty = m_dirty.Union(area);
+    damage(FL_DAMAGE_USER1, x() + area.left, y() + area.top, area.Width(), area.Height());
+}
+
+void CFltkViewWindow::InvalidateAll() {
+    m_dirty = {0, 0, w(), h()};
+    damage(FL_DAMAGE_ALL);
+}
+
+void CFltkViewWindow::draw() {
+    CPoint page = PageArea();
+    CRect clip = (damage() & FL_DAMAGE_ALL) ? CRect{0, 0, w(), h()} : m_dirty;
+    m_dirty = {};
+    clip = clip.Intersect({0, 0, page.x, page.y});
+    if (!clip.IsEmpty()) {
+        if (m_client) {
+            m_client->OnPaint(clip);
+        } else {
+            fl_rectf(x() + clip.left, y() + clip.top, clip.Width(), clip.Height(), FL_GRAY);
+        }
+    }
+    // The corner between two bars belongs to neither.
+    if (m_vertical->visible() && m_horizontal->visible())
+        fl_rectf(x() + page.x, y() + page.y, w() - page.x, h() - page.y, FL_BACKGROUND_COLOR);
+    draw_children();
+}
+
+void CFltkViewWindow::Present(const CDibSection& section, const CRect& rect) {
+    CRect area = rect.Intersect(section.Bounds());
+    if (area.IsEmpty())
+        return;
+    RowSource source{&section, area, &m_row};
+    fl_push_clip(x() + area.left, y() + area.top, area.Width(), area.Height());
+    fl_draw_image(ConvertRow, &source, x() + area.left, y() + area.top, area.Width(), area.Height(),
+                  3);
+    fl_pop_clip();
+}
+
+void CFltkViewWindow::SetCursor(ViewCursor cursor) {
+    Fl_Window* top = window();
+    if (!top || cursor == m_cursor)
+        return;
+    m_cursor = cursor;
+    switch (cursor) {
+    case ViewCursor::Arrow:
+        top->cursor(FL_CURSOR_DEFAULT);
+        break;
+    case ViewCursor::Link:
+        top->cursor(FL_CURSOR_HAND);
+        break;
+    case ViewCursor::Wait:
+        top->cursor(FL_CURSOR_WAIT);
+        break;
+    case ViewCursor::WorkingInBackground:
+        top->cursor(&BackgroundCursor(), 0, 0);
+        break;
+    }
+}
+
+void CFltkViewWindow::SetStatusText(std::string_view text) {
+    if (m_statusSink)
+        m_statusSink(text);
+}
+
+bool CFltkViewWindow::HandleKey() {
+    if (!m_client)
+        return false;
+    switch (Fl::event_key()) {
+    case FL_Page_Up:
+        return m_client->OnKeyDown(ViewKey::PageUp);
+    case FL_Page_Down:
+        return m_client->OnKeyDown(ViewKey::PageDown);
+    case FL_Home:
+        return m_client->OnKeyDown(ViewKey::Home);
+    case FL_End:
+        return m_client->OnKeyDown(ViewKey::End);
+    case FL_Up:
+        return m_client->OnKeyDown(ViewKey::Up);
+    case FL_Down:
+        return m_client->OnKeyDown(ViewKey::Down);
+    case FL_Left:
+        return m_client->OnKeyDown(ViewKey::Left);
+    case FL_Right:
+        return m_client->OnKeyDown(ViewKey::Right);
+    default:
+        return false;
+    }
+}
+
+int CFltkViewWindow::handle(int event) {
+    bool onBar = (m_vertical->visible() && Fl::event_inside(m_vertical)) ||
+                 (m_horizontal->visible() && Fl::event_inside(m_horizontal));
+    CPoint point{Fl::event_x() - x(), Fl::event_y() - y()};
+    switch (event) {
+    case FL_PUSH:
+        if (onBar)
+            break;
+        take_focus();
+        if (Fl::event_button() == FL_LEFT_MOUSE && m_client)
+            m_client->OnLeftButtonDown(point);
+        return 1;
+    case FL_ENTER:
+    case FL_MOVE:
+        if (onBar) {
+            SetCursor(ViewCursor::Arrow);
+            break;
+        }
+        if (m_client)
+            m_client->OnSetCursor(point);
+        Fl_Group::handle(event);
+        return 1;
+    case FL_LEAVE:
+        SetCursor(ViewCursor::Arrow);
+        break;
+    case FL_FOCUS:
+    case FL_UNFOCUS:
+        return 1;
+    case FL_KEYBOARD:
+        if (HandleKey())
+            return 1;
+        break;
+    case FL_MOUSEWHEEL:
+        if (Fl::event_dy() != 0) {
+            ScrollTo({m_position.x, m_position.y + Fl::event_dy() * WheelLines * m_line.y});
+            return 1;
+        }
+        break;
+    default:
+        break;
+    }
+    return Fl_Group::handle(event);
+}

@@ -1,0 +1,48 @@
+#include "view/CLayoutRunner.h"
+
+#include "layout/CLayoutEngine.h"
+
+CLayoutRunner::CLayoutRunner(std::function<void()> progress) : m_progress(std::move(progress)) {}
+
+CLayoutRunner::~CLayoutRunner() {
+    Stop();
+}
+
+void CLayoutRunner::Start(CLayoutEngine& layout) {
+    Stop();
+    m_layout = &layout;
+    m_stop.store(false, std::memory_order_release);
+    m_done.store(false, std::memory_order_release);
+    m_layoutDone.Reset();
+    m_thread = CThread([this, &layout] { Run(layout); });
+}
+
+void CLayoutRunner::Stop() {
+    if (!m_done.load(std::memory_order_acquire)) {
+        m_stop.store(true, std::memory_order_release);
+        m_wake.Set();
+        if (m_layout)
+            m_layout->Stop();
+        m_layoutDone.Wait();
+    }
+    m_thread.Join();
+    m_layout = nullptr;
+}
+
+void CLayoutRunner::Run(CLayoutEngine& layout) {
+    m_wake.Reset();
+    while (!m_stop.load(std::memory_order_acquire)) {
+        // The page is finished only when a pass reached the end after the
+        // last data arrived; the second pass picks up what the first one
+        // raced with.
+        if (layout.Pass() && PageComplete() && layout.Pass())
+            break;
+        // Waiting before resetting loses no wake-up: every pass starts after
+        // the reset, so it sees whatever the wake announced.
+        m_wake.Wait();
+        m_wake.Reset();
+    }
+    m_done.store(true, std::memory_order_release);
+    m_progress();
+    m_layoutDone.Set();
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/CManualResetEvent.h"
+#include "platform/CThread.h"
+
+#include <atomic>
+#include <functional>
+
+class CLayoutEngine;
+
+// The layout thread of one view: it runs passes of the pending layout while
+// there is something new to lay out, and sleeps on the wake event between
+// them. Only one runs per view: Start always stops the previous one first.
+// Start, Stop and the destructor belong to the UI thread; Wake and
+// SetPageComplete may be called from any thread.
+class CLayoutRunner {
+public:
+    // progress is called from the layout thread as it ends, so that the
+    // view's progress step runs once more on the UI thread.
+    explicit CLayoutRunner(std::function<void()> progress);
+    ~CLayoutRunner();
+    CLayoutRunner(const CLayoutRunner&) = delete;
+    CLayoutRunner& operator=(const CLayoutRunner&) = delete;
+
+    // layout must live until Stop returns or the thread has finished.
+    void Start(CLayoutEngine& layout);
+    // Ends the thread, if one runs, and waits for it.
+    void Stop();
+    void Wake() { m_wake.Set(); }
+
+    // The page's content object has finished loading: once a pass reaches
+    // the end of the element list, nothing more will arrive.
+    void SetPageComplete(bool complete) {
+        m_pageComplete.store(complete, std::memory_order_release);
+    }
+    [[nodiscard]] bool PageComplete() const {
+        return m_pageComplete.load(std::memory_order_acquire);
+    }
+    // The thread has ended (or none was started).
+    [[nodiscard]] bool Finished() const { return m_done.load(std::memory_order_acquire); }
+
+private:
+    void Run(CLayoutEngine& layout);
+
+    std::function<void()> m_progress;
+    CManualResetEvent m_wake;
+    CManualResetEvent m_layoutDone;
+    // Plain words between the UI thread and the layout thread.
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_done{true};
+    std::atomic<bool> m_pageComplete{false};
+    CLayoutEngine* m_layout = nullptr; // the layout the thread builds; UI thread
+    CThread m_thread;                  // last: joined before the rest goes
+};

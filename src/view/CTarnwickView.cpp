@@ -1,0 +1,462 @@
+#include "view/CTarnwickView.h"
+
+#include "content/CDynamicLoad.h"
+#include "content/CMimeObject.h"
+#include "content/CScheduler.h"
+#include "document/CTarnwickDoc.h"
+#include "layout/CLayoutEngine.h"
+#include "platform/CNamedEvent.h"
+#include "platform/gdi/CDeviceContext.h"
+#include "platform/gdi/CDibSection.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace {
+
+// Every view of the process, in creation order; UI thread only.
+std::vector<CTarnwickView*>& AllViews() {
+    static std::vector<CTarnwickView*> views;
+    return views;
+}
+
+CPoint LineSize() {
+    CDialogBaseUnits units = GetDialogBaseUnits();
+    return {units.horizontal, units.vertical};
+}
+
+} // namespace
+
+CTarnwickView::CTarnwickView(CTarnwickDoc& document, CViewWindow& window)
+    : m_document(document), m_window(window),
+      m_progressEvent(std::make_unique<CNamedEvent>([this](uint32_t) { OnLayoutProgress(); }, 0,
+                                                    "LayoutProgress" +
+                                                        std::to_string(CMessageTarget::Handle()))),
+      m_runner([event = m_progressEvent.get()] { event->Signal(); }) {
+    AllViews().push_back(this);
+    m_document.SetView(this);
+    m_window.SetClient(this);
+    m_window.SetScrollSizes({1, 1}, m_window.ClientSize(), LineSize());
+}
+
+CTarnwickView::~CTarnwickView() {
+    ResetView();
+    m_window.SetClient(nullptr);
+    m_document.SetView(nullptr);
+    std::erase(AllViews(), this);
+}
+
+CTarnwickView* CTarnwickView::TopLevel() {
+    for (CTarnwickView* view : AllViews())
+        if (view->m_document.IsTopLevel())
+            return view;
+    return nullptr;
+}
+
+CTarnwickView* CTarnwickView::FindViewByFrameName(std::string_view name) {
+    if (m_frameName == name)
+        return this;
+    for (CTarnwickView* child : m_childViews)
+        if (CTarnwickView* found = child->FindViewByFrameName(name))
+            return found;
+    return nullptr;
+}
+
+void CTarnwickView::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    if (message == NewDocumentMessage) {
+        StartPage();
+    } else if (message == LoadInlineMessage) {
+        std::unique_ptr<std::string> url(reinterpret_cast<std::string*>(lParam));
+        if (url)
+            m_document.RequestInline(*url, static_cast<uint32_t>(wParam));
+    }
+}
+
+void CTarnwickView::StartPage() {
+    m_colors = {};
+    m_backgroundImage.clear();
+    CMimeObject* content = m_document.ContentObject();
+    if (!content) {
+        m_window.SetScrollSizes({1, 1}, m_window.ClientSize(), LineSize());
+        return;
+    }
+    ReadPageColors(*content);
+    if (!m_backgroundImage.empty())
+        m_document.RequestInline(m_backgroundImage, Caps::InlineImage);
+
+    // A page may arrive while the previous one is still laid out, if the
+    // document did not reset the view in between.
+    StopLayoutThread();
+    DeleteLayouts();
+    CPoint client = m_window.ClientSize();
+    m_laidOutWidth = client.x;
+    m_current = MakeLayout(client.x);
+    m_pending = m_current.get();
+    m_runner.SetPageComplete(false);
+    m_runner.Start(*m_pending);
+
+    SetScrollSizesFromLayout();
+    m_window.ScrollTo({0, 0});
+    m_document.UpdateTitle();
+    Status status = content->GetStatus();
+    if (status == Status::Failed || status == Status::Complete)
+        m_runner.SetPageComplete(true);
+    m_window.InvalidateAll();
+    m_runner.Wake();
+    UpdateFormControls();
+}
+
+void CTarnwickView::ReadPageColors(CMimeObject& content) {
+    // Each getter takes the object's lock itself. The visited-link colour
+    // always stays the default.
+    if (int32_t color = content.GetBackgroundColor(); color != -1)
+        m_colors.background = color;
+    if (int32_t color = content.GetTextColor(); color != -1)
+        m_colors.text = color;
+    if (int32_t color = content.GetLinkColor(); color != -1)
+        m_colors.link = color;
+    m_backgroundImage = content.GetBackgroundImage();
+}
+
+std::unique_ptr<CLayoutEngine> CTarnwickView::MakeLayout(int32_t clientWidth) {
+    CLayoutEngine::Settings settings;
+    settings.availableWidth = clientWidth - m_window.VerticalScrollBarWidth();
+    settings.pixelsPerInch = CDeviceContext::kDefaultPixelsPerInch;
+    settings.scale = false;
+    settings.sideMargin = m_marginWidth;
+    settings.topMargin = m_marginHeight;
+    return std::make_unique<CLayoutEngine>(m_document.ContentObject(), &m_document, settings,
+                                           [event = m_progressEvent.get()] { event->Signal(); });
+}
+
+void CTarnwickView::SetScrollSizesFromLayout() {
+    CPoint total{1, 1};
+    if (m_current && !m_noScroll) {
+        CPoint extent = m_current->GetExtent();
+        total = {std::max(extent.x, 1), std::max(extent.y, 1)};
+    }
+    m_window.SetScrollSizes(total, m_window.ClientSize(), LineSize());
+}
+
+void CTarnwickView::OnLayoutProgress() {
+    if (!m_pending)
+        return;
+    if (m_pending != m_current.get()) {
+        // A relayout after a resize: the old layout stays on screen until
+        // the new one is complete.
+        if (!m_runner.Finished())
+            return;
+        m_current = std::move(m_pendingOwned);
+        m_pending = m_current.get();
+        m_statusLink = nullptr;
+        UpdateFormControls();
+        m_window.InvalidateAll();
+    }
+    if (m_current->FrameSetReady()) {
+        m_document.UpdateTitle();
+        StopLayoutThread();
+        DeleteLayouts();
+        BuildFrames();
+        m_window.SetScrollSizes({1, 1}, m_window.ClientSize(), LineSize());
+        return;
+    }
+    if (std::optional<CRect> area = m_current->TakeNewItemsArea()) {
+        CPoint scroll = m_window.ScrollPosition();
+        m_window.Invalidate(area->Offset(-scroll.x, -scroll.y));
+    }
+    SetScrollSizesFromLayout();
+    ScrollToFragmentOnce();
+    UpdateFormControls();
+}
+
+void CTarnwickView::ScrollToFragmentOnce() {
+    const std::string& fragment = m_document.Fragment();
+    if (fragment.empty() || m_fragmentDone)
+        return;
+    int32_t top = m_current->NamedAnchor(fragment);
+    if (top == -1)
+        return;
+    // While the page ends less than a screen below the anchor, the scroll
+    // range cannot reach it yet: scrolling now would stop short, and the
+    // one scroll of the page would be spent. Wait for more of the page, or
+    // for its end.
+    bool finished = m_runner.Finished() && m_pending == m_current.get();
+    if (m_window.ScrollTotal().y - m_window.ClientSize().y < top && !finished)
+        return;
+    // Once per page: later passes may move the anchor, and the reader may
+    // have scrolled away since.
+    m_fragmentDone = true;
+    m_window.ScrollTo({0, top});
+}
+
+void CTarnwickView::OnSize() {
+    if (!m_current)
+        return; // the frames of a frame set follow their splitter
+    CPoint client = m_window.ClientSize();
+    // One pixel wider is the width a scroll bar's appearance or a rounding
+    // gives back; it is not worth laying the whole page out again.
+    if (client.x != m_laidOutWidth && client.x != m_laidOutWidth + 1) {
+        m_laidOutWidth = client.x;
+        StopLayoutThread();
+        m_pendingOwned = MakeLayout(client.x);
+        m_pending = m_pendingOwned.get();
+        m_runner.Start(*m_pending);
+        m_runner.Wake();
+    }
+    SetScrollSizesFromLayout();
+}
+
+void CTarnwickView::OnInlineLoadNotify(uint32_t flags, CDynamicLoad* load) {
+    if (!m_current)
+        return;
+    CMimeObject* object = load ? load->GetObject() : nullptr;
+    if (object) {
+        bool image = object->GetCaps() & Caps::InlineImage;
+        if (image && (flags & (Notify::Attached | Notify::ImageData)))
+            ShowImageChange(*object);
+        // A picture shown as the page is both: its end must still reach the
+        // layout thread, or the thread would wait for it for ever.
+        if (object == m_document.ContentObject())
+            ApplyPageChange(flags, *object);
+    }
+    m_runner.Wake();
+    UpdateFormControls();
+}
+
+void CTarnwickView::ShowImageChange(CMimeObject& object) {
+    if (object.Url() == m_backgroundImage) {
+        m_window.InvalidateAll();
+        return;
+    }
+    CPoint scroll = m_window.ScrollPosition();
+    CPoint client = m_window.ClientSize();
+    CRect visible = CRect{0, 0, client.x, client.y}.Offset(scroll.x, scroll.y);
+    std::vector<CRect> changed;
+    m_current->ForEachItemIn(visible, [&](const CDisplayItem& item) {
+        const std::string* source = item.ImageSource();
+        if (source && *source == object.Url())
+            changed.push_back(item.GetRect());
+    });
+    for (const CRect& rect : changed)
+        m_window.Invalidate(rect.Offset(-scroll.x, -scroll.y));
+}
+
+void CTarnwickView::ApplyPageChange(uint32_t flags, CMimeObject& content) {
+    // An object taken from the object table already knows everything.
+    auto has = [flags](uint32_t bit) { return (flags & (bit | Notify::Attached)) != 0; };
+    if (has(Notify::Redirected) || has(Notify::TitleKnown))
+        m_document.UpdateTitle();
+    auto takeColor = [this](int32_t color, int32_t& into) {
+        if (color == -1)
+            return;
+        into = color;
+        m_window.InvalidateAll();
+    };
+    if (has(Notify::BackgroundColorKnown))
+        takeColor(content.GetBackgroundColor(), m_colors.background);
+    if (has(Notify::TextColorKnown))
+        takeColor(content.GetTextColor(), m_colors.text);
+    if (has(Notify::LinkColorKnown))
+        takeColor(content.GetLinkColor(), m_colors.link);
+    if (has(Notify::BackgroundImageKnown)) {
+        if (std::string url = content.GetBackgroundImage(); !url.empty()) {
+            m_backgroundImage = url;
+            m_document.RequestInline(url, Caps::InlineImage);
+            m_window.InvalidateAll();
+        }
+    }
+    if (has(Notify::Finished))
+        m_runner.SetPageComplete(true);
+}
+
+CPageToPaint CTarnwickView::PageToPaint() {
+    return {m_current.get(), m_document.ContentObject(), &m_document, m_colors, m_backgroundImage};
+}
+
+void CTarnwickView::OnPaint(const CRect& clip) {
+    CPoint client = m_window.ClientSize();
+    CRect box = clip.Intersect({0, 0, client.x, client.y});
+    if (box.IsEmpty())
+        return;
+    CDibSection* section = m_painter.SectionFor(client);
+    if (!section)
+        return;
+    CDeviceContext dc(*section);
+    dc.SelectClipRect(box);
+    if (!m_current) {
+        CPagePainter::FillEmpty(dc, box);
+    } else {
+        // The section works in document coordinates, so items draw where
+        // the layout put them.
+        CPoint scroll = m_window.ScrollPosition();
+        dc.SetViewportOrg({-scroll.x, -scroll.y});
+        CPagePainter::Compose(dc, box.Offset(scroll.x, scroll.y), PageToPaint());
+    }
+    m_window.Present(*section, box);
+}
+
+std::unique_ptr<CDibSection> CTarnwickView::PaintDocument() {
+    CPoint client = m_window.ClientSize();
+    CPoint size = client;
+    if (m_current) {
+        CPoint extent = m_current->GetExtent();
+        size = {std::max(size.x, extent.x), std::max(size.y, extent.y)};
+    }
+    size = {std::min(size.x, CDibSection::kMaxDimension),
+            std::min(size.y, CDibSection::kMaxDimension)};
+    std::unique_ptr<CDibSection> section = CPagePainter::MakeSection(size.x, size.y);
+    if (!section)
+        return nullptr;
+    CDeviceContext dc(*section);
+    CRect all{0, 0, size.x, size.y};
+    if (m_current)
+        CPagePainter::Compose(dc, all, PageToPaint());
+    else
+        CPagePainter::FillEmpty(dc, all);
+    return section;
+}
+
+CPoint CTarnwickView::ToDocument(CPoint window) const {
+    CPoint scroll = m_window.ScrollPosition();
+    return {window.x + scroll.x, window.y + scroll.y};
+}
+
+std::string CTarnwickView::LinkAddressAt(const CDisplayItem& item, CPoint document) const {
+    const CLinkRecord* link = item.LinkAt(document.x, document.y);
+    if (!link)
+        return {};
+    if (item.type != DisplayItemType::LinkImage || !static_cast<const CImageItem&>(item).ismap)
+        return link->href;
+    // A server-side image map gets the point within the picture, appended
+    // whatever the address already holds.
+    CRect rect;
+    m_current->ForEachItemIn({document.x, document.y, document.x + 1, document.y + 1},
+                             [&](const CDisplayItem& visited) {
+                                 if (&visited == &item)
+                                     rect = visited.GetRect();
+                             });
+    char point[32];
+    std::snprintf(point, sizeof point, "?%d,%d", document.x - rect.left, document.y - rect.top);
+    return link->href + point;
+}
+
+void CTarnwickView::OnLeftButtonDown(CPoint window) {
+    if (!m_current)
+        return;
+    // The selection of embedded control items joins with the control site.
+    CPoint document = ToDocument(window);
+    const CDisplayItem* item = m_current->LinkedItemAt(document.x, document.y);
+    if (!item)
+        return;
+    m_window.SetCursor(ViewCursor::Link);
+    const CLinkRecord* link = item->LinkAt(document.x, document.y);
+    if (!link)
+        return;
+    // Copied out: navigating resets this view, which deletes the layout.
+    std::string address = LinkAddressAt(*item, document);
+    std::string targetName = link->target;
+    CTarnwickView* top = TopLevel();
+    if (!top)
+        top = this;
+    CTarnwickView* target = targetName.empty() ? nullptr : top->FindViewByFrameName(targetName);
+    if (!target)
+        target = top;
+    target->Document().Navigate(address, Method::Get, "", "", false);
+}
+
+void CTarnwickView::OnSetCursor(CPoint window) {
+    if (m_document.MainLoad()) {
+        m_window.SetCursor(ViewCursor::Wait);
+        return;
+    }
+    ViewCursor idle = Scheduler().AnyActive() ? ViewCursor::WorkingInBackground : ViewCursor::Arrow;
+    const CDisplayItem* item = nullptr;
+    CPoint document = ToDocument(window);
+    if (m_current)
+        item = m_current->LinkedItemAt(document.x, document.y);
+    const CLinkRecord* link = item ? item->LinkAt(document.x, document.y) : nullptr;
+    if (!link) {
+        if (m_statusLink) {
+            m_window.SetStatusText("");
+            m_statusLink = nullptr;
+        }
+        m_window.SetCursor(idle);
+        return;
+    }
+    m_window.SetCursor(ViewCursor::Link);
+    bool imageMap =
+        item->type == DisplayItemType::LinkImage && static_cast<const CImageItem*>(item)->ismap;
+    // An image map's address follows the pointer, so it is shown again on
+    // every move.
+    if (link != m_statusLink || imageMap) {
+        m_window.SetStatusText(LinkAddressAt(*item, document));
+        m_statusLink = link;
+    }
+}
+
+bool CTarnwickView::OnKeyDown(ViewKey key) {
+    CPoint client = m_window.ClientSize();
+    CPoint line = LineSize();
+    CPoint position = m_window.ScrollPosition();
+    switch (key) {
+    case ViewKey::PageUp:
+        ScrollBy(0, -client.y);
+        break;
+    case ViewKey::PageDown:
+        ScrollBy(0, client.y);
+        break;
+    case ViewKey::Home:
+        m_window.ScrollTo({position.x, 0});
+        break;
+    case ViewKey::End:
+        m_window.ScrollTo({position.x, m_window.ScrollTotal().y});
+        break;
+    case ViewKey::Up:
+        ScrollBy(0, -line.y);
+        break;
+    case ViewKey::Down:
+        ScrollBy(0, line.y);
+        break;
+    case ViewKey::Left:
+        ScrollBy(-line.x, 0);
+        break;
+    case ViewKey::Right:
+        ScrollBy(line.x, 0);
+        break;
+    }
+    return true;
+}
+
+void CTarnwickView::ScrollBy(int32_t dx, int32_t dy) {
+    CPoint position = m_window.ScrollPosition();
+    m_window.ScrollTo({position.x + dx, position.y + dy});
+}
+
+void CTarnwickView::DeleteLayouts() {
+    m_pendingOwned.reset();
+    m_current.reset();
+    m_pending = nullptr;
+    m_statusLink = nullptr;
+}
+
+void CTarnwickView::ResetView() {
+    StopLayoutThread();
+    // The frames' documents stop their loads and reset their own views,
+    // deepest first, once frame sets exist.
+    for (CTarnwickView* child : m_childViews)
+        child->Document().DeleteContents();
+    DeleteLayouts();
+    m_childViews.clear();
+    m_fragmentDone = false;
+    m_nextControlId = 10000;
+    // An empty view neither scrolls nor keeps the old page's place.
+    m_window.SetScrollSizes({1, 1}, m_window.ClientSize(), LineSize());
+    m_window.ScrollTo({0, 0});
+    m_window.InvalidateAll();
+}
+
+bool CTarnwickView::LayoutSettled() const {
+    if (!m_pending)
+        return true;
+    return m_pending == m_current.get() && m_runner.Finished() && !m_progressEvent->IsSignalled();
+}

@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# The headless shell's --screenshot and --dump-layout, on local files and over
+# http: from lighttpd, directly and through tinyproxy, all on 127.0.0.1.
+#   screenshot_test.sh VESTRIAL
+set -u
+vestrial=$1
+dir=$(mktemp -d)
+export XDG_CONFIG_HOME=$dir/config
+pids=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
+  rm -rf "$dir"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+size_of() { /usr/bin/identify -format '%w %h' "$1"; }
+colours_of() { /usr/bin/convert "$1" -format '%k' info:; }
+
+mkdir -p "$dir/www" "$XDG_CONFIG_HOME"
+cat >"$dir/www/index.html" <<'HTML'
+<html><head><title>Screenshot page</title></head>
+<body bgcolor="#ffffe0" text="#202020" link="#0000c0">
+<h1>A page to photograph</h1>
+<p>Some text in <b>bold</b>, <i>italic</i> and <tt>fixed pitch</tt>, with
+<a href="other.html">a link</a> in the middle of it.</p>
+<hr>
+<ul><li>first item<li>second item</ul>
+<ol><li>one<li>two</ol>
+</body></html>
+HTML
+{
+  echo '<html><title>Tall</title><body>'
+  for i in $(seq 1 200); do echo "<p>Line $i of a page taller than the window.</p>"; done
+  echo '</body></html>'
+} >"$dir/www/tall.html"
+
+# A local page, twice: the same picture both times.
+"$vestrial" --headless --screenshot "$dir/a.png" --size 640x480 "$dir/www/index.html" ||
+  fail "--screenshot exited $?"
+[ "$(size_of "$dir/a.png")" = "640 480" ] || fail "size $(size_of "$dir/a.png"), not 640x480"
+[ "$(colours_of "$dir/a.png")" -gt 2 ] || fail "the picture is nearly uniform"
+"$vestrial" --headless --screenshot "$dir/b.png" --size 640x480 "$dir/www/index.html" ||
+  fail "second --screenshot exited $?"
+cmp -s "$dir/a.png" "$dir/b.png" || fail "two screenshots of one page differ"
+
+# The default size, and the whole page with --full.
+"$vestrial" --headless --screenshot "$dir/default.png" "$dir/www/tall.html" || fail "tall exited $?"
+[ "$(size_of "$dir/default.png")" = "800 600" ] || fail "default size $(size_of "$dir/default.png")"
+"$vestrial" --headless --screenshot "$dir/full.png" --full "$dir/www/tall.html" || fail "--full exited $?"
+read -r width height <<<"$(size_of "$dir/full.png")"
+[ "$width" -eq 800 ] && [ "$height" -gt 2000 ] || fail "--full gave ${width}x$height"
+
+# A page that cannot be loaded: its message on stderr, no picture, failure.
+err=$("$vestrial" --headless --screenshot "$dir/none.png" "$dir/www/missing.html" 2>&1)
+status=$?
+[ $status -ne 0 ] || fail "a missing page exited 0"
+[[ $err == *missing.html* ]] || fail "no message for the missing page: '$err'"
+[ -e "$dir/none.png" ] && fail "a picture was written for a missing page"
+
+# The layout dump runs the same path.
+out=$("$vestrial" --headless --dump-layout "$dir/www/index.html") || fail "--dump-layout exited $?"
+[ -n "$out" ] || fail "--dump-layout printed nothing"
+
+# Over http from lighttpd, then through tinyproxy: the same picture as from the file.
+lighttpd=/usr/sbin/lighttpd
+tinyproxy=/usr/bin/tinyproxy
+if [ ! -x $lighttpd ] || [ ! -x $tinyproxy ]; then
+  echo "screenshot tests passed (lighttpd or tinyproxy missing: http part skipped)"
+  exit 0
+fi
+free_port() { /usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
+wait_port() {
+  for _ in $(seq 100); do (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null && return 0; sleep 0.1; done
+  return 1
+}
+http_port=$(free_port)
+cat >"$dir/lighttpd.conf" <<CONF
+server.document-root = "$dir/www"
+server.port = $http_port
+server.bind = "127.0.0.1"
+server.errorlog = "$dir/lighttpd.log"
+index-file.names = ("index.html")
+mimetype.assign = (".html" => "text/html", ".gif" => "image/gif")
+CONF
+$lighttpd -D -f "$dir/lighttpd.conf" &
+pids+=($!)
+wait_port "$http_port" || fail "lighttpd did not start: $(cat "$dir/lighttpd.log" 2>/dev/null)"
+
+"$vestrial" --headless --screenshot "$dir/http.png" --size 640x480 "http://127.0.0.1:$http_port/" ||
+  fail "--screenshot over http exited $?"
+cmp -s "$dir/a.png" "$dir/http.png" || fail "the page over http looks different from the file"
+err=$("$vestrial" --headless --screenshot "$dir/404.png" "http://127.0.0.1:$http_port/gone.html" 2>&1)
+[ $? -ne 0 ] || fail "a 404 exited 0"
+[ -n "$err" ] || fail "a 404 printed no message"
+
+proxy_port=$(free_port)
+printf 'Port %s\nListen 127.0.0.1\nAllow 127.0.0.1\nTimeout 30\nMaxClients 20\nLogLevel Connect\nLogFile "%s"\n' \
+  "$proxy_port" "$dir/tinyproxy.log" >"$dir/tinyproxy.conf"
+$tinyproxy -d -c "$dir/tinyproxy.conf" >/dev/null 2>&1 &
+pids+=($!)
+wait_port "$proxy_port" || fail "tinyproxy did not start"
+mkdir -p "$XDG_CONFIG_HOME/vestrial"
+printf 'REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Vestrial\\Vestrial\\Network]\r\n"HttpProxy"="127.0.0.1"\r\n"HttpProxyPort"=dword:%08x\r\n' \
+  "$proxy_port" >"$XDG_CONFIG_HOME/vestrial/registry.reg"
+"$vestrial" --headless --screenshot "$dir/proxy.png" --size 640x480 "http://127.0.0.1:$http_port/" ||
+  fail "--screenshot through tinyproxy exited $?"
+cmp -s "$dir/a.png" "$dir/proxy.png" || fail "the page through tinyproxy looks different"
+# The proxy really carried it: the whole URL on its request line.
+grep -q "Request .*GET http://127.0.0.1:$http_port/ HTTP/1.0" "$dir/tinyproxy.log" ||
+  fail "tinyproxy did not carry the page: $(cat "$dir/tinyproxy.log")"
+echo "screenshot tests passed"

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# Under Xvfb: the real program shows a local page in its window, a click on a
+# link with xdotool opens the next page (its title in the window title), and
+# the window's picture changes. Runs under with_xvfb.sh, which sets DISPLAY.
+#   view_window_test.sh VESTRIAL
+set -u
+vestrial=$1
+dir=$(mktemp -d)
+export XDG_CONFIG_HOME=$dir/config
+pid=
+trap '[ -n "$pid" ] && kill $pid 2>/dev/null; rm -rf "$dir"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+colours_of() { /usr/bin/convert "$1" -format '%k' info:; }
+snapshot() { /usr/bin/import -window "$window" "$1" 2>/dev/null; }
+
+# The link is large and first on the page, so a click near the page's
+# top-left corner lands on it whatever the fonts measure.
+cat >"$dir/first.html" <<'HTML'
+<html><head><title>First page</title></head><body bgcolor="#ffffff">
+<h1><a href="second.html">Follow this link to the second page of the test</a></h1>
+<p>Below the link.</p></body></html>
+HTML
+cat >"$dir/second.html" <<'HTML'
+<html><head><title>Second page</title></head><body bgcolor="#004000" text="#ffffff">
+<h1>The second page</h1><p>Reached by a click.</p></body></html>
+HTML
+
+"$vestrial" "$dir/first.html" &
+pid=$!
+window=$(timeout 20 xdotool search --sync --onlyvisible --name '^First page - Vestrial$' | head -n 1)
+[ -n "$window" ] || fail "no window titled 'First page - Vestrial' appeared"
+
+# Wait until the page has been painted: more than the frame's own colours.
+for _ in $(seq 50); do
+  snapshot "$dir/before.png" && [ "$(colours_of "$dir/before.png")" -gt 8 ] && break
+  sleep 0.2
+done
+[ "$(colours_of "$dir/before.png")" -gt 8 ] || fail "the page was not painted"
+
+# The page area starts below the location field; the link's first line is at
+# the top of the page, after the margins.
+xdotool mousemove --window "$window" 60 45 click 1
+second=$(timeout 20 xdotool search --sync --onlyvisible --name '^Second page - Vestrial$' | head -n 1)
+[ -n "$second" ] || fail "the click did not open the second page (title: $(xdotool getwindowname "$window"))"
+
+changed=
+for _ in $(seq 50); do
+  snapshot "$dir/after.png"
+  if ! cmp -s "$dir/before.png" "$dir/after.png"; then changed=1; break; fi
+  sleep 0.2
+done
+[ -n "$changed" ] || fail "the window's picture did not change"
+
+# An address typed into the location field opens with Enter.
+xdotool mousemove --window "$window" 300 13 click 1
+xdotool windowfocus --sync "$window" key ctrl+a type --delay 5 "file://$dir/first.html"
+xdotool key Return
+back=$(timeout 20 xdotool search --sync --onlyvisible --name '^First page - Vestrial$' | head -n 1)
+[ -n "$back" ] || fail "Enter in the location field did not open the typed address"
+
+# Clicking the page gives it the keys again; Escape closes the window.
+xdotool mousemove --window "$window" 400 400 click 1
+xdotool windowfocus --sync "$window" key Escape
+timeout 10 tail --pid=$pid -f /dev/null || fail "the program did not end when its window closed"
+wait $pid
+status=$?
+pid=
+[ $status -eq 0 ] || fail "exit status $status"
+echo "view window test passed"

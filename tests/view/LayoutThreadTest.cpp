@@ -1,0 +1,120 @@
+// The one-pixel rule of resizing, and the layout thread's life: started per
+// page and per width, stopped cleanly by new pages, resets and destruction.
+#include "view/ViewFixture.h"
+
+namespace {
+
+std::string Paragraphs(int count) {
+    std::string html = "<html><body>";
+    for (int i = 0; i < count; ++i)
+        html += "<p>Some words that wrap at a narrow width, number " + std::to_string(i) + "</p>";
+    return html + "</body></html>";
+}
+
+} // namespace
+
+TEST_F(ViewTest, WideningByOnePixelKeepsTheLayout) {
+    NavigateAndSettle(WritePage("p.html", Paragraphs(20)));
+    const CLayoutEngine* before = m_view->CurrentLayout();
+    m_window.Resize({401, 300});
+    Settle();
+    EXPECT_EQ(m_view->CurrentLayout(), before);
+    EXPECT_EQ(m_view->LaidOutWidth(), 400);
+}
+
+TEST_F(ViewTest, WideningByTwoPixelsRelaysOut) {
+    NavigateAndSettle(WritePage("p.html", Paragraphs(20)));
+    const CLayoutEngine* before = m_view->CurrentLayout();
+    m_window.Resize({402, 300});
+    Settle();
+    EXPECT_NE(m_view->CurrentLayout(), before);
+    EXPECT_EQ(m_view->LaidOutWidth(), 402);
+    EXPECT_EQ(m_view->CurrentLayout()->AvailableWidth(), 402 - m_window.VerticalScrollBarWidth());
+}
+
+TEST_F(ViewTest, OnePixelAndThenAnotherRelaysOut) {
+    NavigateAndSettle(WritePage("p.html", Paragraphs(20)));
+    const CLayoutEngine* before = m_view->CurrentLayout();
+    m_window.Resize({401, 300});
+    Settle();
+    m_window.Resize({402, 300});
+    Settle();
+    EXPECT_NE(m_view->CurrentLayout(), before);
+}
+
+TEST_F(ViewTest, NarrowingByOnePixelRelaysOut) {
+    NavigateAndSettle(WritePage("p.html", Paragraphs(20)));
+    const CLayoutEngine* before = m_view->CurrentLayout();
+    m_window.Resize({399, 300});
+    Settle();
+    EXPECT_NE(m_view->CurrentLayout(), before);
+    EXPECT_EQ(m_view->LaidOutWidth(), 399);
+}
+
+TEST_F(ViewTest, HeightAloneDoesNotRelayOut) {
+    NavigateAndSettle(WritePage("p.html", Paragraphs(20)));
+    const CLayoutEngine* before = m_view->CurrentLayout();
+    m_window.Resize({400, 500});
+    Settle();
+    EXPECT_EQ(m_view->CurrentLayout(), before);
+}
+
+TEST_F(ViewTest, OldLayoutStaysOnScreenUntilTheNewOneIsDone) {
+    // The page never completes while the gate stays shut, so the relayout
+    // cannot finish either.
+    m_gate.gate.Set();
+    m_gate.body = Paragraphs(10);
+    m_document->Navigate("gate:text/html/page");
+    RunUntil([&] { return m_view->HasLayout() && UiMessageQueue().Empty(); });
+    const CLayoutEngine* before = m_view->CurrentLayout();
+    m_window.Resize({300, 300});
+    RunUntil([&] { return UiMessageQueue().Empty(); });
+    EXPECT_EQ(m_view->CurrentLayout(), before);
+    EXPECT_FALSE(m_view->LayoutSettled());
+    m_gate.finish.Set();
+    Settle();
+    EXPECT_NE(m_view->CurrentLayout(), before);
+    EXPECT_EQ(m_view->LaidOutWidth(), 300);
+}
+
+TEST_F(ViewTest, ResetStopsTheLayoutThreadOfAPageStillLoading) {
+    m_gate.gate.Set();
+    m_gate.body = Paragraphs(50);
+    m_document->Navigate("gate:text/html/page");
+    RunUntil([&] { return m_view->HasLayout(); });
+    EXPECT_FALSE(m_view->LayoutSettled()) << "the thread waits for the rest of the page";
+    m_view->ResetView();
+    EXPECT_FALSE(m_view->HasLayout());
+    EXPECT_TRUE(m_view->LayoutSettled());
+    m_gate.finish.Set();
+}
+
+TEST_F(ViewTest, DestroyingTheViewStopsItsLayoutThread) {
+    m_gate.gate.Set();
+    m_gate.body = Paragraphs(50);
+    m_document->Navigate("gate:text/html/page");
+    RunUntil([&] { return m_view->HasLayout(); });
+    m_view.reset();
+    m_gate.finish.Set();
+    m_document->StopAll();
+}
+
+// Pages replaced while they load, and resized while they relay out, in quick
+// succession: each new page stops the previous thread first (ThreadSanitizer
+// watches this suite).
+TEST_F(ViewTest, QuickNavigationsAndResizesLeaveOneSettledPage) {
+    std::vector<std::string> pages;
+    for (int i = 0; i < 4; ++i)
+        pages.push_back(WritePage("p" + std::to_string(i) + ".html", Paragraphs(30 + 10 * i)));
+    int width = 400;
+    for (int round = 0; round < 12; ++round) {
+        m_document->Navigate(pages[round % pages.size()]);
+        RunUntil([&] { return m_view->HasLayout() || m_document->Idle(); });
+        width += round % 2 ? 7 : -5;
+        m_window.Resize({width, 300});
+    }
+    Settle();
+    ASSERT_TRUE(m_view->HasLayout());
+    EXPECT_EQ(ShownUrl(), pages[11 % pages.size()]);
+    EXPECT_EQ(m_view->LaidOutWidth(), width);
+}
