@@ -1,16 +1,22 @@
 #!/usr/bin/env bash
 # Runs every fuzzer of the fuzz build for a bounded time over a scratch copy of
 # its seed corpus, so the committed seeds stay as they are.
-#   scripts/fuzz.sh [SECONDS-PER-TARGET]
+#   scripts/fuzz.sh [SECONDS-PER-TARGET [FUZZER-NAME...]]
+# FUZZ_BUILD names another build directory of the fuzz preset.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-30}
+shift || true
+build=${FUZZ_BUILD:-$top/build/fuzz}
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 failed=0
-for fuzzer in "$top"/build/fuzz/fuzz/*_fuzz; do
+for fuzzer in "$build"/fuzz/*_fuzz; do
   [ -x "$fuzzer" ] || continue
   name=$(basename "$fuzzer")
+  if [ $# -gt 0 ] && [[ " $* " != *" $name "* ]]; then
+    continue
+  fi
   mkdir -p "$scratch/$name"
   [ -d "$top/fuzz/corpus/$name" ] && cp -r "$top/fuzz/corpus/$name/." "$scratch/$name/"
   echo "--- $name: ${seconds}s"

@@ -3,6 +3,8 @@
 #include "content/CHttpWorker.h"
 #include "content/LocalSchemes.h"
 #include "html/CHtmlObject.h"
+#include "images/CGifMimeObject.h"
+#include "images/CJpegMimeObject.h"
 
 CContentHandlers::CContentHandlers() {
     // Tried in the order http, about, file, ftp, mailto; mailto joins with
@@ -17,5 +19,7 @@ CContentHandlers::CContentHandlers() {
     // their own subsystems.
     m_types.push_back(RegisterSaveToFileType());
     m_types.push_back(RegisterLaunchFtpType());
+    m_types.push_back(RegisterGifType());
+    m_types.push_back(RegisterJpegType());
     m_types.push_back(RegisterHtmlType());
 }
