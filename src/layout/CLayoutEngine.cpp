@@ -78,7 +78,10 @@ bool CLayoutEngine::Pass() {
         if (element->kind == ElementKind::EndOfDocument)
             m_done = true;
     }
-    return m_done && !m_stop.load();
+    // Everything that has arrived is laid out. Whether more is to come is
+    // the view's business (it knows when the page's data has ended): a
+    // picture shown as a page has no end-of-document element at all.
+    return !m_stop.load();
 }
 
 void CLayoutEngine::Stop() {

@@ -51,8 +51,8 @@ public:
     CLayoutEngine(const CLayoutEngine&) = delete;
     CLayoutEngine& operator=(const CLayoutEngine&) = delete;
 
-    // One incremental pass: true once the whole element list, up to its end
-    // of document, has been laid out.
+    // One incremental pass: true when every element that has arrived so far
+    // has been laid out, false when the pass stopped early or was stopped.
     bool Pass();
     // Any thread: ends a running pass after its current element, and every
     // later pass at once.

@@ -26,8 +26,12 @@ cat >"$dir/www/index.html" <<'HTML'
 <hr>
 <ul><li>first item<li>second item</ul>
 <ol><li>one<li>two</ol>
+<p><img src="red.gif"> beside the text</p>
 </body></html>
 HTML
+/usr/bin/convert -size 40x30 xc:red "$dir/www/red.gif"
+/usr/bin/convert -size 40x30 xc:blue -quality 95 "$dir/www/blue.jpg"
+printf '<title>Pictures</title><img src="red.gif"><img src="blue.jpg">' >"$dir/www/pictures.html"
 {
   echo '<html><title>Tall</title><body>'
   for i in $(seq 1 200); do echo "<p>Line $i of a page taller than the window.</p>"; done
@@ -56,6 +60,20 @@ status=$?
 [ $status -ne 0 ] || fail "a missing page exited 0"
 [[ $err == *missing.html* ]] || fail "no message for the missing page: '$err'"
 [ -e "$dir/none.png" ] && fail "a picture was written for a missing page"
+
+# Pictures in a page, and a picture as the page itself: the first line starts
+# at the page margins (12, 10), so each picture's middle is known.
+hex_at() { /usr/bin/convert "$1" -format "%[hex:p{$2,$3}]" info:; }
+timeout 60 "$vestrial" --headless --screenshot "$dir/pictures.png" --size 200x100 \
+  "$dir/www/pictures.html" || fail "pictures exited $?"
+[ "$(hex_at "$dir/pictures.png" 30 25)" = FF0000 ] || fail "no red GIF at (30, 25)"
+[ "$(hex_at "$dir/pictures.png" 70 25)" = 0000FF ] || fail "no blue JPEG at (70, 25)"
+for picture in red.gif blue.jpg; do
+  timeout 60 "$vestrial" --headless --screenshot "$dir/page.png" --size 200x100 "$dir/www/$picture" ||
+    fail "$picture as a page exited $?"
+  [ "$(hex_at "$dir/page.png" 30 25)" != "$(hex_at "$dir/page.png" 150 80)" ] ||
+    fail "$picture as a page shows nothing"
+done
 
 # The layout dump runs the same path.
 out=$("$vestrial" --headless --dump-layout "$dir/www/index.html") || fail "--dump-layout exited $?"
