@@ -75,6 +75,47 @@ void LayOutLargePage(benchmark::State& state) {
 }
 BENCHMARK(LayOutLargePage)->Unit(benchmark::kMillisecond);
 
+// The same shape of page at 1, 4 and 16 times a base size: the time per
+// element must stay flat for layout to be linear.
+std::string ScaledPage(int64_t copies, bool nested) {
+    std::string html;
+    if (nested) {
+        for (int64_t i = 0; i < copies * 64; ++i)
+            html += "<table border><tr><td>cell ";
+        for (int64_t i = 0; i < copies * 64; ++i)
+            html += "</table>";
+    } else {
+        for (int64_t i = 0; i < copies * 1000; ++i)
+            html += "<p>A line of ordinary text with <b>a few</b> words in it.\n";
+    }
+    return html;
+}
+
+void LayOutScaledPage(benchmark::State& state, bool nested) {
+    auto object = Parse(ScaledPage(state.range(0), nested));
+    uint32_t elements = 0;
+    ElementPosition position = object->GetFirstElementPosition();
+    while (object->GetNextElement(position))
+        ++elements;
+    CSizedImages images;
+    for (auto _ : state) {
+        auto engine = Engine(*object, images);
+        benchmark::DoNotOptimize(engine->Pass());
+    }
+    state.SetItemsProcessed(static_cast<int64_t>(state.iterations()) * elements);
+    state.counters["elements"] = elements;
+}
+BENCHMARK_CAPTURE(LayOutScaledPage, lines, false)
+    ->Arg(1)
+    ->Arg(4)
+    ->Arg(16)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(LayOutScaledPage, nested_tables, true)
+    ->Arg(1)
+    ->Arg(4)
+    ->Arg(16)
+    ->Unit(benchmark::kMillisecond);
+
 std::string DenseText() {
     std::string html = "<p>";
     for (int i = 0; i < 400; ++i)

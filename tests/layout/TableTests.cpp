@@ -221,4 +221,22 @@ TEST(LayoutTables, HostileSpansStayBounded) {
     EXPECT_EQ(TextItem(*page.engine, "z").type, DisplayItemType::Text);
 }
 
+TEST(LayoutTables, AThousandNestedTablesLayOutWithoutExhaustingTheStack) {
+    constexpr int kDepth = 1000;
+    std::string html;
+    for (int i = 0; i < kDepth; ++i)
+        html += "<table border><tr><td>";
+    html += "deep";
+    for (int i = 0; i < kDepth; ++i)
+        html += "</table>";
+    html += "after";
+    LaidOutPage page = LayOut(html);
+    SeenItem deep = TextItem(*page.engine, "deep");
+    SeenItem after = TextItem(*page.engine, "after");
+    EXPECT_GT(after.rect.top, deep.rect.bottom);
+    // Every level frames its table and its one cell.
+    EXPECT_EQ(Frames(*page.engine, 0).size(), size_t{kDepth});
+    EXPECT_EQ(Frames(*page.engine, 1).size(), size_t{kDepth});
+}
+
 } // namespace
