@@ -92,13 +92,16 @@ wait_port() {
   return 1
 }
 http_port=$(free_port)
+echo "kept from readers" >"$dir/www/private.secret"
 cat >"$dir/lighttpd.conf" <<CONF
+server.modules = ("mod_access")
+url.access-deny = (".secret")
 server.document-root = "$dir/www"
 server.port = $http_port
 server.bind = "127.0.0.1"
 server.errorlog = "$dir/lighttpd.log"
 index-file.names = ("index.html")
-mimetype.assign = (".html" => "text/html", ".gif" => "image/gif")
+mimetype.assign = (".html" => "text/html", ".gif" => "image/gif", ".jpg" => "image/jpeg")
 CONF
 $lighttpd -D -f "$dir/lighttpd.conf" &
 pids+=($!)
@@ -109,7 +112,13 @@ wait_port "$http_port" || fail "lighttpd did not start: $(cat "$dir/lighttpd.log
 cmp -s "$dir/a.png" "$dir/http.png" || fail "the page over http looks different from the file"
 err=$("$vestrial" --headless --screenshot "$dir/404.png" "http://127.0.0.1:$http_port/gone.html" 2>&1)
 [ $? -ne 0 ] || fail "a 404 exited 0"
-[ -n "$err" ] || fail "a 404 printed no message"
+[[ $err == *404* ]] || fail "a 404 printed no message naming it: '$err'"
+err=$("$vestrial" --headless --screenshot "$dir/403.png" "http://127.0.0.1:$http_port/private.secret" 2>&1)
+[ $? -ne 0 ] || fail "a 403 exited 0"
+[[ $err == *"403 - "* ]] || fail "a 403 printed no message naming it: '$err'"
+"$vestrial" --headless --screenshot "$dir/http-pictures.png" --size 200x100 \
+  "http://127.0.0.1:$http_port/pictures.html" || fail "pictures over http exited $?"
+cmp -s "$dir/pictures.png" "$dir/http-pictures.png" || fail "pictures over http look different"
 
 proxy_port=$(free_port)
 printf 'Port %s\nListen 127.0.0.1\nAllow 127.0.0.1\nTimeout 30\nMaxClients 20\nLogLevel Connect\nLogFile "%s"\n' \
