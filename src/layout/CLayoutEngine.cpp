@@ -231,13 +231,13 @@ void CLayoutEngine::ForEachItem(const std::function<void(const CDisplayItem&)>& 
     m_pageFlow->ForEachItem(visit);
 }
 
-const CDisplayItem* CLayoutEngine::LinkedItemAt(int32_t x, int32_t y) {
+CLayoutEngine::LinkedItem CLayoutEngine::LinkedItemAt(int32_t x, int32_t y) {
     CSemLockGuard guard(m_lock);
     for (const auto& link : m_links)
         for (const CDisplayItem* item : link->items)
             if (item->rect.Contains(x, y))
-                return item;
-    return nullptr;
+                return {item, item->rect};
+    return {};
 }
 
 int32_t CLayoutEngine::NamedAnchor(std::string_view name) {

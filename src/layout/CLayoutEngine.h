@@ -70,10 +70,16 @@ public:
     // Calls visit for every item in line order, flows nested in a line's
     // flow after it; for dumps and tests.
     void ForEachItem(const std::function<void(const CDisplayItem&)>& visit);
+    // An item of a link under a point. The item and its link record live as
+    // long as the engine; its rectangle is copied under the lock, since a
+    // float placed later may still move the item.
+    struct LinkedItem {
+        const CDisplayItem* item = nullptr;
+        CRect rect;
+    };
     // The first item of a link (in the order links were made) whose
-    // rectangle contains the point; the item and its link record live as
-    // long as the engine.
-    [[nodiscard]] const CDisplayItem* LinkedItemAt(int32_t x, int32_t y);
+    // rectangle contains the point; item is null when there is none.
+    [[nodiscard]] LinkedItem LinkedItemAt(int32_t x, int32_t y);
     // The top of the first named anchor called name (case-sensitive), or -1.
     [[nodiscard]] int32_t NamedAnchor(std::string_view name);
     [[nodiscard]] bool FrameSetReady();

@@ -321,7 +321,9 @@ CPoint CTarnwickView::ToDocument(CPoint window) const {
     return {window.x + scroll.x, window.y + scroll.y};
 }
 
-std::string CTarnwickView::LinkAddressAt(const CDisplayItem& item, CPoint document) const {
+std::string CTarnwickView::LinkAddressAt(const CLayoutEngine::LinkedItem& found,
+                                         CPoint document) const {
+    const CDisplayItem& item = *found.item;
     const CLinkRecord* link = item.LinkAt(document.x, document.y);
     if (!link)
         return {};
@@ -329,14 +331,9 @@ std::string CTarnwickView::LinkAddressAt(const CDisplayItem& item, CPoint docume
         return link->href;
     // A server-side image map gets the point within the picture, appended
     // whatever the address already holds.
-    CRect rect;
-    m_current->ForEachItemIn({document.x, document.y, document.x + 1, document.y + 1},
-                             [&](const CDisplayItem& visited) {
-                                 if (&visited == &item)
-                                     rect = visited.GetRect();
-                             });
     char point[32];
-    std::snprintf(point, sizeof point, "?%d,%d", document.x - rect.left, document.y - rect.top);
+    std::snprintf(point, sizeof point, "?%d,%d", document.x - found.rect.left,
+                  document.y - found.rect.top);
     return link->href + point;
 }
 
@@ -345,15 +342,15 @@ void CTarnwickView::OnLeftButtonDown(CPoint window) {
         return;
     // The selection of embedded control items joins with the control site.
     CPoint document = ToDocument(window);
-    const CDisplayItem* item = m_current->LinkedItemAt(document.x, document.y);
-    if (!item)
+    CLayoutEngine::LinkedItem found = m_current->LinkedItemAt(document.x, document.y);
+    if (!found.item)
         return;
     m_window.SetCursor(ViewCursor::Link);
-    const CLinkRecord* link = item->LinkAt(document.x, document.y);
+    const CLinkRecord* link = found.item->LinkAt(document.x, document.y);
     if (!link)
         return;
     // Copied out: navigating resets this view, which deletes the layout.
-    std::string address = LinkAddressAt(*item, document);
+    std::string address = LinkAddressAt(found, document);
     std::string targetName = link->target;
     CTarnwickView* top = TopLevel();
     if (!top)
@@ -370,10 +367,11 @@ void CTarnwickView::OnSetCursor(CPoint window) {
         return;
     }
     ViewCursor idle = Scheduler().AnyActive() ? ViewCursor::WorkingInBackground : ViewCursor::Arrow;
-    const CDisplayItem* item = nullptr;
     CPoint document = ToDocument(window);
+    CLayoutEngine::LinkedItem found;
     if (m_current)
-        item = m_current->LinkedItemAt(document.x, document.y);
+        found = m_current->LinkedItemAt(document.x, document.y);
+    const CDisplayItem* item = found.item;
     const CLinkRecord* link = item ? item->LinkAt(document.x, document.y) : nullptr;
     if (!link) {
         if (m_statusLink) {
@@ -389,7 +387,7 @@ void CTarnwickView::OnSetCursor(CPoint window) {
     // An image map's address follows the pointer, so it is shown again on
     // every move.
     if (link != m_statusLink || imageMap) {
-        m_window.SetStatusText(LinkAddressAt(*item, document));
+        m_window.SetStatusText(LinkAddressAt(found, document));
         m_statusLink = link;
     }
 }

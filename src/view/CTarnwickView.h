@@ -1,6 +1,7 @@
 #pragma once
 
 #include "document/CDocumentView.h"
+#include "layout/CLayoutEngine.h"
 #include "platform/CMessageTarget.h"
 #include "platform/gdi/GdiTypes.h"
 #include "platform/ui/CViewWindow.h"
@@ -15,7 +16,6 @@
 
 class CDibSection;
 class CDisplayItem;
-class CLayoutEngine;
 struct CLinkRecord;
 class CNamedEvent;
 class CTarnwickDoc;
@@ -86,7 +86,8 @@ private:
     void StopLayoutThread() { m_runner.Stop(); }
     void DeleteLayouts();
     // The address a click or a hover at a document point means, or empty.
-    [[nodiscard]] std::string LinkAddressAt(const CDisplayItem& item, CPoint document) const;
+    [[nodiscard]] std::string LinkAddressAt(const CLayoutEngine::LinkedItem& found,
+                                            CPoint document) const;
     [[nodiscard]] CPoint ToDocument(CPoint window) const;
     [[nodiscard]] CPageToPaint PageToPaint();
     void ScrollBy(int32_t dx, int32_t dy);

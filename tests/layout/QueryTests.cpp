@@ -8,14 +8,17 @@ TEST(LayoutLinks, LinkTextIsFoundAtItsPlace) {
     LaidOutPage page = LayOut("<p>plain <a href=\"next.html\" target=main>go there</a> after");
     SeenItem link = TextItem(*page.engine, "go there");
     EXPECT_EQ(link.type, DisplayItemType::LinkText);
-    const CDisplayItem* hit = page.engine->LinkedItemAt(link.rect.left + 2, link.rect.top + 2);
-    ASSERT_EQ(hit, link.item);
+    CLayoutEngine::LinkedItem found =
+        page.engine->LinkedItemAt(link.rect.left + 2, link.rect.top + 2);
+    ASSERT_EQ(found.item, link.item);
+    EXPECT_EQ(found.rect, link.rect);
+    const CDisplayItem* hit = found.item;
     CLinkRecord* record = hit->LinkAt(0, 0);
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(record->href, "http://host/dir/next.html");
     EXPECT_EQ(record->target, "main");
     SeenItem plain = TextItem(*page.engine, "plain");
-    EXPECT_EQ(page.engine->LinkedItemAt(plain.rect.left + 1, plain.rect.top + 1), nullptr);
+    EXPECT_EQ(page.engine->LinkedItemAt(plain.rect.left + 1, plain.rect.top + 1).item, nullptr);
     EXPECT_EQ(plain.item->LinkAt(0, 0), nullptr);
 }
 
