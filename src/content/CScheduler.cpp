@@ -231,9 +231,12 @@ void CScheduler::Finish(CDynamicLoad* load, uint32_t& flags) {
 }
 
 void CScheduler::PumpActiveLoad(CDynamicLoad* load, std::string& statusText) {
+    // Flags first: a worker sets its text before it raises the bits, so the
+    // last text of a load that ends in this pass ("Connection ... closed.")
+    // is taken before the load leaves the active list.
+    uint32_t flags = TakeFlags(load);
     if (std::string text = load->TakeStatusText(); !text.empty())
         statusText = std::move(text);
-    uint32_t flags = TakeFlags(load);
 
     if (flags & Notify::Redirected) {
         load->m_worker->Join();
@@ -286,9 +289,9 @@ std::string CScheduler::Pump() {
         finished = m_finishedNoWorker;
     }
     for (CDynamicLoad* load : finished) {
+        uint32_t flags = TakeFlags(load);
         if (std::string text = load->TakeStatusText(); !text.empty())
             statusText = std::move(text);
-        uint32_t flags = TakeFlags(load);
         {
             CSemLockGuard guard(m_lock);
             MoveTo(load, &m_done, LoadState::Done);
