@@ -52,6 +52,8 @@ Status CJpegMimeObject::Decode() {
         if (StrideOf(decoder.ImageWidth()) * decoder.ImageHeight() > kMaxImageBytes)
             return Fail();
     }
+    if (decoder.ArithmeticCoded() && !m_allReceived)
+        return Status::Continue;
     if (!m_bits.load()) {
         // Multi-scan files do not start until all their data is here; the
         // header stays read and the start is tried again on the next write.
@@ -114,7 +116,11 @@ void CJpegMimeObject::StoreRow(uint32_t row) {
 }
 
 Status CJpegMimeObject::EndOfData() {
-    const Status status = GetStatus();
+    Status status = GetStatus();
+    if (m_decoder && status == Status::Continue && m_headerRead && m_decoder->ArithmeticCoded()) {
+        m_allReceived = true;
+        status = Decode();
+    }
     if (m_decoder) {
         // A picture cut short is not finished: the library would only
         // complain about the missing data.

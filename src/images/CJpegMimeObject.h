@@ -12,7 +12,8 @@ class JpegDecoder;
 // The content object of "image/jpeg": the JPEG library decodes the received
 // bytes as far as they go on every write, and each scanline it produces is
 // stored at once as shared-palette indices, so the picture grows from the
-// top while the transfer runs.
+// top while the transfer runs. Arithmetic-coded files are the exception:
+// they are decoded at the end of data.
 //
 // The image slots read only atomics, so they answer the same whether or not
 // the caller holds the object's lock; the worker sets the size and the
@@ -46,6 +47,7 @@ private:
     std::atomic<const uint8_t*> m_bits{nullptr};
     std::unique_ptr<JpegDecoder> m_decoder; // null after the end of data
     bool m_headerRead = false;              // waiting for decompression to start
+    bool m_allReceived = false;             // the end of data has been reported
     std::array<uint8_t, 256> m_paletteMap{};
     // What the framework last made of this object's results (its status):
     // kept here so that NeedsBackground needs no lock.

@@ -49,6 +49,10 @@ public:
     // Valid once the header has been read.
     [[nodiscard]] uint32_t ImageWidth() const { return m_info.image_width; }
     [[nodiscard]] uint32_t ImageHeight() const { return m_info.image_height; }
+    // The library's arithmetic decoder cannot suspend: running out of data
+    // in its scans is an error, so such a file is decoded only once all of
+    // it is here.
+    [[nodiscard]] bool ArithmeticCoded() const { return m_info.arith_code != 0; }
     // Valid once decompression has started.
     [[nodiscard]] uint32_t OutputWidth() const { return m_info.output_width; }
     [[nodiscard]] uint32_t OutputHeight() const { return m_info.output_height; }

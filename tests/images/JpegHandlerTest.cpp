@@ -80,11 +80,13 @@ TEST_P(JpegAgainstDjpeg, DisplayMatchesDjpegWholeAndByteByByte) {
     EXPECT_EQ(Decode(jpeg.bytes, 1, &result), expected);
     EXPECT_EQ(result, Status::Complete);
     EXPECT_EQ(Decode(jpeg.bytes, 700, &result), expected);
+    EXPECT_EQ(result, Status::Complete);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, JpegAgainstDjpeg,
                          ::testing::Values("", "-sample 1x1", "-restart 1", "-progressive",
-                                           "-optimize -sample 2x1"),
+                                           "-optimize -sample 2x1", "-arithmetic",
+                                           "-arithmetic -progressive"),
                          [](const auto& info) {
                              std::string name;
                              for (const char* c = info.param; *c; ++c)
@@ -124,6 +126,22 @@ TEST(JpegHandler, ProgressiveFileShowsOnceComplete) {
     EXPECT_FALSE(object.HasImage());
     EXPECT_EQ(object.Write(jpeg.bytes.data() + half, jpeg.bytes.size() - half), Status::Complete);
     EXPECT_TRUE(object.HasImage());
+}
+
+TEST(JpegHandler, ArithmeticFileIsDecodedAtTheEndOfData) {
+    MadeJpeg jpeg;
+    MakeJpeg(jpeg, "-arithmetic", 64, 48);
+    CJpegMimeObject object("file:///t.jpg", "image/jpeg");
+    EXPECT_EQ(Feed(object, jpeg.bytes, jpeg.bytes.size(), false), Status::Continue);
+    EXPECT_FALSE(object.HasImage());
+    EXPECT_EQ(object.EndOfData(), Status::Complete);
+    EXPECT_TRUE(object.HasImage());
+    EXPECT_FALSE(object.NeedsBackground());
+
+    CJpegMimeObject cut("file:///t.jpg", "image/jpeg");
+    const std::string_view half = std::string_view(jpeg.bytes).substr(0, jpeg.bytes.size() / 2);
+    EXPECT_EQ(Feed(cut, half, 100, false), Status::Continue);
+    EXPECT_EQ(cut.EndOfData(), Status::Failed);
 }
 
 TEST(JpegHandler, CutTransferLeavesTheLowerPartUndrawn) {
