@@ -46,8 +46,7 @@ public:
 // Types 1 and 2: a run of the document's text on one line.
 class CTextItem final : public CDisplayItem {
 public:
-    CTextItem(const CRect& rect, uint32_t start, uint32_t count, uint32_t style,
-              CLinkRecord* link)
+    CTextItem(const CRect& rect, uint32_t start, uint32_t count, uint32_t style, CLinkRecord* link)
         : CDisplayItem(link ? DisplayItemType::LinkText : DisplayItemType::Text, rect),
           textStart(start), characterCount(count), textStyle(style), link(link) {}
     void Draw(CPaintContext& context) const override;

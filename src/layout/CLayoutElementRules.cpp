@@ -52,19 +52,15 @@ bool CLayoutEngine::LayoutElement(const CHtmlElement& element, ElementPosition a
     }
 
     // A flow laying out a table hands everything but its own row, cell and
-    // end records to the open cell, which may itself hold a table.
-    CLayoutFlow* flow = m_pageFlow;
-    std::vector<CTableLayout*> enclosing;
-    while (flow->table) {
-        CTableLayout& table = *flow->table;
-        if (table.nestedCount == 0 && IsOwnTableRecord(element.kind))
-            break;
-        CLayoutFlow* cell = table.OpenCellFlow();
-        if (!cell)
-            break;
-        enclosing.push_back(&table);
-        flow = cell;
-    }
+    // end records to the open cell, which may itself hold a table. The chain
+    // of open cells is kept, so that a record costs the same at any depth:
+    // the last flow of the chain takes everything but table records, which
+    // go to the flow of the innermost table. Only that flow's table can
+    // change the chain below it.
+    size_t at = m_openFlows.size() - 1;
+    if (IsOwnTableRecord(element.kind) && !m_openFlows[at]->table && at > 0)
+        --at;
+    CLayoutFlow* flow = m_openFlows[at];
     if (element.kind == ElementKind::NameAnchor) {
         AddNamedAnchor(flow->originY + flow->y,
                        static_cast<const CNameAnchorElement&>(element).name);
@@ -72,12 +68,11 @@ bool CLayoutEngine::LayoutElement(const CHtmlElement& element, ElementPosition a
     }
     if (!flow->LayoutElement(element, after))
         return false;
-    if (element.kind == ElementKind::Table)
-        for (CTableLayout* table : enclosing)
-            ++table->nestedCount;
-    else if (element.kind == ElementKind::TableEnd)
-        for (CTableLayout* table : enclosing)
-            --table->nestedCount;
+    if (IsOwnTableRecord(element.kind) || element.kind == ElementKind::Table) {
+        m_openFlows.resize(at + 1);
+        while (m_openFlows.back()->table && m_openFlows.back()->table->OpenCellFlow())
+            m_openFlows.push_back(m_openFlows.back()->table->OpenCellFlow());
+    }
     return true;
 }
 
@@ -209,7 +204,7 @@ bool CLayoutFlow::LayoutElement(const CHtmlElement& element, ElementPosition aft
         if (table) {
             // A table opened where this one has no cell: its records are
             // passed over until its end.
-            ++table->nestedCount;
+            ++table->skippedTables;
             return true;
         }
         const auto& record = static_cast<const CTableElement&>(element);
@@ -222,16 +217,16 @@ bool CLayoutFlow::LayoutElement(const CHtmlElement& element, ElementPosition aft
         return true;
     }
     case ElementKind::TableRow:
-        if (table && table->nestedCount == 0)
+        if (table && table->skippedTables == 0)
             table->Row();
         return true;
     case ElementKind::TableCell:
-        if (table && table->nestedCount == 0)
+        if (table && table->skippedTables == 0)
             table->Cell(static_cast<const CTableCellElement&>(element));
         return true;
     case ElementKind::TableEnd:
-        if (table && table->nestedCount > 0) {
-            --table->nestedCount;
+        if (table && table->skippedTables > 0) {
+            --table->skippedTables;
         } else if (table) {
             table->End();
             table.reset();

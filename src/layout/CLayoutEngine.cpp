@@ -37,6 +37,7 @@ CLayoutEngine::CLayoutEngine(CMimeObject* content, CInlineResources* resources,
     page.Start({0, 0}, settings.availableWidth, settings.sideMargin, settings.sideMargin,
                settings.topMargin, 0);
     m_pageFlow = &page;
+    m_openFlows.push_back(&page);
 }
 
 CLayoutEngine::~CLayoutEngine() {

@@ -176,6 +176,9 @@ private:
     uint32_t m_currentStyle = TextStyle::NormalSize;
     int32_t m_indentUnit = 0;
     CLayoutFlow* m_pageFlow = nullptr;
+    // The page flow, then the open cell of each table laid out in the flow
+    // before it.
+    std::vector<CLayoutFlow*> m_openFlows;
     // Tables measured while an enclosing table was, and tables whose
     // images are known to have sizes.
     std::unordered_map<const CTableElement*, std::unique_ptr<CTableMeasure>> m_measures;

@@ -10,10 +10,10 @@ class CInlineResources;
 // What display items draw with: made by the view for each paint.
 class CPaintContext {
 public:
-    CDeviceContext& dc;  // in document coordinates; says whether it prints
-    CFontCache& fonts;   // bound to dc
-    CTextStore text;     // the page's text
-    ColorRef textColor;  // device colours
+    CDeviceContext& dc; // in document coordinates; says whether it prints
+    CFontCache& fonts;  // bound to dc
+    CTextStore text;    // the page's text
+    ColorRef textColor; // device colours
     ColorRef linkColor;
     ColorRef visitedLinkColor;
     ColorRef backgroundColor;

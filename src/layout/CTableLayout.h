@@ -36,8 +36,9 @@ public:
                                                            int32_t border, int32_t available,
                                                            int32_t& tableWidth);
 
-    // Tables inside the open cell, so that only this table's own end ends it.
-    int32_t nestedCount = 0;
+    // Tables opened where this one had no open cell: their records are
+    // passed over, so that only this table's own end ends it.
+    int32_t skippedTables = 0;
 
 private:
     struct CColumnRecord {

@@ -176,6 +176,22 @@ TEST(LayoutTables, NestedTablesLieInsideTheirCell) {
     EXPECT_EQ(Frames(*page.engine, 1).size(), 3u);
 }
 
+TEST(LayoutTables, ATableOpenedOutsideAnyCellIsPassedOverToItsEnd) {
+    // The inner table's rows, cells and end are not the outer table's: the
+    // outer table keeps its own two cells and ends at its own end.
+    LaidOutPage page = LayOut("<table border><table border><tr><td>skipped<td>x</table>"
+                              "<tr><td>b<td>c</table>after");
+    auto tables = Frames(*page.engine, 0);
+    ASSERT_EQ(tables.size(), 1u);
+    EXPECT_EQ(Frames(*page.engine, 1).size(), 2u);
+    for (const char* word : {"b", "c"}) {
+        const SeenItem cell = TextItem(*page.engine, word);
+        EXPECT_TRUE(tables[0]->rect.Contains(cell.rect.left, cell.rect.top)) << word;
+    }
+    EXPECT_EQ(TextItem(*page.engine, "skipped").type, DisplayItemType::Text);
+    EXPECT_GE(TextItem(*page.engine, "after").rect.top, tables[0]->rect.top);
+}
+
 TEST(LayoutTables, AnUnfinishedTableWaitsForItsEnd) {
     auto object = std::make_unique<CHtmlObject>("http://host/p.html", "text/html");
     const std::string head = "<p>before</p><table border><tr><td>cell";
