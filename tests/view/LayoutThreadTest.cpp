@@ -13,24 +13,35 @@ std::string Paragraphs(int count) {
 
 } // namespace
 
-TEST_F(ViewTest, WideningByOnePixelKeepsTheLayout) {
+// The view starts at 400 x 300; a resize relays the page out unless only the
+// height changed or the width grew by a single pixel.
+struct ResizeCase {
+    const char* name;
+    CPoint size;
+    bool relaysOut;
+    int32_t laidOutWidth;
+};
+
+class ViewResizeTest : public ViewTest, public ::testing::WithParamInterface<ResizeCase> {};
+
+TEST_P(ViewResizeTest, RelaysOutOnlyWhenTheWidthReallyChanged) {
+    const ResizeCase& resize = GetParam();
     NavigateAndSettle(WritePage("p.html", Paragraphs(20)));
     const CLayoutEngine* before = m_view->CurrentLayout();
-    m_window.Resize({401, 300});
+    m_window.Resize(resize.size);
     Settle();
-    EXPECT_EQ(m_view->CurrentLayout(), before);
-    EXPECT_EQ(m_view->LaidOutWidth(), 400);
+    EXPECT_EQ(m_view->CurrentLayout() != before, resize.relaysOut);
+    EXPECT_EQ(m_view->LaidOutWidth(), resize.laidOutWidth);
+    EXPECT_EQ(m_view->CurrentLayout()->AvailableWidth(),
+              resize.laidOutWidth - m_window.VerticalScrollBarWidth());
 }
 
-TEST_F(ViewTest, WideningByTwoPixelsRelaysOut) {
-    NavigateAndSettle(WritePage("p.html", Paragraphs(20)));
-    const CLayoutEngine* before = m_view->CurrentLayout();
-    m_window.Resize({402, 300});
-    Settle();
-    EXPECT_NE(m_view->CurrentLayout(), before);
-    EXPECT_EQ(m_view->LaidOutWidth(), 402);
-    EXPECT_EQ(m_view->CurrentLayout()->AvailableWidth(), 402 - m_window.VerticalScrollBarWidth());
-}
+INSTANTIATE_TEST_SUITE_P(Sizes, ViewResizeTest,
+                         ::testing::Values(ResizeCase{"WiderByOnePixel", {401, 300}, false, 400},
+                                           ResizeCase{"WiderByTwoPixels", {402, 300}, true, 402},
+                                           ResizeCase{"NarrowerByOnePixel", {399, 300}, true, 399},
+                                           ResizeCase{"TallerOnly", {400, 500}, false, 400}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(ViewTest, OnePixelAndThenAnotherRelaysOut) {
     NavigateAndSettle(WritePage("p.html", Paragraphs(20)));
@@ -40,23 +51,6 @@ TEST_F(ViewTest, OnePixelAndThenAnotherRelaysOut) {
     m_window.Resize({402, 300});
     Settle();
     EXPECT_NE(m_view->CurrentLayout(), before);
-}
-
-TEST_F(ViewTest, NarrowingByOnePixelRelaysOut) {
-    NavigateAndSettle(WritePage("p.html", Paragraphs(20)));
-    const CLayoutEngine* before = m_view->CurrentLayout();
-    m_window.Resize({399, 300});
-    Settle();
-    EXPECT_NE(m_view->CurrentLayout(), before);
-    EXPECT_EQ(m_view->LaidOutWidth(), 399);
-}
-
-TEST_F(ViewTest, HeightAloneDoesNotRelayOut) {
-    NavigateAndSettle(WritePage("p.html", Paragraphs(20)));
-    const CLayoutEngine* before = m_view->CurrentLayout();
-    m_window.Resize({400, 500});
-    Settle();
-    EXPECT_EQ(m_view->CurrentLayout(), before);
 }
 
 TEST_F(ViewTest, OldLayoutStaysOnScreenUntilTheNewOneIsDone) {

@@ -9,6 +9,12 @@ namespace {
 const char* const LinkPage = "<html><title>First</title><body><p>Go to "
                              "<a href=\"second.html\">the second page</a> now.</body></html>";
 
+// A 60 x 40 server-side image map linked to href.
+std::string ImageMapPage(const std::string& href) {
+    return "<html><body><a href=\"" + href +
+           "\"><img src=\"map.gif\" width=\"60\" height=\"40\" ismap></a></body></html>";
+}
+
 } // namespace
 
 TEST_F(ViewTest, ClickOnALinkNavigates) {
@@ -29,24 +35,20 @@ TEST_F(ViewTest, ClickBesideALinkDoesNothing) {
 }
 
 TEST_F(ViewTest, ImageMapAtItsTopLeftAddsZeroZero) {
-    NavigateAndSettle(WritePage("map.html", "<html><body><a href=\"where.html\"><img "
-                                            "src=\"map.gif\" width=\"60\" height=\"40\" ismap>"
-                                            "</a></body></html>"));
+    NavigateAndSettle(WritePage("map.html", ImageMapPage("where.html")));
     std::optional<CRect> image = FirstItemOfType(DisplayItemType::LinkImage);
     ASSERT_TRUE(image);
-    CPoint scroll = m_window.ScrollPosition();
+    const CPoint scroll = m_window.ScrollPosition();
     m_window.Click({image->left - scroll.x, image->top - scroll.y});
     ASSERT_NE(m_document->MainLoad(), nullptr);
     EXPECT_EQ(m_document->MainLoad()->Url(), UrlOf("where.html") + "?0,0");
 }
 
 TEST_F(ViewTest, ImageMapAppendsEvenAfterAQuery) {
-    NavigateAndSettle(WritePage("map.html", "<html><body><a href=\"where.html?a=1\"><img "
-                                            "src=\"map.gif\" width=\"60\" height=\"40\" ismap>"
-                                            "</a></body></html>"));
+    NavigateAndSettle(WritePage("map.html", ImageMapPage("where.html?a=1")));
     std::optional<CRect> image = FirstItemOfType(DisplayItemType::LinkImage);
     ASSERT_TRUE(image);
-    CPoint scroll = m_window.ScrollPosition();
+    const CPoint scroll = m_window.ScrollPosition();
     m_window.Click({image->left + 7 - scroll.x, image->top + 3 - scroll.y});
     ASSERT_NE(m_document->MainLoad(), nullptr);
     EXPECT_EQ(m_document->MainLoad()->Url(), UrlOf("where.html") + "?a=1?7,3");
@@ -65,12 +67,10 @@ TEST_F(ViewTest, StatusBarShowsTheLinkUnderThePointer) {
 }
 
 TEST_F(ViewTest, StatusBarFollowsThePointerOverAnImageMap) {
-    NavigateAndSettle(WritePage("map.html", "<html><body><a href=\"where.html\"><img "
-                                            "src=\"map.gif\" width=\"60\" height=\"40\" ismap>"
-                                            "</a></body></html>"));
+    NavigateAndSettle(WritePage("map.html", ImageMapPage("where.html")));
     std::optional<CRect> image = FirstItemOfType(DisplayItemType::LinkImage);
     ASSERT_TRUE(image);
-    CPoint scroll = m_window.ScrollPosition();
+    const CPoint scroll = m_window.ScrollPosition();
     m_window.MoveMouse({image->left + 1 - scroll.x, image->top + 2 - scroll.y});
     EXPECT_EQ(m_window.StatusText(), UrlOf("where.html") + "?1,2");
     m_window.MoveMouse({image->left + 5 - scroll.x, image->top + 9 - scroll.y});
