@@ -40,14 +40,8 @@ Status CJpegMimeObject::Fail() {
 Status CJpegMimeObject::Decode() {
     JpegDecoder& decoder = *m_decoder;
     if (!m_headerRead) {
-        switch (decoder.ReadHeader()) {
-        case JpegDecoder::Step::Suspended:
-            return Status::Continue;
-        case JpegDecoder::Step::Failed:
-            return Fail();
-        case JpegDecoder::Step::Ready:
-            break;
-        }
+        if (const JpegDecoder::Step step = decoder.ReadHeader(); step != JpegDecoder::Step::Ready)
+            return step == JpegDecoder::Step::Suspended ? Status::Continue : Fail();
         m_headerRead = true;
         if (StrideOf(decoder.ImageWidth()) * decoder.ImageHeight() > kMaxImageBytes)
             return Fail();
@@ -57,14 +51,9 @@ Status CJpegMimeObject::Decode() {
     if (!m_bits.load()) {
         // Multi-scan files do not start until all their data is here; the
         // header stays read and the start is tried again on the next write.
-        switch (decoder.StartDecompress()) {
-        case JpegDecoder::Step::Suspended:
-            return Status::Continue;
-        case JpegDecoder::Step::Failed:
-            return Fail();
-        case JpegDecoder::Step::Ready:
-            break;
-        }
+        if (const JpegDecoder::Step step = decoder.StartDecompress();
+            step != JpegDecoder::Step::Ready)
+            return step == JpegDecoder::Step::Suspended ? Status::Continue : Fail();
         if (const Status status = StartPicture(); status != Status::Continue)
             return status;
     }
