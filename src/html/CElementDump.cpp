@@ -3,64 +3,17 @@
 #include "content/CMimeObject.h"
 #include "content/CTextStore.h"
 #include "html/CHtmlElement.h"
+#include "html/CJsonLine.h"
 
 #include <cinttypes>
 
 namespace {
 
-// Builds one JSON object; bytes above 127 are written as \u00XX of the same
-// code, so the Latin-1 text comes out unchanged in meaning.
-class JsonLine {
-public:
-    explicit JsonLine(uint32_t kind) { m_out = "{\"kind\":" + std::to_string(kind); }
-    JsonLine& Number(const char* name, int64_t value) {
-        Key(name);
-        m_out += std::to_string(value);
-        return *this;
-    }
-    JsonLine& String(const char* name, std::string_view value) {
-        Key(name);
-        Quote(value);
-        return *this;
-    }
-    template <class T> JsonLine& Numbers(const char* name, const std::vector<T>& values) {
-        Key(name);
-        m_out += '[';
-        for (size_t i = 0; i < values.size(); ++i)
-            m_out += (i ? "," : "") + std::to_string(static_cast<int64_t>(values[i]));
-        m_out += ']';
-        return *this;
-    }
-    JsonLine& Options(const std::vector<COptionRecord>& options) {
-        Key("options");
-        m_out += '[';
-        for (size_t i = 0; i < options.size(); ++i) {
-            m_out += i ? ",{\"text\":" : "{\"text\":";
-            Quote(options[i].text);
-            m_out += ",\"value\":";
-            Quote(options[i].value);
-            m_out += ",\"selected\":" + std::to_string(options[i].selected) + "}";
-        }
-        m_out += ']';
-        return *this;
-    }
-    std::string Finish() { return m_out + "}"; }
-
-private:
-    void Key(const char* name) {
-        m_out += ",\"";
-        m_out += name;
-        m_out += "\":";
-    }
-    void Quote(std::string_view value) { m_out += JsonQuoted(value); }
-    std::string m_out;
-};
-
 int64_t Num(Align align) {
     return static_cast<int64_t>(align);
 }
 
-void ImageFields(JsonLine& line, const CImageElement& image) {
+void ImageFields(CJsonLine& line, const CImageElement& image) {
     line.Number("align", Num(image.align))
         .Number("horizontal_space", image.horizontalSpace)
         .Number("vertical_space", image.verticalSpace)
@@ -72,7 +25,7 @@ void ImageFields(JsonLine& line, const CImageElement& image) {
         .Number("inline", image.inlineFlag);
 }
 
-void TableFields(JsonLine& line, const CTableElement& table) {
+void TableFields(CJsonLine& line, const CTableElement& table) {
     line.Number("reserved", table.reserved)
         .Numbers("column_alignments", table.columnAlignments)
         .Numbers("column_widths", table.columnWidths)
@@ -93,7 +46,7 @@ std::string_view CharField(const char& c) {
     return c ? std::string_view(&c, 1) : "";
 }
 
-void FormFieldFields(JsonLine& line, const CFormFieldElement& field) {
+void FormFieldFields(CJsonLine& line, const CFormFieldElement& field) {
     line.Number("field_type", static_cast<int64_t>(field.fieldType))
         .String("name", field.name)
         .Number("maxlength", field.maxlength)
@@ -106,7 +59,7 @@ void FormFieldFields(JsonLine& line, const CFormFieldElement& field) {
         .Number("rows", field.rows);
 }
 
-void TableRowFields(JsonLine& line, const CHtmlElement& element) {
+void TableRowFields(CJsonLine& line, const CHtmlElement& element) {
     if (element.kind == ElementKind::TableRow) {
         const auto& row = static_cast<const CTableRowElement&>(element);
         line.Number("alignment", Num(row.alignment))
@@ -125,7 +78,7 @@ void TableRowFields(JsonLine& line, const CHtmlElement& element) {
         .Number("width", cell.width);
 }
 
-void FrameFields(JsonLine& line, const CHtmlElement& element) {
+void FrameFields(CJsonLine& line, const CHtmlElement& element) {
     if (element.kind == ElementKind::FrameSet) {
         const auto& frameSet = static_cast<const CFrameSetElement&>(element);
         line.Number("orientation", frameSet.orientation).Numbers("sizes", frameSet.sizes);
@@ -140,14 +93,14 @@ void FrameFields(JsonLine& line, const CHtmlElement& element) {
         .Number("reserved", frame.reserved);
 }
 
-void TextFields(JsonLine& line, const CTextElement& text, const CTextStore& store) {
+void TextFields(CJsonLine& line, const CTextElement& text, const CTextStore& store) {
     line.Number("start_offset", text.startOffset)
         .Number("character_count", text.characterCount)
         .Number("text_style", text.textStyle)
         .String("text", store.Copy(text.startOffset, text.characterCount));
 }
 
-void BlockFields(JsonLine& line, const CBlockStartElement& block) {
+void BlockFields(CJsonLine& line, const CBlockStartElement& block) {
     line.Number("blank_lines_after", block.blankLinesAfter)
         .Number("blank_lines_before", block.blankLinesBefore)
         .Number("align", Num(block.align))
@@ -157,27 +110,8 @@ void BlockFields(JsonLine& line, const CBlockStartElement& block) {
 
 } // namespace
 
-std::string JsonQuoted(std::string_view value) {
-    std::string out = "\"";
-    for (char c : value) {
-        auto u = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (u < 0x20 || u > 127) {
-            char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", u);
-            out += escape;
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
-    return out;
-}
-
 std::string CElementDump::Line(const CHtmlElement& element, const CTextStore& text) {
-    JsonLine line(static_cast<uint32_t>(element.kind));
+    CJsonLine line("kind", static_cast<int64_t>(element.kind));
     switch (element.kind) {
     case ElementKind::Text:
         TextFields(line, static_cast<const CTextElement&>(element), text);

@@ -1,62 +1,29 @@
 #include "layout/CLayoutDump.h"
 
-#include "html/CElementDump.h"
+#include "html/CJsonLine.h"
 #include "layout/CDisplayItem.h"
 #include "layout/CLayoutEngine.h"
 #include "layout/CLayoutRecords.h"
 
+#include <array>
 #include <string>
 #include <string_view>
 
 namespace {
 
-class CJsonItem {
-public:
-    explicit CJsonItem(const CDisplayItem& item) {
-        const CRect& r = item.rect;
-        m_out = "{\"type\":" + std::to_string(static_cast<uint32_t>(item.type)) + ",\"rect\":[" +
-                std::to_string(r.left) + "," + std::to_string(r.top) + "," +
-                std::to_string(r.right) + "," + std::to_string(r.bottom) + "]";
-    }
-    CJsonItem& Number(const char* name, int64_t value) {
-        Key(name);
-        m_out += std::to_string(value);
-        return *this;
-    }
-    CJsonItem& String(const char* name, std::string_view value) {
-        Key(name);
-        m_out += JsonQuoted(value);
-        return *this;
-    }
-    CJsonItem& Link(const CLinkRecord* link) {
-        if (link)
-            String("href", link->href).String("target", link->target);
-        return *this;
-    }
-    CJsonItem& Options(const std::vector<COptionRecord>& options) {
-        Key("options");
-        m_out += '[';
-        for (size_t i = 0; i < options.size(); ++i) {
-            m_out += i ? ",{\"text\":" : "{\"text\":";
-            m_out += JsonQuoted(options[i].text) + ",\"value\":" + JsonQuoted(options[i].value) +
-                     ",\"selected\":" + std::to_string(options[i].selected) + "}";
-        }
-        m_out += ']';
-        return *this;
-    }
-    // The object so far, without its closing brace.
-    std::string Open() { return m_out; }
+CJsonLine ItemJson(const CDisplayItem& item) {
+    const CRect& r = item.rect;
+    CJsonLine json("type", static_cast<int64_t>(item.type));
+    json.Numbers("rect", std::array{r.left, r.top, r.right, r.bottom});
+    return json;
+}
 
-private:
-    void Key(const char* name) {
-        m_out += ",\"";
-        m_out += name;
-        m_out += "\":";
-    }
-    std::string m_out;
-};
+void LinkFields(CJsonLine& json, const CLinkRecord* link) {
+    if (link)
+        json.String("href", link->href).String("target", link->target);
+}
 
-void ControlFields(CJsonItem& json, const CFormControlItem& control) {
+void ControlFields(CJsonLine& json, const CFormControlItem& control) {
     json.Number("element_serial", control.elementSerial)
         .Number("field_type", static_cast<int64_t>(control.fieldType))
         .String("name", control.name)
@@ -83,15 +50,15 @@ struct CItemLine {
 
 CItemLine ItemLine(const CDisplayItem& item) {
     CItemLine line;
-    CJsonItem json(item);
+    CJsonLine json = ItemJson(item);
     switch (item.type) {
     case DisplayItemType::Text:
     case DisplayItemType::LinkText: {
         const auto& run = static_cast<const CTextItem&>(item);
         json.Number("text_start", run.textStart)
             .Number("character_count", run.characterCount)
-            .Number("text_style", run.textStyle)
-            .Link(run.link);
+            .Number("text_style", run.textStyle);
+        LinkFields(json, run.link);
         line.hasText = true;
         line.start = run.textStart;
         line.count = run.characterCount;
@@ -100,7 +67,8 @@ CItemLine ItemLine(const CDisplayItem& item) {
     case DisplayItemType::Image:
     case DisplayItemType::LinkImage: {
         const auto& image = static_cast<const CImageItem&>(item);
-        json.String("url", image.url).Link(image.link);
+        json.String("url", image.url);
+        LinkFields(json, image.link);
         if (image.type == DisplayItemType::LinkImage)
             json.Number("border", image.border).Number("ismap", image.ismap);
         break;
