@@ -4,7 +4,6 @@
 #include "layout/CLayoutFlow.h"
 
 #include <algorithm>
-#include <numeric>
 
 namespace {
 
@@ -91,13 +90,16 @@ void CTableLayout::Row() {
     m_firstRow = false;
     m_cellX = m_tableLeft + m_border;
     m_columnIndex = 0;
-    m_rowHeight = 0;
     m_openCell = -1;
 }
 
 void CTableLayout::Cell(const CTableCellElement& element) {
     if (m_firstRow)
         Row();
+    // The measuring stopped at the last column: a row's further cells go on
+    // in the cell that reached it.
+    if (m_columnIndex >= kMaxTableColumns)
+        return;
     if (CLayoutFlow* open = OpenCellFlow()) {
         open->FinishLine(FinishMode::Break);
         m_cellX += m_border + m_columns[static_cast<size_t>(m_openCell)].cellWidth;
@@ -110,6 +112,8 @@ void CTableLayout::Cell(const CTableCellElement& element) {
             m_cellX += m_columns[j].width + m_border;
         m_columnIndex += span;
     }
+    if (m_columnIndex >= kMaxTableColumns)
+        return;
     if (m_columnIndex >= m_columns.size())
         m_columns.resize(m_columnIndex + 1); // a cell the measuring did not see: no width
     const size_t span = std::clamp<size_t>(element.columnSpan, 1, m_columns.size() - m_columnIndex);
@@ -158,7 +162,6 @@ void CTableLayout::FinishRow() {
     // A cell spanning into this row may already be shorter than the rows
     // above it made it.
     rowHeight = std::max(rowHeight, 0);
-    m_rowHeight = rowHeight;
     {
         CSemLockGuard guard(engine.m_lock);
         for (CColumnRecord& column : m_columns) {

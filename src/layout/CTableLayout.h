@@ -3,10 +3,15 @@
 #include "html/CHtmlElement.h"
 #include "layout/CLineRecord.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
 class CLayoutFlow;
+
+// More columns than any real table has: a hostile colspan or row of cells
+// cannot make the layout allocate, or loop over every row, without bound.
+inline constexpr size_t kMaxTableColumns = 1024;
 
 // A table's columns as measured before layout: what each column needs at
 // least (its longest unbreakable run) and would like (its longest line).
@@ -62,7 +67,6 @@ private:
     bool m_firstRow = true;
     std::vector<CColumnRecord> m_columns;
     int32_t m_openCell = -1;
-    int32_t m_rowHeight = 0;
     size_t m_columnIndex = 0;
     int32_t m_tableTop = 0;
     int32_t m_tableLeft = 0;

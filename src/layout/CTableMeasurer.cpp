@@ -7,9 +7,6 @@
 
 namespace {
 
-// More columns than any real table has; a hostile colspan cannot make the
-// layout allocate without bound.
-constexpr size_t kMaxColumns = 1024;
 constexpr int64_t kMaxWidth = 1 << 24;
 
 int32_t Bounded(int64_t value) {
@@ -155,8 +152,8 @@ void CTableMeasurer::PlaceCell(Level& level, const CTableCellElement& element) {
     size_t column = level.position;
     while (column < level.spanLeft.size() && level.spanLeft[column] > 0)
         ++column;
-    column = std::min(column, kMaxColumns - 1);
-    const size_t span = std::clamp<size_t>(element.columnSpan, 1, kMaxColumns - column);
+    column = std::min(column, kMaxTableColumns - 1);
+    const size_t span = std::clamp<size_t>(element.columnSpan, 1, kMaxTableColumns - column);
     const size_t needed = column + span;
     if (level.measure->minimum.size() < needed) {
         level.measure->minimum.resize(needed);

@@ -237,6 +237,22 @@ TEST(LayoutTables, HostileSpansStayBounded) {
     EXPECT_EQ(TextItem(*page.engine, "z").type, DisplayItemType::Text);
 }
 
+TEST(LayoutTables, CellsBeyondTheLastColumnGoOnInItsCell) {
+    std::string html = "<table border><tr>";
+    for (int i = 0; i < 1100; ++i)
+        html += "<td>c" + std::to_string(i) + " ";
+    html += "<tr><td>last</table>after";
+    LaidOutPage page = LayOut(html);
+    // 1,024 cells in the first row, one in the second.
+    EXPECT_EQ(Frames(*page.engine, 1).size(), 1025u);
+    const SeenItem lastColumn = TextItem(*page.engine, "c1023");
+    const SeenItem beyond = TextItem(*page.engine, "c1099");
+    EXPECT_EQ(beyond.type, DisplayItemType::Text);
+    EXPECT_GE(beyond.rect.left, lastColumn.rect.left);
+    EXPECT_EQ(TextItem(*page.engine, "last").type, DisplayItemType::Text);
+    EXPECT_EQ(TextItem(*page.engine, "after").type, DisplayItemType::Text);
+}
+
 TEST(LayoutTables, AThousandNestedTablesLayOutWithoutExhaustingTheStack) {
     constexpr int kDepth = 1000;
     std::string html;
