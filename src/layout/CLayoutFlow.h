@@ -64,7 +64,6 @@ public:
     }
     [[nodiscard]] bool HasLines() const { return !lines.empty(); }
     [[nodiscard]] bool HasFloats() const;
-    [[nodiscard]] bool HasTable() const { return table != nullptr; }
     // The available width without floats, for a table that starts here.
     [[nodiscard]] int32_t WidthForTable() const;
     void UpdateExtent();
