@@ -171,7 +171,11 @@ void CTarnwickDoc::RequestInline(const std::string& url, uint32_t requiredCaps) 
     }
     if (!IsUiThread()) {
         {
+            // Layout asks again on every pass until the UI thread has
+            // started the load; one waiting request is enough.
             std::lock_guard lock(m_requestsMutex);
+            if (!m_waitingUrls.insert(url).second)
+                return;
             m_requests.push_back({url, requiredCaps});
         }
         PostMessage(Handle(), InlineRequestMessage, requiredCaps, 0);
@@ -199,6 +203,8 @@ void CTarnwickDoc::OnMessage(uint32_t message, uintptr_t, intptr_t) {
         m_requests.pop_front();
     }
     RequestInline(request.url, request.requiredCaps);
+    std::lock_guard lock(m_requestsMutex);
+    m_waitingUrls.erase(request.url);
 }
 
 bool CTarnwickDoc::InspectInline(const std::string& url, int32_t* width, int32_t* height,

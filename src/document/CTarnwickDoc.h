@@ -10,6 +10,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 
 class CDocumentFrame;
@@ -120,6 +121,7 @@ private:
     // Requests from other threads waiting for the UI thread.
     std::mutex m_requestsMutex;
     std::deque<InlineRequest> m_requests; // guarded by m_requestsMutex
+    std::set<std::string> m_waitingUrls;  // the URLs in m_requests; likewise
 
     // Last, so that its loads go first when the document is destroyed.
     COwner m_loadOwner{*this};

@@ -56,13 +56,12 @@ bool CLayoutEngine::Pass() {
     if (m_done)
         return true;
     ElementPosition position = 0;
-    if (!m_started || m_resume == 0) {
+    if (m_resume == 0) {
         position = m_content->GetFirstElementPosition();
     } else {
         position = m_resume;
         (void)m_content->GetNextElement(position); // the element laid out last
     }
-    m_started = true;
     while (position && !m_stop.load()) {
         const ElementPosition at = position;
         const CHtmlElement* element = m_content->GetNextElement(position);
@@ -98,11 +97,20 @@ void CLayoutEngine::RequestInlineFor(const CHtmlElement& element) {
 }
 
 void CLayoutEngine::RequestRest(ElementPosition position) {
+    // Every element up to the last one requested before has been asked for,
+    // by an earlier call or by the passes that laid it out since: a page that
+    // blocks on every pass is walked once, not once per pass.
+    if (m_requestedLast) {
+        position = m_requestedLast;
+        (void)m_content->GetNextElement(position);
+    }
     while (position && m_resources && !m_stop.load()) {
+        const ElementPosition at = position;
         const CHtmlElement* element = m_content->GetNextElement(position);
         if (!element)
             break;
         RequestInlineFor(*element);
+        m_requestedLast = at;
     }
 }
 

@@ -170,8 +170,8 @@ private:
     int32_t m_minimumLineWidth = 0;
     CTextStore m_text;
     CFormRecord* m_currentForm = nullptr;
-    bool m_started = false;
-    ElementPosition m_resume = 0; // the last element laid out; 0 for the list's start
+    ElementPosition m_resume = 0;        // the last element laid out; 0 for the list's start
+    ElementPosition m_requestedLast = 0; // the last element RequestRest asked for
     bool m_done = false;
     uint32_t m_currentStyle = TextStyle::NormalSize;
     int32_t m_indentUnit = 0;
