@@ -111,14 +111,15 @@ TEST(LayoutTables, ColumnWidthsInTheThreeCases) {
     EXPECT_EQ(CTableLayout::ColumnWidths(measure, border, 40, width),
               (std::vector<int32_t>{10, 20, 30}));
     EXPECT_EQ(width, 64);
-    // 100 available: 36 to share out over a range of 120.
-    std::vector<int32_t> shared = CTableLayout::ColumnWidths(measure, border, 100, width);
+    // 100 available: 36 to share out over a range of 120, by wish (40, 80, 0).
+    EXPECT_EQ(CTableLayout::ColumnWidths(measure, border, 100, width),
+              (std::vector<int32_t>{10 + 12, 20 + 24, 30}));
     EXPECT_EQ(width, 100);
-    EXPECT_EQ(shared[0], 10 + 36 * 40 / 120);
-    EXPECT_EQ(shared[2], 30);
-    // The rounding rest goes to the last column that wants more: column 1.
-    EXPECT_EQ(border + (shared[0] + 1) + (shared[1] + 1) + (shared[2] + 1), 100);
-    EXPECT_EQ(shared[1], 100 - 1 - (shared[0] + 1) - 1 - (shared[2] + 1));
+    // 101 available: 37 shares out as 12 and 24, and the rounding rest goes
+    // to the last column that wants more.
+    EXPECT_EQ(CTableLayout::ColumnWidths(measure, border, 101, width),
+              (std::vector<int32_t>{10 + 12, 20 + 24 + 1, 30}));
+    EXPECT_EQ(width, 101);
 }
 
 TEST(LayoutTables, ANarrowViewSharesTheSpareWidthByWish) {

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <fstream>
+#include <semaphore>
 #include <sstream>
 #include <thread>
 
@@ -58,16 +59,37 @@ TEST(LayoutThreads, QueriesRunWhilePassesLayOut) {
     (void)seen;
 }
 
-TEST(LayoutThreads, StopFromAnotherThreadEndsThePass) {
+TEST(LayoutThreads, StopFromAnotherThreadEndsARunningPass) {
     std::string html;
     for (int i = 0; i < 3000; ++i)
         html += "<p>paragraph number " + std::to_string(i) + "</p>";
     auto object = ParseHtml(html);
     CFakeResources resources;
-    auto engine = MakeEngine(*object, &resources);
-    std::thread stopper([&] { engine->Stop(); });
+    CLayoutEngine::Settings settings;
+    settings.availableWidth = 400;
+    settings.pixelsPerInch = 96;
+    // The tenth progress of the pass holds it until another thread has
+    // stopped the engine.
+    std::binary_semaphore reached(0);
+    std::binary_semaphore stopped(0);
+    int progress = 0;
+    CLayoutEngine engine(object.get(), &resources, settings, [&] {
+        if (++progress == 10) {
+            reached.release();
+            stopped.acquire();
+        }
+    });
+    std::thread stopper([&] {
+        reached.acquire();
+        engine.Stop();
+        stopped.release();
+    });
+    EXPECT_FALSE(engine.Pass());
     stopper.join();
-    EXPECT_FALSE(engine->Pass());
+    const std::vector<SeenItem> items = Items(engine);
+    EXPECT_FALSE(items.empty());
+    EXPECT_LT(items.size(), 100u) << "the pass ended soon after the stop";
+    EXPECT_FALSE(engine.Pass());
 }
 
 } // namespace
