@@ -4,6 +4,7 @@
 #include "images/CDitherConverter.h"
 #include "images/ImageLimits.h"
 #include "images/MapRowNearest.h"
+#include "platform/gdi/CDibSection.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -22,10 +23,6 @@ constexpr uint32_t kGraphicControlSize = 4;
 
 int32_t Word(const uint8_t* bytes) {
     return bytes[0] | (bytes[1] << 8);
-}
-
-int32_t StrideOf(int32_t width) {
-    return (width + 3) & ~3;
 }
 
 } // namespace
@@ -113,6 +110,11 @@ void CGifMimeObject::SetStage(Stage stage) {
 
 Status CGifMimeObject::ReadHeader(const uint8_t* chunk) {
     if (std::memcmp(chunk, "GIF87a", 6) != 0 && std::memcmp(chunk, "GIF89a", 6) != 0)
+        return Status::Failed;
+    // A screen too large to hold is refused before anyone sees its size,
+    // so that the page shows the broken picture, not a vast empty box.
+    if (CDibSection::StrideFor(Word(chunk + 6)) * static_cast<size_t>(Word(chunk + 8)) >
+        kMaxImageBytes)
         return Status::Failed;
     {
         CSemLockGuard guard(m_lock);
@@ -205,11 +207,11 @@ Status CGifMimeObject::StartImageData(const uint8_t* chunk) {
     m_decoder->needed = chunk[1] + 1u;
     const int32_t width = m_width.load();
     const int32_t height = m_height.load();
-    const size_t stride = static_cast<size_t>(StrideOf(width));
+    const size_t stride = CDibSection::StrideFor(width);
     const size_t size = stride * static_cast<size_t>(height);
-    if (size == 0 || size > kMaxImageBytes) {
+    if (size == 0) {
         SetStage(ImageData);
-        return size == 0 ? Status::Complete : Status::Failed;
+        return Status::Complete;
     }
     // Filled before the lock is taken: readers wait only for the hand-over.
     // Index rows are read only after they have been written.
@@ -246,7 +248,7 @@ Status CGifMimeObject::ReadImageData(const uint8_t* chunk, uint32_t size) {
 
 size_t CGifMimeObject::Offset(int32_t frameRow) const {
     return static_cast<size_t>(m_frameTop + frameRow) *
-               static_cast<size_t>(StrideOf(m_width.load())) +
+               static_cast<size_t>(CDibSection::StrideFor(m_width.load())) +
            static_cast<size_t>(m_frameLeft);
 }
 
@@ -261,8 +263,8 @@ void CGifMimeObject::OutputRow(int32_t number, const uint8_t* pixels) {
     } else if (number < m_visibleHeight) {
         CopyIntoIndexRow(number, pixels);
         const size_t offset = Offset(number);
-        const size_t end =
-            static_cast<size_t>(StrideOf(m_width.load())) * static_cast<size_t>(m_height.load());
+        const size_t end = static_cast<size_t>(CDibSection::StrideFor(m_width.load())) *
+                           static_cast<size_t>(m_height.load());
         DitherRows(*m_converter, {m_indexBuffer.get() + offset, end - offset},
                    {m_displayBuffer.get() + offset, end - offset}, 1);
     }
@@ -315,8 +317,8 @@ int32_t CGifMimeObject::CoveredFrameRows() const {
 void CGifMimeObject::DitherFinalPicture() {
     const int32_t rows = std::min(CoveredFrameRows(), m_visibleHeight);
     const size_t offset = Offset(0);
-    const size_t end =
-        static_cast<size_t>(StrideOf(m_width.load())) * static_cast<size_t>(m_height.load());
+    const size_t end = static_cast<size_t>(CDibSection::StrideFor(m_width.load())) *
+                       static_cast<size_t>(m_height.load());
     DitherRows(*m_converter, {m_indexBuffer.get() + offset, end - offset},
                {m_displayBuffer.get() + offset, end - offset}, rows);
 }
@@ -367,7 +369,7 @@ bool CGifMimeObject::NeedsBackground() {
 int32_t CGifMimeObject::GetBitmapInfo(CBitmapInfo& info) {
     const int32_t width = m_width.load();
     info = {width, m_height.load(), 1, 8};
-    return StrideOf(width);
+    return CDibSection::StrideFor(width);
 }
 
 ContentTypeRegistration RegisterGifType() {

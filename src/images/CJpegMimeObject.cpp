@@ -3,14 +3,16 @@
 #include "images/CColorCube.h"
 #include "images/ImageLimits.h"
 #include "images/JpegDecoder.h"
+#include "platform/gdi/CDibSection.h"
 
 #include <cstdio>
 #include <cstring>
 
 namespace {
 
+// The library bounds a side at 65,500 pixels, well inside int32_t.
 size_t StrideOf(uint32_t width) {
-    return (size_t{width} + 3) & ~size_t{3};
+    return static_cast<size_t>(CDibSection::StrideFor(static_cast<int32_t>(width)));
 }
 
 } // namespace

@@ -31,7 +31,7 @@ RgbImage Pattern(int32_t width, int32_t height, int32_t colors) {
 }
 
 struct MadeGif {
-    CTempDir dir;
+    TempDir dir;
     std::string path;
     std::string bytes;
 };
@@ -39,9 +39,9 @@ struct MadeGif {
 // A GIF written by ImageMagick from a pattern, with extra convert options.
 void MakeGif(MadeGif& gif, int32_t colors, const std::string& options, int32_t width = 61,
              int32_t height = 47) {
-    const std::string ppm = gif.dir.Path("in.ppm");
+    const std::string ppm = PathIn(gif.dir, "in.ppm");
     WritePpm(ppm, Pattern(width, height, colors));
-    gif.path = gif.dir.Path("out.gif");
+    gif.path = PathIn(gif.dir, "out.gif");
     ASSERT_TRUE(RunCommand("/usr/bin/convert '" + ppm + "' " + options + " '" + gif.path + "'"));
     gif.bytes = ReadFile(gif.path);
 }
@@ -114,7 +114,7 @@ TEST(GifDecoder, LocalColorTableIsUsed) {
         MadeGif gif;
         MakeGif(gif, 32, "");
         const std::string moved = MoveTableToLocal(gif.bytes, keepGlobal);
-        const std::string path = gif.dir.Path("local.gif");
+        const std::string path = PathIn(gif.dir, "local.gif");
         WriteFile(path, moved);
         const GifLayout layout = ReadGifLayout(moved);
         ASSERT_TRUE(layout.hasLocalTable);
@@ -155,7 +155,7 @@ TEST(GifDecoder, FrameReachingOutsideTheScreenIsClipped) {
     std::string clipped = gif.bytes;
     clipped[6] = 40;
     clipped[8] = 30;
-    const std::string path = gif.dir.Path("clipped.gif");
+    const std::string path = PathIn(gif.dir, "clipped.gif");
     WriteFile(path, clipped);
     const std::vector<uint8_t> expected = ExpectedGifDisplay(path);
     EXPECT_EQ(Decode(clipped, 50), expected);
@@ -220,6 +220,17 @@ TEST(GifDecoder, UnknownBlockAndBadCodeSizeFail) {
         CGifMimeObject object("file:///t.gif", "image/gif");
         EXPECT_EQ(object.Write(gif.data(), gif.size()), Status::Failed) << size;
     }
+}
+
+TEST(GifDecoder, ScreenTooLargeToHoldFailsAtTheHeader) {
+    GifWriter writer(65535, 65535, {{0, 0, 0}, {255, 255, 255}});
+    writer.Image(0, 0, 4, 4, false, 2);
+    const std::string gif = writer.Finish();
+    CGifMimeObject object("file:///t.gif", "image/gif");
+    EXPECT_EQ(object.Write(gif.data(), 13), Status::Failed);
+    // Nothing of it is shown: the page draws the broken picture in its place.
+    EXPECT_FALSE(object.HasImage());
+    EXPECT_EQ(object.GetBits(), nullptr);
 }
 
 TEST(GifDecoder, EmptyScreenCompletesWithoutPicture) {

@@ -41,13 +41,13 @@ protected:
         EXPECT_EQ(position, 0u);
     }
 
-    CTempDir m_dir;
+    TempDir m_dir;
     CRecordingOwner m_owner;
 };
 
 TEST_F(ImagePipeline, GifFileOpensAsAnImageDocument) {
-    const std::string path = m_dir.Path("picture.gif");
-    const std::string ppm = m_dir.Path("in.ppm");
+    const std::string path = PathIn(m_dir, "picture.gif");
+    const std::string ppm = PathIn(m_dir, "in.ppm");
     RgbImage image{90, 60, {}};
     for (int32_t i = 0; i < 90 * 60; ++i)
         image.pixels.push_back({static_cast<uint8_t>(i % 90 * 2), static_cast<uint8_t>(i / 90 * 4),
@@ -67,7 +67,7 @@ TEST_F(ImagePipeline, GifFileOpensAsAnImageDocument) {
 }
 
 TEST_F(ImagePipeline, JpegFileOpensAsAnImageDocument) {
-    const std::string path = m_dir.Path("photo.jpeg");
+    const std::string path = PathIn(m_dir, "photo.jpeg");
     ASSERT_TRUE(RunCommand("/usr/bin/convert -size 120x80 gradient:red-blue '" + path + "'"));
     CMimeDynamicLoad* load = Load(path);
     auto* object = dynamic_cast<CJpegMimeObject*>(load->GetObject());
@@ -94,7 +94,7 @@ TEST_F(ImagePipeline, AboutLogoDecodesAsImageMagickSeesIt) {
 }
 
 TEST_F(ImagePipeline, BrokenGifFailsTheLoad) {
-    const std::string path = m_dir.Path("broken.gif");
+    const std::string path = PathIn(m_dir, "broken.gif");
     WriteFile(path, "GIF88a not really a picture");
     CMimeDynamicLoad* load = Load(path);
     ASSERT_NE(load->GetObject(), nullptr);

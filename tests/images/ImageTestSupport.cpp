@@ -12,19 +12,6 @@
 #include <stdexcept>
 #include <stdlib.h>
 
-CTempDir::CTempDir() {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "vestrial-images-XXXXXX").string();
-    if (!mkdtemp(pattern.data()))
-        throw std::runtime_error("mkdtemp failed");
-    m_path = pattern;
-}
-
-CTempDir::~CTempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-}
-
 std::string ReadFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
     std::stringstream content;
@@ -54,11 +41,11 @@ void WritePpm(const std::string& path, const RgbImage& image) {
 
 RgbaFrame DecodeWithImageMagick(const std::string& path, int32_t width, int32_t height) {
     // Written aside, as the picture may lie in the source tree.
-    const CTempDir scratch;
-    const std::string raw = scratch.Path("frame.rgba");
+    const TempDir scratch;
+    const std::string raw = PathIn(scratch, "frame.rgba");
     RgbaFrame frame{width, height, {}};
     if (width == 0) {
-        const std::string size = scratch.Path("frame.size");
+        const std::string size = PathIn(scratch, "frame.size");
         if (!RunCommand("/usr/bin/identify -format '%w %h' '" + path + "[0]' > '" + size + "'"))
             return frame;
         std::istringstream(ReadFile(size)) >> frame.width >> frame.height;
@@ -345,8 +332,8 @@ IndexedBmp ReadIndexedBmp(const std::string& path) {
 }
 
 IndexedBmp DecodeWithDjpeg(const std::string& jpeg) {
-    const CTempDir scratch;
-    const std::string bmp = scratch.Path("out.bmp");
+    const TempDir scratch;
+    const std::string bmp = PathIn(scratch, "out.bmp");
     if (!RunCommand("djpeg -colors 216 -onepass -dither fs -dct fast -nosmooth -bmp -outfile '" +
                     bmp + "' '" + jpeg + "'"))
         return {};

@@ -2,6 +2,7 @@
 
 #include "content/CMimeObject.h"
 #include "platform/gdi/GdiTypes.h"
+#include "support/TempDir.h"
 
 #include <array>
 #include <cstdint>
@@ -14,19 +15,10 @@
 // (ImageMagick's convert, libjpeg-turbo's cjpeg and djpeg) and by a small
 // GIF writer of our own for exact LZW code streams.
 
-class CTempDir {
-public:
-    CTempDir();
-    ~CTempDir();
-    CTempDir(const CTempDir&) = delete;
-    CTempDir& operator=(const CTempDir&) = delete;
-    [[nodiscard]] std::string Path(const std::string& name) const {
-        return (m_path / name).string();
-    }
-
-private:
-    std::filesystem::path m_path;
-};
+// A file named name in dir, as the tools take it.
+inline std::string PathIn(const TempDir& dir, const std::string& name) {
+    return (dir.Path() / name).string();
+}
 
 std::string ReadFile(const std::string& path);
 void WriteFile(const std::string& path, std::string_view bytes);

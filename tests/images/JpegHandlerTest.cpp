@@ -28,16 +28,16 @@ RgbImage Photo(int32_t width, int32_t height) {
 }
 
 struct MadeJpeg {
-    CTempDir dir;
+    TempDir dir;
     std::string path;
     std::string bytes;
 };
 
 void MakeJpeg(MadeJpeg& jpeg, const std::string& cjpegOptions, int32_t width = 157,
               int32_t height = 93) {
-    const std::string ppm = jpeg.dir.Path("in.ppm");
+    const std::string ppm = PathIn(jpeg.dir, "in.ppm");
     WritePpm(ppm, Photo(width, height));
-    jpeg.path = jpeg.dir.Path("out.jpg");
+    jpeg.path = PathIn(jpeg.dir, "out.jpg");
     ASSERT_TRUE(RunCommand("cjpeg -quality 85 " + cjpegOptions + " -outfile '" + jpeg.path + "' '" +
                            ppm + "'"));
     jpeg.bytes = ReadFile(jpeg.path);
@@ -168,9 +168,26 @@ TEST(JpegHandler, CutTransferLeavesTheLowerPartUndrawn) {
         ASSERT_TRUE(display[i] == whole[i] || display[i] == kTransparentMarker) << i;
 }
 
+TEST(JpegHandler, PictureTooLargeToHoldFailsAtTheHeader) {
+    MadeJpeg jpeg;
+    MakeJpeg(jpeg, "", 16, 16);
+    // The frame header claims 60000 x 60000 pixels.
+    std::string bytes = jpeg.bytes;
+    const size_t frame = bytes.find("\xFF\xC0");
+    ASSERT_NE(frame, std::string::npos);
+    for (size_t at : {frame + 5, frame + 7}) {
+        bytes[at] = static_cast<char>(60000 >> 8);
+        bytes[at + 1] = static_cast<char>(60000 & 0xFF);
+    }
+    CJpegMimeObject object("file:///t.jpg", "image/jpeg");
+    EXPECT_EQ(object.Write(bytes.data(), bytes.size()), Status::Failed);
+    EXPECT_FALSE(object.HasImage());
+    EXPECT_EQ(object.GetBits(), nullptr);
+}
+
 TEST(JpegHandler, GifServedAsJpegFails) {
-    CTempDir dir;
-    const std::string gif = dir.Path("a.gif");
+    TempDir dir;
+    const std::string gif = PathIn(dir, "a.gif");
     ASSERT_TRUE(RunCommand("/usr/bin/convert -size 30x20 xc:red '" + gif + "'"));
     const std::string bytes = ReadFile(gif);
     CJpegMimeObject object("file:///a.gif", "image/jpeg");
@@ -192,7 +209,7 @@ TEST(JpegHandler, MarkerSegmentSkippedInPartsResumesExactly) {
     bytes += static_cast<char>((comment.size() + 2) >> 8);
     bytes += static_cast<char>((comment.size() + 2) & 0xFF);
     bytes += comment + jpeg.bytes.substr(2);
-    const std::string path = jpeg.dir.Path("comment.jpg");
+    const std::string path = PathIn(jpeg.dir, "comment.jpg");
     WriteFile(path, bytes);
     const std::vector<uint8_t> expected = ExpectedFromDjpeg(path);
     EXPECT_EQ(Decode(bytes, 1000), expected);
@@ -232,10 +249,10 @@ void MakePatches(const std::string& path) {
 }
 
 TEST(JpegHandler, CmykFileShowsItsColors) {
-    CTempDir dir;
-    MakePatches(dir.Path("in.ppm"));
-    const std::string cmyk = dir.Path("cmyk.jpg");
-    ASSERT_TRUE(RunCommand("/usr/bin/convert '" + dir.Path("in.ppm") + "' -colorspace CMYK '" +
+    TempDir dir;
+    MakePatches(PathIn(dir, "in.ppm"));
+    const std::string cmyk = PathIn(dir, "cmyk.jpg");
+    ASSERT_TRUE(RunCommand("/usr/bin/convert '" + PathIn(dir, "in.ppm") + "' -colorspace CMYK '" +
                            cmyk + "'"));
     ASSERT_TRUE(
         RunCommand("/usr/bin/identify -format '%[colorspace]' '" + cmyk + "' | grep -q CMYK"));
