@@ -1,18 +1,22 @@
 #include "app/CCommandLine.h"
 
+#include "platform/gdi/CDibSection.h"
+
 #include <charconv>
 #include <strings.h>
 
 namespace {
 
-// "WxH" with both in 1..16384, the largest page section there is.
+static_assert(CDibSection::kMaxDimension == 16384, "the --size message names the limit");
+
+// "WxH" with both in 1..kMaxDimension, the largest page section there is.
 bool ParseSize(const std::string& text, int& width, int& height) {
     size_t x = text.find('x');
     if (x == std::string::npos)
         return false;
     auto number = [](const char* first, const char* last, int& out) {
         auto [end, error] = std::from_chars(first, last, out);
-        return error == std::errc() && end == last && out >= 1 && out <= 16384;
+        return error == std::errc() && end == last && out >= 1 && out <= CDibSection::kMaxDimension;
     };
     const char* begin = text.data();
     return number(begin, begin + x, width) && number(begin + x + 1, begin + text.size(), height);
