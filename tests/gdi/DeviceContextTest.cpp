@@ -43,6 +43,11 @@ TEST(GdiSection, ConvertsToRgbThroughTheColourTable) {
     const std::vector<uint8_t> expected = {255, 0,   0,   0, 255, 0, 0,   0,   255,
                                            255, 255, 255, 0, 0,   0, 255, 255, 255};
     EXPECT_EQ(rgb, expected);
+    // A part of a row, as a window repaints a small area: nothing is written
+    // past its pixels.
+    std::vector<uint8_t> part(7, 0x77);
+    section->ConvertRowToRgb(1, 1, 2, part);
+    EXPECT_EQ(part, (std::vector<uint8_t>{0, 0, 0, 255, 255, 255, 0x77}));
 }
 
 // ---- Colours ----

@@ -60,10 +60,12 @@ ColorRef CDibSection::ColorOf(int32_t x, int32_t y) const {
     return MakeColorRef(e.red, e.green, e.blue);
 }
 
-void CDibSection::ConvertRowToRgb(int32_t y, std::span<uint8_t> out) const {
-    const size_t width = static_cast<size_t>(m_width);
+void CDibSection::ConvertRowToRgb(int32_t y, int32_t left, int32_t count,
+                                  std::span<uint8_t> out) const {
+    VERIFY(left >= 0 && count > 0 && left + count <= m_width);
+    const auto width = static_cast<size_t>(count);
     VERIFY(out.size() >= width * 3);
-    const uint8_t* source = Row(y);
+    const uint8_t* source = Row(y) + left;
     uint8_t* target = out.data();
     // All pixels but the last take an overlapping 4-byte store.
     for (size_t x = 0; x + 1 < width; ++x) {
@@ -80,5 +82,5 @@ void CDibSection::ConvertToRgb(std::span<uint8_t> out) const {
     const size_t rowBytes = static_cast<size_t>(m_width) * 3;
     VERIFY(out.size() >= rowBytes * static_cast<size_t>(m_height));
     for (int32_t y = 0; y < m_height; ++y)
-        ConvertRowToRgb(y, out.subspan(static_cast<size_t>(y) * rowBytes, rowBytes));
+        ConvertRowToRgb(y, 0, m_width, out.subspan(static_cast<size_t>(y) * rowBytes, rowBytes));
 }

@@ -54,7 +54,8 @@ public:
     // without padding: what the screen and the PNG writer take. out must hold
     // Width() * Height() * 3 bytes.
     void ConvertToRgb(std::span<uint8_t> out) const;
-    void ConvertRowToRgb(int32_t y, std::span<uint8_t> out) const;
+    // Pixels left .. left + count - 1 of row y; out must hold count * 3 bytes.
+    void ConvertRowToRgb(int32_t y, int32_t left, int32_t count, std::span<uint8_t> out) const;
 
 private:
     int32_t m_width;

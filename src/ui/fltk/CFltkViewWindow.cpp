@@ -18,18 +18,14 @@ constexpr int WheelLines = 3;
 struct RowSource {
     const CDibSection* section;
     CRect rect;
-    std::vector<unsigned char>* row;
 };
 
-// fl_draw_image asks for the picture row by row; each row of the section is
-// converted from palette indices to RGB as it is drawn.
+// fl_draw_image asks for the picture row by row; the part of each row that
+// is drawn is converted from palette indices to RGB straight into its buffer.
 void ConvertRow(void* data, int x, int y, int width, unsigned char* out) {
-    auto* source = static_cast<RowSource*>(data);
-    const CDibSection& section = *source->section;
-    source->row->resize(static_cast<size_t>(section.Width()) * 3);
-    section.ConvertRowToRgb(source->rect.top + y, *source->row);
-    std::copy_n(source->row->data() + static_cast<size_t>(source->rect.left + x) * 3,
-                static_cast<size_t>(width) * 3, out);
+    const auto* source = static_cast<const RowSource*>(data);
+    source->section->ConvertRowToRgb(source->rect.top + y, source->rect.left + x, width,
+                                     {out, static_cast<size_t>(width) * 3});
 }
 
 // The pointer of "working in the background": an arrow with a small
@@ -177,7 +173,7 @@ void CFltkViewWindow::Present(const CDibSection& section, const CRect& rect) {
     CRect area = rect.Intersect(section.Bounds());
     if (area.IsEmpty())
         return;
-    RowSource source{&section, area, &m_row};
+    RowSource source{&section, area};
     fl_push_clip(x() + area.left, y() + area.top, area.Width(), area.Height());
     fl_draw_image(ConvertRow, &source, x() + area.left, y() + area.top, area.Width(), area.Height(),
                   3);

@@ -6,7 +6,6 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 
 class Fl_Scrollbar;
 
@@ -59,5 +58,4 @@ private:
     CRect m_dirty; // client coordinates, waiting for draw()
     ViewCursor m_cursor = ViewCursor::Arrow;
     std::function<void(std::string_view)> m_statusSink;
-    std::vector<unsigned char> m_row; // one converted row for fl_draw_image
 };
