@@ -89,6 +89,16 @@ bool JpegDecoder::Create() {
 }
 
 void JpegDecoder::Append(const char* bytes, size_t count) {
+    // A suspended library backs up at most to the bytes it has not consumed,
+    // and those are handed out again from here: everything before them is
+    // never read again, so a large picture is not held twice while it loads.
+    if (m_source) {
+        const size_t consumed =
+            std::min(m_source->position - m_source->pub.bytes_in_buffer, m_received.size());
+        m_received.erase(m_received.begin(),
+                         m_received.begin() + static_cast<std::ptrdiff_t>(consumed));
+        m_source->position -= consumed;
+    }
     m_received.insert(m_received.end(), reinterpret_cast<const uint8_t*>(bytes),
                       reinterpret_cast<const uint8_t*>(bytes) + count);
 }

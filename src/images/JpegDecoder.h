@@ -10,9 +10,9 @@
 #include <jpeglib.h>
 
 // One JPEG picture being decoded by the JPEG library while its bytes arrive.
-// Every byte delivered so far is kept; the library reads them through a data
-// source that suspends when they run out, and each call resumes where the
-// library stopped.
+// The delivered bytes the library has not consumed are kept; it reads them
+// through a data source that suspends when they run out, and each call
+// resumes where the library stopped.
 //
 // The library reports errors through an error exit that must not return.
 // It leaves with longjmp to the guarded call that entered the library. Only
@@ -73,7 +73,7 @@ private:
         jpeg_source_mgr pub;
         JpegDecoder* decoder;
         int32_t startOfFile;
-        size_t position; // received bytes handed to the library so far
+        size_t position; // bytes of m_received handed to the library so far
         JOCTET* copy;    // what the last fill handed out
         size_t capacity;
     };
