@@ -13,7 +13,7 @@ void CLayoutRunner::Start(CLayoutEngine& layout) {
     m_layout = &layout;
     m_stop.store(false, std::memory_order_release);
     m_done.store(false, std::memory_order_release);
-    m_layoutDone.Reset();
+    m_ended.store(false, std::memory_order_release);
     m_thread = CThread([this, &layout] { Run(layout); });
 }
 
@@ -23,7 +23,6 @@ void CLayoutRunner::Stop() {
         m_wake.Set();
         if (m_layout)
             m_layout->Stop();
-        m_layoutDone.Wait();
     }
     m_thread.Join();
     m_layout = nullptr;
@@ -44,5 +43,7 @@ void CLayoutRunner::Run(CLayoutEngine& layout) {
     }
     m_done.store(true, std::memory_order_release);
     m_progress();
-    m_layoutDone.Set();
+    // Only now may the UI thread take the view for settled: before, it could
+    // see the thread finished with the last progress not yet announced.
+    m_ended.store(true, std::memory_order_release);
 }

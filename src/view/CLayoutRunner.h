@@ -15,8 +15,9 @@ class CLayoutEngine;
 // SetPageComplete may be called from any thread.
 class CLayoutRunner {
 public:
-    // progress is called from the layout thread as it ends, so that the
-    // view's progress step runs once more on the UI thread.
+    // progress is called from the layout thread as it ends, once Finished
+    // is true, so that the view's progress step runs once more on the UI
+    // thread and sees the end.
     explicit CLayoutRunner(std::function<void()> progress);
     ~CLayoutRunner();
     CLayoutRunner(const CLayoutRunner&) = delete;
@@ -36,18 +37,22 @@ public:
     [[nodiscard]] bool PageComplete() const {
         return m_pageComplete.load(std::memory_order_acquire);
     }
-    // The thread has ended (or none was started).
+    // The thread's passes are over (or none was started); its last progress
+    // call may still be on its way.
     [[nodiscard]] bool Finished() const { return m_done.load(std::memory_order_acquire); }
+    // The last progress call has returned too, so whatever it announced is
+    // visible to a thread that sees this true (or none was started).
+    [[nodiscard]] bool Ended() const { return m_ended.load(std::memory_order_acquire); }
 
 private:
     void Run(CLayoutEngine& layout);
 
     std::function<void()> m_progress;
     CManualResetEvent m_wake;
-    CManualResetEvent m_layoutDone;
     // Plain words between the UI thread and the layout thread.
     std::atomic<bool> m_stop{false};
     std::atomic<bool> m_done{true};
+    std::atomic<bool> m_ended{true};
     std::atomic<bool> m_pageComplete{false};
     CLayoutEngine* m_layout = nullptr; // the layout the thread builds; UI thread
     CThread m_thread;                  // last: joined before the rest goes

@@ -31,19 +31,44 @@ std::unique_ptr<CDibSection> CPagePainter::MakeSection(int32_t width, int32_t he
     return CDibSection::Create(width, height, CSharedPalette::ColorTable());
 }
 
-CDibSection* CPagePainter::SectionFor(CPoint client) {
-    if (client == m_client && m_section)
-        return m_section.get();
-    m_client = client;
+CDeviceContext* CPagePainter::ContextFor(CPoint client) {
+    if (m_section && m_section->Width() >= client.x && m_section->Height() >= client.y)
+        return m_dc.get();
+    m_fonts.reset();
+    m_dc.reset();
     // A little larger than the client area, the width a whole number of
-    // words, so that a size that changes by a pixel or two often keeps it.
+    // words, so that a window that grows by a pixel or two keeps it; a
+    // smaller one paints only the top-left part.
     m_section = MakeSection((client.x + 4) & ~3, client.y + 1);
-    return m_section.get();
+    if (!m_section)
+        return nullptr;
+    m_dc = std::make_unique<CDeviceContext>(*m_section);
+    m_fonts = std::make_unique<CFontCache>(*m_dc);
+    return m_dc.get();
 }
 
-void CPagePainter::DropSection() {
-    m_section.reset();
-    m_client = {-1, -1};
+CDibSection* CPagePainter::PaintView(CPoint client, const CRect& box, CPoint scroll,
+                                     const CPageToPaint& page) {
+    CDeviceContext* dc = ContextFor(client);
+    if (!dc)
+        return nullptr;
+    // What the last paint's items left selected must not reach this one:
+    // the context starts as a new one would, clipped to the area to paint.
+    dc->SelectPen(CPen::Black());
+    dc->SelectBrush(CBrush::White());
+    dc->SetTextColor(0);
+    dc->MoveTo(0, 0);
+    dc->SetViewportOrg({0, 0});
+    dc->SelectClipRect(box);
+    if (!page.layout) {
+        FillEmpty(*dc, box);
+    } else {
+        // The section works in document coordinates, so items draw where
+        // the layout put them.
+        dc->SetViewportOrg({-scroll.x, -scroll.y});
+        ComposeWith(*dc, *m_fonts, box.Offset(scroll.x, scroll.y), page);
+    }
+    return m_section.get();
 }
 
 void CPagePainter::FillEmpty(CDeviceContext& dc, const CRect& area) {
@@ -51,11 +76,16 @@ void CPagePainter::FillEmpty(CDeviceContext& dc, const CRect& area) {
 }
 
 void CPagePainter::Compose(CDeviceContext& dc, const CRect& area, const CPageToPaint& page) {
+    CFontCache fonts(dc);
+    ComposeWith(dc, fonts, area, page);
+}
+
+void CPagePainter::ComposeWith(CDeviceContext& dc, CFontCache& fonts, const CRect& area,
+                               const CPageToPaint& page) {
     dc.SelectPalette(&GetSharedPalette());
     dc.RealizePalette();
     PaintBackground(dc, area, page);
     // Embedded controls draw themselves here once the control site exists.
-    CFontCache fonts(dc);
     CTextStore text = page.content ? page.content->GetTextStore() : CTextStore();
     CPaintContext context{dc,
                           fonts,

@@ -8,6 +8,7 @@
 
 class CDeviceContext;
 class CDibSection;
+class CFontCache;
 class CInlineResources;
 class CLayoutEngine;
 class CMimeObject;
@@ -32,8 +33,10 @@ struct CPageToPaint {
 
 // Composes a page into an 8-bit section in the shared palette: background
 // colour, the tiled background image, then the display items. The section
-// the window is painted through is cached and made again only when the
-// client size changes. UI thread only.
+// the window is painted through is cached together with its device context
+// and fonts, so that a paint neither resolves nor opens a font again; all
+// three are made again only when the client area outgrows the section.
+// UI thread only.
 class CPagePainter {
 public:
     CPagePainter();
@@ -41,13 +44,15 @@ public:
     CPagePainter(const CPagePainter&) = delete;
     CPagePainter& operator=(const CPagePainter&) = delete;
 
-    // The offscreen section for a client area of size client, or null when
-    // that size cannot have one.
-    CDibSection* SectionFor(CPoint client);
-    void DropSection();
+    // Paints box (client coordinates) of a view of size client scrolled to
+    // scroll into the cached section: the page, or the empty view's fill
+    // when the page has no layout. Returns the section, whose top-left
+    // client-sized part is the view, or null when that size cannot have one.
+    CDibSection* PaintView(CPoint client, const CRect& box, CPoint scroll,
+                           const CPageToPaint& page);
 
     // Paints area (document coordinates) into dc, whose viewport origin maps
-    // document coordinates to its section.
+    // document coordinates to its section, with fonts made for this paint.
     static void Compose(CDeviceContext& dc, const CRect& area, const CPageToPaint& page);
     // The stock light-grey fill of a view with nothing to show.
     static void FillEmpty(CDeviceContext& dc, const CRect& area);
@@ -55,9 +60,16 @@ public:
     [[nodiscard]] static std::unique_ptr<CDibSection> MakeSection(int32_t width, int32_t height);
 
 private:
+    // The cached context for a client area of size client, or null.
+    CDeviceContext* ContextFor(CPoint client);
+    static void ComposeWith(CDeviceContext& dc, CFontCache& fonts, const CRect& area,
+                            const CPageToPaint& page);
     static void PaintBackground(CDeviceContext& dc, const CRect& area, const CPageToPaint& page);
     static void TileImage(CDeviceContext& dc, const CRect& area, CMimeObject& image);
 
+    // In this order: the fonts select back into the context, which draws on
+    // the section, as they go.
     std::unique_ptr<CDibSection> m_section;
-    CPoint m_client{-1, -1};
+    std::unique_ptr<CDeviceContext> m_dc;
+    std::unique_ptr<CFontCache> m_fonts;
 };

@@ -160,16 +160,19 @@ void CTarnwickView::OnLayoutProgress() {
         m_window.SetScrollSizes({1, 1}, m_window.ClientSize(), LineSize());
         return;
     }
+    // Read before the extent: the thread may finish while the sizes are
+    // set, and a fragment scroll must not take a partial extent for the end.
+    bool finished = m_runner.Finished() && m_pending == m_current.get();
     if (std::optional<CRect> area = m_current->TakeNewItemsArea()) {
         CPoint scroll = m_window.ScrollPosition();
         m_window.Invalidate(area->Offset(-scroll.x, -scroll.y));
     }
     SetScrollSizesFromLayout();
-    ScrollToFragmentOnce();
+    ScrollToFragmentOnce(finished);
     UpdateFormControls();
 }
 
-void CTarnwickView::ScrollToFragmentOnce() {
+void CTarnwickView::ScrollToFragmentOnce(bool finished) {
     const std::string& fragment = m_document.Fragment();
     if (fragment.empty() || m_fragmentDone)
         return;
@@ -180,7 +183,6 @@ void CTarnwickView::ScrollToFragmentOnce() {
     // range cannot reach it yet: scrolling now would stop short, and the
     // one scroll of the page would be spent. Wait for more of the page, or
     // for its end.
-    bool finished = m_runner.Finished() && m_pending == m_current.get();
     if (m_window.ScrollTotal().y - m_window.ClientSize().y < top && !finished)
         return;
     // Once per page: later passes may move the anchor, and the reader may
@@ -278,21 +280,9 @@ void CTarnwickView::OnPaint(const CRect& clip) {
     CRect box = clip.Intersect({0, 0, client.x, client.y});
     if (box.IsEmpty())
         return;
-    CDibSection* section = m_painter.SectionFor(client);
-    if (!section)
-        return;
-    CDeviceContext dc(*section);
-    dc.SelectClipRect(box);
-    if (!m_current) {
-        CPagePainter::FillEmpty(dc, box);
-    } else {
-        // The section works in document coordinates, so items draw where
-        // the layout put them.
-        CPoint scroll = m_window.ScrollPosition();
-        dc.SetViewportOrg({-scroll.x, -scroll.y});
-        CPagePainter::Compose(dc, box.Offset(scroll.x, scroll.y), PageToPaint());
-    }
-    m_window.Present(*section, box);
+    if (CDibSection* section =
+            m_painter.PaintView(client, box, m_window.ScrollPosition(), PageToPaint()))
+        m_window.Present(*section, box);
 }
 
 std::unique_ptr<CDibSection> CTarnwickView::PaintDocument() {
@@ -322,19 +312,16 @@ CPoint CTarnwickView::ToDocument(CPoint window) const {
 }
 
 std::string CTarnwickView::LinkAddressAt(const CLayoutEngine::LinkedItem& found,
-                                         CPoint document) const {
+                                         const CLinkRecord& link, CPoint document) const {
     const CDisplayItem& item = *found.item;
-    const CLinkRecord* link = item.LinkAt(document.x, document.y);
-    if (!link)
-        return {};
     if (item.type != DisplayItemType::LinkImage || !static_cast<const CImageItem&>(item).ismap)
-        return link->href;
+        return link.href;
     // A server-side image map gets the point within the picture, appended
     // whatever the address already holds.
     char point[32];
     std::snprintf(point, sizeof point, "?%d,%d", document.x - found.rect.left,
                   document.y - found.rect.top);
-    return link->href + point;
+    return link.href + point;
 }
 
 void CTarnwickView::OnLeftButtonDown(CPoint window) {
@@ -350,7 +337,7 @@ void CTarnwickView::OnLeftButtonDown(CPoint window) {
     if (!link)
         return;
     // Copied out: navigating resets this view, which deletes the layout.
-    std::string address = LinkAddressAt(found, document);
+    std::string address = LinkAddressAt(found, *link, document);
     std::string targetName = link->target;
     CTarnwickView* top = TopLevel();
     if (!top)
@@ -366,7 +353,6 @@ void CTarnwickView::OnSetCursor(CPoint window) {
         m_window.SetCursor(ViewCursor::Wait);
         return;
     }
-    ViewCursor idle = Scheduler().AnyActive() ? ViewCursor::WorkingInBackground : ViewCursor::Arrow;
     CPoint document = ToDocument(window);
     CLayoutEngine::LinkedItem found;
     if (m_current)
@@ -378,7 +364,10 @@ void CTarnwickView::OnSetCursor(CPoint window) {
             m_window.SetStatusText("");
             m_statusLink = nullptr;
         }
-        m_window.SetCursor(idle);
+        // Asked only here: the scheduler's lock is not worth taking on every
+        // move over a link.
+        m_window.SetCursor(Scheduler().AnyActive() ? ViewCursor::WorkingInBackground
+                                                   : ViewCursor::Arrow);
         return;
     }
     m_window.SetCursor(ViewCursor::Link);
@@ -387,7 +376,7 @@ void CTarnwickView::OnSetCursor(CPoint window) {
     // An image map's address follows the pointer, so it is shown again on
     // every move.
     if (link != m_statusLink || imageMap) {
-        m_window.SetStatusText(LinkAddressAt(found, document));
+        m_window.SetStatusText(LinkAddressAt(found, *link, document));
         m_statusLink = link;
     }
 }
@@ -456,5 +445,7 @@ void CTarnwickView::ResetView() {
 bool CTarnwickView::LayoutSettled() const {
     if (!m_pending)
         return true;
-    return m_pending == m_current.get() && m_runner.Finished() && !m_progressEvent->IsSignalled();
+    // Ended, not Finished: between the two the thread has yet to signal its
+    // last progress, and the event would still look quiet.
+    return m_pending == m_current.get() && m_runner.Ended() && !m_progressEvent->IsSignalled();
 }

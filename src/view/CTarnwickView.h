@@ -80,14 +80,15 @@ private:
     [[nodiscard]] std::unique_ptr<CLayoutEngine> MakeLayout(int32_t clientWidth);
     void SetScrollSizesFromLayout();
     void OnLayoutProgress();
-    void ScrollToFragmentOnce();
+    // finished: the layout was complete before the scroll sizes were set.
+    void ScrollToFragmentOnce(bool finished);
     void ShowImageChange(CMimeObject& object);
     void ApplyPageChange(uint32_t flags, CMimeObject& content);
     void StopLayoutThread() { m_runner.Stop(); }
     void DeleteLayouts();
-    // The address a click or a hover at a document point means, or empty.
+    // The address a click or a hover on link at a document point means.
     [[nodiscard]] std::string LinkAddressAt(const CLayoutEngine::LinkedItem& found,
-                                            CPoint document) const;
+                                            const CLinkRecord& link, CPoint document) const;
     [[nodiscard]] CPoint ToDocument(CPoint window) const;
     [[nodiscard]] CPageToPaint PageToPaint();
     void ScrollBy(int32_t dx, int32_t dy);

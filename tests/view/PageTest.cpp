@@ -139,6 +139,44 @@ TEST_F(ViewTest, ScrolledPagePaintsItsLowerPart) {
     EXPECT_NE(top, lower);
 }
 
+// The painter keeps its section, context and fonts from paint to paint:
+// nothing a scrolled paint set may reach the next one, and a window that
+// shrinks is painted in the corner of the larger section.
+TEST_F(ViewTest, RepaintsAfterScrollingAndShrinkingShowTheSamePage) {
+    NavigateAndSettle(WritePage("styled.html", "<html><body bgcolor=\"#ffffff\">" +
+                                                   std::string(30, 'x') +
+                                                   "<ul><li><b>bold</b> <i>italic</i> "
+                                                   "<a href=\"a.html\">link</a><li><tt>fixed</tt>"
+                                                   "</ul>" +
+                                                   LongPage(60) + "</body></html>"));
+    auto rows = [&](int32_t height) {
+        const CDibSection* screen = m_window.Screen();
+        std::vector<uint8_t> bits;
+        for (int32_t y = 0; y < height; ++y)
+            bits.insert(bits.end(), screen->Row(y), screen->Row(y) + screen->Width());
+        return bits;
+    };
+    m_window.InvalidateAll();
+    m_window.Paint();
+    const std::vector<uint8_t> first = rows(300);
+    m_window.Key(ViewKey::PageDown);
+    m_window.Paint();
+    ASSERT_NE(rows(300), first);
+    m_window.Key(ViewKey::Home);
+    m_window.Paint();
+    EXPECT_EQ(rows(300), first) << "back at the top after a scrolled paint";
+
+    m_window.Resize({400, 200}); // the height alone: no relayout
+    Settle();
+    m_window.Paint();
+    ASSERT_EQ(m_window.Screen()->Height(), 200);
+    EXPECT_EQ(rows(200), std::vector<uint8_t>(first.begin(), first.begin() + 400 * 200));
+    m_window.Resize({400, 300});
+    Settle();
+    m_window.Paint();
+    EXPECT_EQ(rows(300), first);
+}
+
 TEST_F(ViewTest, FragmentScrollHappensOncePerPage) {
     NavigateAndSettle(WritePage("anchored.html", LongPage(100, "here")) + "#here");
     CLayoutEngine* layout = m_view->CurrentLayout();

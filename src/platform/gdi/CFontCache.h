@@ -24,7 +24,8 @@ inline constexpr uint32_t Fixed = 0x100;
 
 // Turns a text style word into a font selected into one device context, and
 // answers measuring questions in that font. Layout keeps one for measuring,
-// each paint one for drawing; each is used by one thread at a time.
+// the view's painter one for drawing, kept from paint to paint with its
+// section; each is used by one thread at a time.
 class CFontCache {
 public:
     explicit CFontCache(CDeviceContext& context);

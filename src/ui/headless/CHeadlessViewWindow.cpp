@@ -2,6 +2,7 @@
 
 #include "platform/gdi/CDibSection.h"
 
+#include <algorithm>
 #include <cstring>
 
 CHeadlessViewWindow::CHeadlessViewWindow(CPoint clientSize) : m_size(clientSize) {}
@@ -71,12 +72,14 @@ void CHeadlessViewWindow::SetStatusText(std::string_view text) {
 }
 
 void CHeadlessViewWindow::Present(const CDibSection& section, const CRect& rect) {
-    ++m_presents;
     if (!m_screen || m_screen->Width() != m_size.x || m_screen->Height() != m_size.y)
         m_screen = CDibSection::Create(m_size.x, m_size.y, section.ColorTable());
     if (!m_screen)
         return;
-    m_screen->SetColorTable(section.ColorTable());
+    // Sections in the shared palette all have the same table; setting it
+    // anyway would throw away the screen's colour-matching table each time.
+    if (!std::ranges::equal(m_screen->ColorTable(), section.ColorTable()))
+        m_screen->SetColorTable(section.ColorTable());
     CRect copy = rect.Intersect(m_screen->Bounds()).Intersect(section.Bounds());
     for (int32_t y = copy.top; y < copy.bottom; ++y)
         std::memcpy(m_screen->Row(y) + copy.left, section.Row(y) + copy.left,

@@ -31,7 +31,6 @@ public:
     [[nodiscard]] ViewCursor Cursor() const { return m_cursor; }
     [[nodiscard]] const std::string& StatusText() const { return m_statusText; }
     [[nodiscard]] CRect Dirty() const { return m_dirty; }
-    [[nodiscard]] int PresentCount() const { return m_presents; }
     // Status texts also go here (the main frame's status bar).
     void SetStatusSink(std::function<void(std::string_view)> sink) {
         m_statusSink = std::move(sink);
@@ -60,5 +59,4 @@ private:
     std::string m_statusText;
     std::function<void(std::string_view)> m_statusSink;
     std::unique_ptr<CDibSection> m_screen;
-    int m_presents = 0;
 };
