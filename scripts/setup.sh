@@ -7,12 +7,14 @@ packages=(
   # build
   build-essential cmake ninja-build pkg-config git
   libfltk1.3-dev libx11-dev libfreetype-dev libfontconfig-dev libpng-dev
-  libjpeg62-turbo-dev libgsf-1-dev fonts-liberation
+  libjpeg62-turbo-dev libgsf-1-dev libssl-dev ca-certificates fonts-liberation
+  # compiler cache: the presets use it when it is there
+  ccache
   # tests
   libgtest-dev libgmock-dev
   xvfb xauth xdotool x11-apps imagemagick
   libjpeg-turbo-progs mscompress
-  lighttpd tinyproxy python3-aiosmtpd python3-olefile
+  lighttpd lighttpd-mod-openssl openssl tinyproxy python3-aiosmtpd python3-olefile
   # benchmarks: Google Benchmark, and libxml2's HTML parser as the HTML
   # benchmark's baseline
   libbenchmark-dev libxml2-dev libxml2-utils

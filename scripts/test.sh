@@ -1,24 +1,47 @@
 #!/usr/bin/env bash
-# Sets everything up, builds and runs the whole test suite: the normal build,
-# the AddressSanitizer+UBSan and ThreadSanitizer builds, and a bounded run of
-# every fuzzer. Exits non-zero on any failure.
+# Sets everything up, builds and runs the whole test suite: a bounded run of
+# every fuzzer (whose clang build also checks the lock annotations), the
+# AddressSanitizer+UBSan and ThreadSanitizer builds, and the normal build.
+# Exits non-zero on any failure and ends with a table of each stage's time.
 #   scripts/test.sh            everything
 #   scripts/test.sh default    one preset only (default, asan, tsan or fuzz)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
-"$top/scripts/setup.sh"
+
+stages=()
+started=$SECONDS
+print_times() {
+  local status=$?
+  printf '\n%-28s %8s\n' stage seconds
+  local row
+  for row in "${stages[@]}"; do printf '%-28s %8s\n' ${row}; done
+  printf '%-28s %8s\n' total $((SECONDS - started))
+  exit $status
+}
+trap print_times EXIT
+
+# Runs one stage and records its wall time under its name.
+stage() {
+  local name=$1 begin=$SECONDS
+  shift
+  echo "=== $name ===" >&2
+  "$@"
+  stages+=("$name $((SECONDS - begin))")
+}
+
+stage setup "$top/scripts/setup.sh"
 
 presets=("$@")
 [ ${#presets[@]} -eq 0 ] && presets=(fuzz asan tsan default)
 
 for preset in "${presets[@]}"; do
-  echo "=== $preset ==="
-  cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset"
+  stage "$preset-configure" cmake --preset "$preset" >/dev/null
   if [ "$preset" = fuzz ]; then
-    "$top/scripts/fuzz.sh" "${FUZZ_SECONDS:-30}"
+    stage "$preset-build" cmake --build --preset "$preset" --target fuzzers
+    stage "$preset-run" "$top/scripts/fuzz.sh" "${FUZZ_SECONDS:-20}"
   else
-    ctest --preset "$preset" -j2
+    stage "$preset-build" cmake --build --preset "$preset"
+    stage "$preset-test" ctest --preset "$preset" -j"$(nproc)"
   fi
 done
