@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -10,7 +11,7 @@
 namespace {
 
 std::vector<unsigned char> ReadSourceFile(const std::string& relative) {
-    std::ifstream in(std::string(VESTRIAL_SOURCE_DIR) + "/" + relative, std::ios::binary);
+    std::ifstream in(std::filesystem::path(VESTRIAL_SOURCE_DIR) / relative, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
