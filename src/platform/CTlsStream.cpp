@@ -231,6 +231,7 @@ CTlsStream::Step CTlsStream::Read(char* buffer, size_t capacity) {
     while (count < capacity && SSL_has_pending(ssl)) {
         size_t more = 0;
         ERR_clear_error();
+        m_session->channel.lastErrno = 0;
         ok = SSL_read_ex(ssl, buffer + count, capacity - count, &more);
         if (ok != 1) {
             (void)Outcome(ok, 0, Phase::Transfer);

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # The headless shell over https, against lighttpd with mod_openssl on
 # 127.0.0.1 serving certificates of a test authority (made here with the
-# openssl command and trusted through SSL_CERT_FILE): pages with pictures look
-# the same as over http, directly, after a redirect and through tinyproxy's
-# CONNECT tunnel; each certificate failure prints its message and shows nothing.
+# openssl command and trusted through SSL_CERT_FILE or SSL_CERT_DIR): pages
+# with pictures look the same as over http, directly, after a redirect and
+# through tinyproxy's CONNECT tunnel; each certificate failure prints its
+# message and shows nothing.
 #   https_test.sh VESTRIAL
 set -u
 vestrial=$1
@@ -68,7 +69,7 @@ conf+="url.redirect = (\"^/moved\$\" => \"$secure/\")
 url.redirect-code = 301
 "
 printf '%s' "$conf" >"$dir/lighttpd.conf"
-$lighttpd -D -f "$dir/lighttpd.conf" &
+$lighttpd -D -f "$dir/lighttpd.conf" 2>>"$dir/lighttpd.log" &
 pids+=($!)
 wait_port "$http_port" || fail "lighttpd did not start: $(cat "$dir/lighttpd.log" 2>/dev/null)"
 
@@ -86,6 +87,17 @@ shot https "$secure/"
 cmp -s "$dir/http.png" "$dir/https.png" || fail "the page over https looks different from http"
 shot moved "http://127.0.0.1:$http_port/moved"
 cmp -s "$dir/http.png" "$dir/moved.png" || fail "after a 301 to https the page looks different"
+
+# Without SSL_CERT_FILE the system's store decides, which does not know the
+# test authority; SSL_CERT_DIR can name a hashed directory that does.
+mkdir -p "$dir/trusted" && cp "$dir/certs/ca.pem" "$dir/trusted/" &&
+  openssl rehash "$dir/trusted" >/dev/null 2>&1 || fail "could not hash the test authority"
+err=$(env -u SSL_CERT_FILE timeout 60 "$vestrial" --headless --screenshot "$dir/system.png" "$secure/" 2>&1) &&
+  fail "the system's store trusted the test authority"
+[[ $err == *"is not trusted"* ]] || fail "with the system's store: '$err'"
+env -u SSL_CERT_FILE SSL_CERT_DIR="$dir/trusted" timeout 60 "$vestrial" --headless \
+  --screenshot "$dir/hashed.png" --size 640x480 "$secure/" || fail "SSL_CERT_DIR was not honoured"
+cmp -s "$dir/http.png" "$dir/hashed.png" || fail "with SSL_CERT_DIR the page looks different"
 
 # Each certificate failure: its message, no picture, failure.
 expect_failure() { # CERT MESSAGE
