@@ -7,11 +7,12 @@
 #include "images/CJpegMimeObject.h"
 
 CContentHandlers::CContentHandlers() {
-    // Tried in the order http, about, file, ftp, mailto; mailto joins with
-    // mail sending.
+    // Tried in the order http, https, about, file, ftp, mailto; mailto joins
+    // with mail sending.
     m_protocols.push_back(RegisterFtpProtocol());
     m_protocols.push_back(RegisterFileProtocol());
     m_protocols.push_back(RegisterAboutProtocol());
+    m_protocols.push_back(RegisterHttpsProtocol());
     m_protocols.push_back(RegisterHttpProtocol());
 
     // Tried in the order HTML, JPEG, GIF, ftp notice, object property file,
