@@ -63,7 +63,9 @@ std::vector<std::string> CorpusFiles() {
 }
 
 std::string ReadCorpusFile(const std::string& name) {
-    std::ifstream file(std::string(VESTRIAL_HTML_CORPUS) + "/" + name, std::ios::binary);
+    // A path joined, not strings added: GCC 12 misreads the bounds of a long
+    // literal's temporary when strings are added.
+    std::ifstream file(std::filesystem::path(VESTRIAL_HTML_CORPUS) / name, std::ios::binary);
     std::stringstream content;
     content << file.rdbuf();
     return content.str();
