@@ -86,8 +86,10 @@ struct ParsedTag {
 // Tag text from "<" through ">" to its name and attributes.
 [[nodiscard]] ParsedTag ParseTag(std::string_view text);
 void ParseTag(std::string_view text, ParsedTag& into);
-// Entity text from "&" through ";" to its character byte, or 0 for none.
-[[nodiscard]] unsigned char DecodeEntity(std::string_view text);
+// Entity text from "&" through ";" to its character byte; kShowsNothing for a
+// character that takes no room (CharacterStandIns.h); 0 when the text is no
+// entity.
+[[nodiscard]] int32_t DecodeEntity(std::string_view text);
 // A number as pages write them: decimal unless forced or a hexadecimal letter
 // appears anywhere in the text.
 // With end, also answers how many characters of text the number used.
