@@ -352,6 +352,40 @@ int32_t ParseHtmlNumber(std::string_view text, bool forceHex, size_t* end) {
     return static_cast<int32_t>(value);
 }
 
+int32_t ParseHtmlColour(std::string_view text) {
+    struct NamedColour {
+        std::string_view name;
+        int32_t value;
+    };
+    static constexpr std::array<NamedColour, 16> Names{{
+        {"black", 0x000000},
+        {"silver", 0xC0C0C0},
+        {"gray", 0x808080},
+        {"white", 0xFFFFFF},
+        {"maroon", 0x800000},
+        {"red", 0xFF0000},
+        {"purple", 0x800080},
+        {"fuchsia", 0xFF00FF},
+        {"green", 0x008000},
+        {"lime", 0x00FF00},
+        {"olive", 0x808000},
+        {"yellow", 0xFFFF00},
+        {"navy", 0x000080},
+        {"blue", 0x0000FF},
+        {"teal", 0x008080},
+        {"aqua", 0x00FFFF},
+    }};
+    std::string_view word = text;
+    while (!word.empty() && IsSpace(word.front()))
+        word.remove_prefix(1);
+    while (!word.empty() && IsSpace(word.back()))
+        word.remove_suffix(1);
+    for (const NamedColour& colour : Names)
+        if (EqualsNoCase(word, colour.name))
+            return colour.value;
+    return ParseHtmlNumber(text, true);
+}
+
 Align ParseAlignKeyword(std::string_view text) {
     static constexpr std::array<std::string_view, 9> Keywords{
         "top", "bottom", "baseline", "middle", "left", "right", "center", "justify", "decimal"};

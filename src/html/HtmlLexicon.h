@@ -95,6 +95,9 @@ void ParseTag(std::string_view text, ParsedTag& into);
 // With end, also answers how many characters of text the number used.
 [[nodiscard]] int32_t ParseHtmlNumber(std::string_view text, bool forceHex = false,
                                       size_t* end = nullptr);
+// A colour attribute as 0xRRGGBB: one of the sixteen colour names of HTML
+// 3.2 (in any case), else the value read as a hexadecimal number.
+[[nodiscard]] int32_t ParseHtmlColour(std::string_view text);
 [[nodiscard]] Align ParseAlignKeyword(std::string_view text);
 // Windows Latin-1 lower-casing (letters with accents included).
 [[nodiscard]] char Latin1Lower(char c);

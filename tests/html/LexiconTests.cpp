@@ -149,6 +149,45 @@ TEST(HtmlEntityDecode, Table) {
         EXPECT_EQ(DecodeEntity(c.text), c.code) << c.text;
 }
 
+TEST(HtmlColourParse, SixteenNamesInAnyCaseElseHex) {
+    struct Case {
+        const char* text;
+        int32_t value;
+    };
+    const Case cases[] = {
+        {"black", 0x000000},
+        {"silver", 0xC0C0C0},
+        {"gray", 0x808080},
+        {"white", 0xFFFFFF},
+        {"maroon", 0x800000},
+        {"red", 0xFF0000},
+        {"purple", 0x800080},
+        {"fuchsia", 0xFF00FF},
+        {"green", 0x008000},
+        {"lime", 0x00FF00},
+        {"olive", 0x808000},
+        {"yellow", 0xFFFF00},
+        {"navy", 0x000080},
+        {"blue", 0x0000FF},
+        {"teal", 0x008080},
+        {"aqua", 0x00FFFF},
+        {"WHITE", 0xFFFFFF},
+        {"Navy", 0x000080},
+        {" white ", 0xFFFFFF},
+        // Hexadecimal as before, and other words keep that rule.
+        {"#FFFFFF", 0xFFFFFF},
+        {"ffffff", 0xFFFFFF},
+        {"#c0c0c0", 0xC0C0C0},
+        {"grey", 0},
+        {"whit", 0},
+        {"whites", 0},
+        {"bluee", 0xB},
+        {"", 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ParseHtmlColour(c.text), c.value) << c.text;
+}
+
 TEST(HtmlNumberParse, DecimalUnlessAHexLetterAppears) {
     struct Case {
         const char* text;
