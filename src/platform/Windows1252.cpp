@@ -40,3 +40,22 @@ int32_t UnicodeToWindows1252(char32_t character) {
         return sign->second;
     return -1;
 }
+
+std::string Windows1252ToUtf8(std::string_view text) {
+    std::string utf8;
+    utf8.reserve(text.size());
+    for (char c : text) {
+        const char32_t character = Windows1252ToUnicode(static_cast<uint8_t>(c));
+        if (character < 0x80) {
+            utf8 += static_cast<char>(character);
+        } else if (character < 0x800) {
+            utf8 += static_cast<char>(0xC0 | (character >> 6));
+            utf8 += static_cast<char>(0x80 | (character & 0x3F));
+        } else {
+            utf8 += static_cast<char>(0xE0 | (character >> 12));
+            utf8 += static_cast<char>(0x80 | ((character >> 6) & 0x3F));
+            utf8 += static_cast<char>(0x80 | (character & 0x3F));
+        }
+    }
+    return utf8;
+}

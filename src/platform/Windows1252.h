@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 // Text is held one byte per character in the Windows Latin-1 code page
 // (Windows-1252): ISO 8859-1 with printable signs (curly quotes, dashes,
@@ -12,3 +14,6 @@
 
 // The byte of a character the code page has, or -1 when it has none.
 [[nodiscard]] int32_t UnicodeToWindows1252(char32_t character);
+
+// Text as UTF-8, for the toolkit and the window system, which take no other.
+[[nodiscard]] std::string Windows1252ToUtf8(std::string_view text);
