@@ -11,6 +11,10 @@ namespace {
 
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
+bool IsHigh(char c) {
+    return static_cast<uint8_t>(c) >= 0x80;
+}
+
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
 }
@@ -199,8 +203,12 @@ CCharsetDecoder::CCharsetDecoder(std::string_view contentType, bool readMeta)
 
 std::string_view CCharsetDecoder::Decode(const char* bytes, size_t count) {
     std::string_view in(bytes, count);
-    // The common case costs no copy: the set is settled and nothing is held.
+    // The common cases cost no copy: the set is settled and nothing is held,
+    // or it is not, but only ASCII has come so far and no <meta> can decide.
     if (m_bomChecked && m_charset == PageCharset::Windows1252)
+        return in;
+    if (m_bomChecked && m_charset == PageCharset::Undecided && !m_readMeta && m_held.empty() &&
+        std::ranges::none_of(in, IsHigh))
         return in;
     m_out.clear();
     if (!m_bomChecked) {
@@ -254,8 +262,7 @@ void CCharsetDecoder::TakeUndecided(std::string_view bytes) {
     if (m_readMeta && m_head.size() < kMetaWindow)
         m_head.append(bytes.substr(0, kMetaWindow - m_head.size()));
     if (m_held.empty()) {
-        const auto high =
-            std::ranges::find_if(bytes, [](char c) { return static_cast<uint8_t>(c) >= 0x80; });
+        const auto high = std::ranges::find_if(bytes, IsHigh);
         const auto ascii = static_cast<size_t>(high - bytes.begin());
         m_out.append(bytes.substr(0, ascii));
         m_held.assign(bytes.substr(ascii));
