@@ -170,7 +170,7 @@ bool CTarnwickApp::SaveSettings() {
 
 void CTarnwickApp::OpenUrl(const std::string& url) {
     if (m_document)
-        m_document->Navigate(url);
+        m_document->Navigate({.url = url});
 }
 
 void CTarnwickApp::OnAbout() {

@@ -39,8 +39,8 @@ bool CTarnwickDoc::Idle() {
     return m_mainLoad == nullptr && !Scheduler().AnyActive();
 }
 
-void CTarnwickDoc::Navigate(const std::string& url, Method method, const std::string& headers,
-                            const std::string& postData, bool isReload) {
+void CTarnwickDoc::Navigate(const NavigateRequest& request) {
+    const std::string& url = request.url;
     // Mail leaves the page in place: sending it is not a new page.
     if (!StartsWithNoCase(url, "mailto:"))
         DeleteContents();
@@ -52,7 +52,7 @@ void CTarnwickDoc::Navigate(const std::string& url, Method method, const std::st
         // with its own subsystem; with no history both are at an end.
         return;
     }
-    if (isReload) {
+    if (request.as == NavigateAs::Reload) {
         requestUrl = url;
         fragment = m_fragment;
         m_navigationKind = NavigationKind::Reload;
@@ -64,16 +64,16 @@ void CTarnwickDoc::Navigate(const std::string& url, Method method, const std::st
     }
 
     StopLoading();
-    m_pendingHeaders = headers + CredentialHeaderFor(requestUrl);
+    m_pendingHeaders = request.headers + CredentialHeaderFor(requestUrl);
     if (m_frame)
         m_frame->StartAnimation();
-    m_pendingMethod = method;
-    m_pendingPostData = postData;
+    m_pendingMethod = request.method;
+    m_pendingPostData = request.postData;
     m_pendingUrl = requestUrl;
     m_pendingFragment = fragment;
 
-    m_mainLoad = m_loadOwner.NewLoad<CMimeDynamicLoad>(requestUrl, method, m_pendingHeaders,
-                                                       postData, false, 0);
+    m_mainLoad = m_loadOwner.NewLoad<CMimeDynamicLoad>(requestUrl, request.method, m_pendingHeaders,
+                                                       request.postData, false, 0);
     Scheduler().Start(m_mainLoad);
     if (m_mainLoad && m_mainLoad->GetObject())
         UpdateTitle();

@@ -18,6 +18,20 @@ class CDocumentView;
 class CMimeDynamicLoad;
 class CMimeObject;
 
+// How Navigate reads its URL: a reload takes it whole and keeps the fragment
+// of the page shown; any other request splits off its own fragment.
+enum class NavigateAs { NewRequest, Reload };
+
+// One page request: Navigate({.url = address}), or with a method, extra
+// header lines and a body for a form or a request taken from the history.
+struct NavigateRequest {
+    std::string url{};
+    Method method = Method::Get;
+    std::string headers{};
+    std::string postData{};
+    NavigateAs as = NavigateAs::NewRequest;
+};
+
 // The document of one browser pane. It turns a navigation request into a
 // load, follows the load's notifications, and when an object that can be
 // shown arrives makes it the pane's document and tells the view. It also keeps
@@ -43,9 +57,7 @@ public:
 
     void SetView(CDocumentView* view) { m_view = view; }
 
-    void Navigate(const std::string& url, Method method = Method::Get,
-                  const std::string& headers = {}, const std::string& postData = {},
-                  bool isReload = false);
+    void Navigate(const NavigateRequest& request);
     void OnLoadNotify(uint32_t flags, CDynamicLoad* load);
     void StopAll();
 

@@ -43,7 +43,7 @@ protected:
     Document() { m_document.SetView(&m_view); }
 
     void NavigateAndSettle(const std::string& url) {
-        m_document.Navigate(url);
+        m_document.Navigate({.url = url});
         RunUntil([&] { return m_document.Idle() && m_view.newDocuments > m_seenDocuments; });
         m_seenDocuments = m_view.newDocuments;
     }
@@ -80,12 +80,12 @@ TEST_F(Document, NavigatingWhileLoadingCancelsAndEmptiesThePane) {
     m_gate.Open();
     NavigateAndSettle("gate:text/html/first");
     m_gate.gate.Reset();
-    m_document.Navigate("gate:text/html/slow");
+    m_document.Navigate({.url = "gate:text/html/slow"});
     EXPECT_EQ(m_document.ContentObject(), nullptr) << "the pane empties at once";
     EXPECT_TRUE(m_frame.animating);
     CMimeDynamicLoad* slow = m_document.MainLoad();
     ASSERT_NE(slow, nullptr);
-    m_document.Navigate("gate:text/html/second");
+    m_document.Navigate({.url = "gate:text/html/second"});
     EXPECT_EQ(Scheduler().ActiveCount(), 1u) << "the slow load was cancelled";
     m_gate.Open();
     RunUntil([&] { return m_document.ContentObject() != nullptr; });
@@ -103,7 +103,7 @@ TEST_F(Document, FragmentLinkReusesThePageWithoutTransfer) {
 }
 
 TEST_F(Document, FailedLoadShowsItsMessageAndLeavesThePaneEmpty) {
-    m_document.Navigate("about:nothing");
+    m_document.Navigate({.url = "about:nothing"});
     RunUntil([&] { return m_document.Idle(); });
     ASSERT_EQ(m_ui.Shown().size(), 1u);
     EXPECT_EQ(m_ui.Shown()[0].text, FormatString(StringId::InvalidAboutName, {"about:nothing"}));
@@ -114,7 +114,7 @@ TEST_F(Document, FailedLoadShowsItsMessageAndLeavesThePaneEmpty) {
 TEST_F(Document, ActionTypeRunsOnceTheLoadEndsAndIsNeverShown) {
     m_gate.Open();
     NavigateAndSettle("gate:text/html/page");
-    m_document.Navigate("ftp://ftp.example.org/");
+    m_document.Navigate({.url = "ftp://ftp.example.org/"});
     RunUntil([&] { return m_document.Idle(); });
     ASSERT_EQ(m_ui.Shown().size(), 1u);
     EXPECT_EQ(m_ui.Shown()[0].text, "Launch ftp client");
@@ -126,7 +126,7 @@ TEST_F(Document, MailtoLeavesTheShownPageInPlace) {
     m_gate.Open();
     NavigateAndSettle("gate:text/html/page");
     CMimeObject* page = m_document.ContentObject();
-    m_document.Navigate("mailto:someone@example.org");
+    m_document.Navigate({.url = "mailto:someone@example.org"});
     RunUntil([&] { return m_document.Idle(); });
     EXPECT_EQ(m_document.ContentObject(), page);
 }
