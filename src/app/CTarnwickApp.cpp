@@ -113,7 +113,7 @@ bool CTarnwickApp::InitInstance(const CCommandLine& commandLine) {
     m_mainFrame = m_ui.CreateMainFrame();
     m_mainFrame->SetTitle(LoadString(StringId::AppName));
     m_frameAdapter = std::make_unique<CFrameAdapter>(*m_mainFrame);
-    m_document = std::make_unique<CTarnwickDoc>(m_frameAdapter.get());
+    m_document = std::make_unique<CTarnwickDoc>(m_frameAdapter.get(), &m_history);
     m_view = std::make_unique<CTarnwickView>(*m_document, m_mainFrame->ViewWindow());
     m_mainFrame->SetAddressHandler([this](const std::string& typed) { OpenTypedAddress(typed); });
     m_document->UpdateTitle();
@@ -154,7 +154,7 @@ int CTarnwickApp::ExitInstance() {
 
     Scheduler().SetNotifyEvent(nullptr);
     m_notifyEvent.reset();
-    // The history is emptied here once it exists.
+    m_history.Clear();
     DeleteTempFiles();
     DestroyObjectTable();
     return 0;

@@ -3,6 +3,7 @@
 #include "app/CAppSettings.h"
 #include "app/CCommandLine.h"
 #include "app/CProfile.h"
+#include "document/CHistory.h"
 
 #include <map>
 #include <memory>
@@ -49,6 +50,7 @@ public:
 
     CUiBackend& Ui() { return m_ui; }
     CTarnwickDoc* TopDocument() { return m_document.get(); }
+    CHistory& History() { return m_history; }
     CTarnwickView* TopView() { return m_view.get(); }
     // Nothing of the top page is still loading, waiting to be shown or laid
     // out.
@@ -72,6 +74,7 @@ private:
     CProfile m_profile;
     CAppSettings m_settings;
     std::unique_ptr<CNamedEvent> m_notifyEvent;
+    CHistory m_history;
     std::unique_ptr<CMainFrameWindow> m_mainFrame;
     std::unique_ptr<CFrameAdapter> m_frameAdapter;
     std::unique_ptr<CTarnwickDoc> m_document;

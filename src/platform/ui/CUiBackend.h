@@ -18,6 +18,12 @@ enum class MessageBoxIcon { None, Information, Warning, Error, Question };
 
 class CViewWindow;
 
+// What the user typed into the "Authorization Required" dialog.
+struct LoginAnswer {
+    std::string user;
+    std::string password;
+};
+
 // The application's main window as the engine sees it. The full frame with its
 // bars arrives later; this is what start-up, the loop and the page need.
 class CMainFrameWindow {
@@ -52,6 +58,9 @@ public:
     // The save dialog: the chosen path (the user has agreed to replace an
     // existing file), or nothing when cancelled.
     virtual std::optional<std::string> AskSaveFileName(std::string_view proposedName) = 0;
+    // The "Authorization Required" dialog, both fields empty at first: what
+    // was typed, or nothing when it was cancelled.
+    virtual std::optional<LoginAnswer> AskLogin() = 0;
 };
 
 // The backend of the running program, for code far from the application

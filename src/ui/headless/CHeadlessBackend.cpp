@@ -1,6 +1,7 @@
 #include "ui/headless/CHeadlessBackend.h"
 
 #include <cstdio>
+#include <string>
 
 class CHeadlessMainFrame final : public CMainFrameWindow {
 public:
@@ -38,35 +39,116 @@ void CHeadlessBackend::EnterAddress(const std::string& typed) {
         m_addressHandler(typed);
 }
 
-static MessageBoxResult FirstButton(MessageBoxButtons buttons) {
+namespace {
+
+struct ButtonWord {
+    MessageBoxResult result;
+    std::string_view word;
+    std::string_view label;
+};
+constexpr ButtonWord kButtonWords[] = {
+    {MessageBoxResult::Ok, "ok", "OK"},
+    {MessageBoxResult::Cancel, "cancel", "Cancel"},
+    {MessageBoxResult::Yes, "yes", "Yes"},
+    {MessageBoxResult::No, "no", "No"},
+};
+
+std::string_view LabelOf(MessageBoxResult result) {
+    for (const ButtonWord& button : kButtonWords)
+        if (button.result == result)
+            return button.label;
+    return "?";
+}
+
+bool HasButton(MessageBoxButtons buttons, MessageBoxResult result) {
     switch (buttons) {
     case MessageBoxButtons::Ok:
+        return result == MessageBoxResult::Ok;
     case MessageBoxButtons::OkCancel:
+        return result == MessageBoxResult::Ok || result == MessageBoxResult::Cancel;
+    case MessageBoxButtons::YesNo:
+        return result == MessageBoxResult::Yes || result == MessageBoxResult::No;
+    case MessageBoxButtons::YesNoCancel:
+        return result != MessageBoxResult::Ok;
+    }
+    return false;
+}
+
+// What a question left alone answers: the choice that changes nothing.
+MessageBoxResult DefaultButton(MessageBoxButtons buttons) {
+    switch (buttons) {
+    case MessageBoxButtons::Ok:
         return MessageBoxResult::Ok;
     case MessageBoxButtons::YesNo:
+        return MessageBoxResult::No;
+    case MessageBoxButtons::OkCancel:
     case MessageBoxButtons::YesNoCancel:
-        return MessageBoxResult::Yes;
+        break;
     }
-    return MessageBoxResult::Ok;
+    return MessageBoxResult::Cancel;
+}
+
+std::string_view WordOf(MessageBoxResult result) {
+    for (const ButtonWord& button : kButtonWords)
+        if (button.result == result)
+            return button.word;
+    return "?";
+}
+
+void Report(std::string_view text) {
+    std::fprintf(stderr, "vestrial: %.*s\n", static_cast<int>(text.size()), text.data());
+}
+
+} // namespace
+
+void CHeadlessBackend::QueueAnswer(MessageBoxResult answer) {
+    m_answers.Push(QuestionKind, {std::string(WordOf(answer))});
+}
+
+void CHeadlessBackend::QueueLogin(std::optional<LoginAnswer> login) {
+    if (login)
+        m_answers.Push(LoginKind, {"ok", login->user, login->password});
+    else
+        m_answers.Push(LoginKind, {"cancel"});
+}
+
+void CHeadlessBackend::QueueSaveOrDiscard(bool save) {
+    m_answers.Push(SaveOrDiscardKind, {save ? "save" : "discard"});
+}
+
+void CHeadlessBackend::QueueSaveFileName(std::optional<std::string> path) {
+    m_answers.Push(SaveFileNameKind, path ? CAnswerQueue::Answer{*path} : CAnswerQueue::Answer{});
 }
 
 MessageBoxResult CHeadlessBackend::MessageBox(std::string_view text, MessageBoxButtons buttons,
                                               MessageBoxIcon) {
-    std::fprintf(stderr, "vestrial: %.*s\n", static_cast<int>(text.size()), text.data());
-    m_shown.push_back({std::string(text), buttons});
-    if (m_answers.empty())
-        return FirstButton(buttons);
-    MessageBoxResult answer = m_answers.front();
-    m_answers.pop_front();
+    Report(text);
+    MessageBoxResult answer = DefaultButton(buttons);
+    // A notice with only an OK button asks nothing: it takes no answer.
+    if (buttons != MessageBoxButtons::Ok) {
+        std::optional<CAnswerQueue::Answer> queued = m_answers.Take(QuestionKind);
+        const ButtonWord* chosen = nullptr;
+        if (queued && queued->size() == 1)
+            for (const ButtonWord& button : kButtonWords)
+                if (button.word == queued->front() && HasButton(buttons, button.result))
+                    chosen = &button;
+        if (chosen) {
+            answer = chosen->result;
+            Report("answered " + std::string(chosen->label));
+        } else {
+            std::string why =
+                queued ? "the answer queued fits none of its buttons" : "no answer queued";
+            Report(why + ": " + std::string(LabelOf(answer)));
+        }
+    }
+    m_shown.push_back({std::string(text), buttons, answer});
     return answer;
 }
 
 bool CHeadlessBackend::AskSaveOrDiscard(std::string_view url, std::string_view contentType) {
-    bool save = false;
-    if (!m_saveAnswers.empty()) {
-        save = m_saveAnswers.front();
-        m_saveAnswers.pop_front();
-    }
+    std::optional<CAnswerQueue::Answer> queued = m_answers.Take(SaveOrDiscardKind);
+    // Nothing is written unless a script asks for it.
+    bool save = queued && queued->size() == 1 && queued->front() == "save";
     std::fprintf(stderr, "vestrial: no viewer for %.*s (%.*s): %s\n", static_cast<int>(url.size()),
                  url.data(), static_cast<int>(contentType.size()), contentType.data(),
                  save ? "saving" : "discarded");
@@ -75,9 +157,23 @@ bool CHeadlessBackend::AskSaveOrDiscard(std::string_view url, std::string_view c
 
 std::optional<std::string> CHeadlessBackend::AskSaveFileName(std::string_view proposedName) {
     m_proposed.emplace_back(proposedName);
-    if (m_fileNames.empty())
+    std::optional<CAnswerQueue::Answer> queued = m_answers.Take(SaveFileNameKind);
+    if (!queued || queued->size() != 1)
         return std::nullopt;
-    std::optional<std::string> answer = m_fileNames.front();
-    m_fileNames.pop_front();
-    return answer;
+    return queued->front();
+}
+
+std::optional<LoginAnswer> CHeadlessBackend::AskLogin() {
+    ++m_loginsAsked;
+    std::optional<CAnswerQueue::Answer> queued = m_answers.Take(LoginKind);
+    if (!queued) {
+        Report("Authorization Required: no answer queued: Cancel");
+        return std::nullopt;
+    }
+    if (queued->size() != 3 || queued->front() != "ok") {
+        Report("Authorization Required: Cancel");
+        return std::nullopt;
+    }
+    Report("Authorization Required: OK as \"" + (*queued)[1] + "\"");
+    return LoginAnswer{(*queued)[1], (*queued)[2]};
 }

@@ -1,33 +1,49 @@
 #pragma once
 
 #include "platform/ui/CUiBackend.h"
+#include "ui/headless/CAnswerQueue.h"
 #include "ui/headless/CHeadlessInput.h"
 #include "ui/headless/CHeadlessViewWindow.h"
 
-#include <deque>
 #include <string>
 #include <vector>
 
-// The backend without a display. Message boxes print to stderr, are recorded
-// for tests, and take their answers from a script (the first button when the
-// script is empty), so every question the engine asks can be tested.
+// The backend without a display. Message boxes print to stderr and are
+// recorded for tests. Every dialog takes its answer from the answer queue,
+// where a script or a test put it beforehand; a dialog with none queued takes
+// its default (Cancel, No, discard) and says so on stderr, so every question
+// the engine asks can be tested.
 class CHeadlessBackend final : public CUiBackend {
 public:
+    // The kinds of answer the dialogs here take, and their words:
+    // a question (any message box with more than an OK button): "yes", "no",
+    // "ok" or "cancel";
+    static constexpr std::string_view QuestionKind = "question";
+    // the "Authorization Required" dialog: "ok" USER PASSWORD, or "cancel";
+    static constexpr std::string_view LoginKind = "login";
+    // the save-or-discard question: "save" or "discard";
+    static constexpr std::string_view SaveOrDiscardKind = "save-or-discard";
+    // the save dialog: the path, or nothing for Cancel.
+    static constexpr std::string_view SaveFileNameKind = "save-as";
+
     struct ShownMessage {
         std::string text;
         MessageBoxButtons buttons;
+        MessageBoxResult answer;
     };
 
     CHeadlessInput& Script() { return m_input; }
-    void QueueAnswer(MessageBoxResult answer) { m_answers.push_back(answer); }
-    // Answers for the save-or-discard question (discard when none is queued:
-    // nothing is written unless a script asks for it) and the save dialog
-    // (cancelled when none is queued).
-    void QueueSaveOrDiscard(bool save) { m_saveAnswers.push_back(save); }
-    void QueueSaveFileName(std::optional<std::string> path) { m_fileNames.push_back(path); }
+    CAnswerQueue& Answers() { return m_answers; }
+    void QueueAnswer(MessageBoxResult answer);
+    // Nothing queues a Cancel.
+    void QueueLogin(std::optional<LoginAnswer> login);
+    void QueueSaveOrDiscard(bool save);
+    void QueueSaveFileName(std::optional<std::string> path);
     // The proposed names the save dialog was shown with.
     const std::vector<std::string>& ProposedFileNames() const { return m_proposed; }
     const std::vector<ShownMessage>& Shown() const { return m_shown; }
+    // How often the "Authorization Required" dialog was shown.
+    int LoginsAsked() const { return m_loginsAsked; }
     const std::string& StatusText() const { return m_statusText; }
     const std::string& Title() const { return m_title; }
     const std::string& Location() const { return m_location; }
@@ -45,16 +61,16 @@ public:
                                 MessageBoxIcon icon) override;
     bool AskSaveOrDiscard(std::string_view url, std::string_view contentType) override;
     std::optional<std::string> AskSaveFileName(std::string_view proposedName) override;
+    std::optional<LoginAnswer> AskLogin() override;
 
 private:
     friend class CHeadlessMainFrame;
 
     CHeadlessInput m_input;
-    std::deque<MessageBoxResult> m_answers;
+    CAnswerQueue m_answers;
     std::vector<ShownMessage> m_shown;
-    std::deque<bool> m_saveAnswers;
-    std::deque<std::optional<std::string>> m_fileNames;
     std::vector<std::string> m_proposed;
+    int m_loginsAsked = 0;
     std::string m_statusText;
     std::string m_title;
     std::string m_location;
