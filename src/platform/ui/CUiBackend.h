@@ -29,6 +29,8 @@ struct LoginAnswer {
 class CMainFrameWindow {
 public:
     using AddressHandler = std::function<void(const std::string& typed)>;
+    // Called with a command's id (CommandIds.h) when the user chooses it.
+    using CommandHandler = std::function<void(unsigned id)>;
 
     virtual ~CMainFrameWindow() = default;
     virtual void SetTitle(std::string_view title) = 0;
@@ -40,6 +42,9 @@ public:
     virtual CViewWindow& ViewWindow() = 0;
     // Called with the location field's text when the user opens it (Enter).
     virtual void SetAddressHandler(AddressHandler handler) = 0;
+    virtual void SetCommandHandler(CommandHandler handler) = 0;
+    // Greys (false) or ungreys the controls that send command id.
+    virtual void EnableCommand(unsigned id, bool enabled) = 0;
 };
 
 // Everything toolkit-specific the engine asks for. One backend per shell: FLTK

@@ -12,7 +12,10 @@ public:
     }
     ~CHeadlessMainFrame() override {
         m_backend.m_view = nullptr;
+        m_backend.m_focus = nullptr;
         m_backend.m_addressHandler = nullptr;
+        m_backend.m_commandHandler = nullptr;
+        m_backend.m_enabledCommands.clear();
     }
 
     void SetTitle(std::string_view title) override { m_backend.m_title = title; }
@@ -23,6 +26,15 @@ public:
     void SetAddressHandler(AddressHandler handler) override {
         m_backend.m_addressHandler = std::move(handler);
     }
+    void SetCommandHandler(CommandHandler handler) override {
+        m_backend.m_commandHandler = std::move(handler);
+    }
+    void EnableCommand(unsigned id, bool enabled) override {
+        if (enabled)
+            m_backend.m_enabledCommands.insert(id);
+        else
+            m_backend.m_enabledCommands.erase(id);
+    }
 
 private:
     CHeadlessBackend& m_backend;
@@ -31,6 +43,34 @@ private:
 
 std::unique_ptr<CMainFrameWindow> CHeadlessBackend::CreateMainFrame() {
     return std::make_unique<CHeadlessMainFrame>(*this);
+}
+
+void CHeadlessBackend::ChooseCommand(unsigned id) {
+    if (m_commandHandler && m_enabledCommands.contains(id))
+        m_commandHandler(id);
+}
+
+void CHeadlessBackend::TypeText(std::string_view text) {
+    if (m_focus)
+        m_focus->TypeText(text);
+}
+
+void CHeadlessBackend::PressKey(std::string_view name) {
+    if (m_focus)
+        return m_focus->PressKey(name);
+    struct PageKey {
+        std::string_view name;
+        ViewKey key;
+    };
+    static constexpr PageKey keys[] = {
+        {"Page_Up", ViewKey::PageUp}, {"Page_Down", ViewKey::PageDown},
+        {"Home", ViewKey::Home},      {"End", ViewKey::End},
+        {"Up", ViewKey::Up},          {"Down", ViewKey::Down},
+        {"Left", ViewKey::Left},      {"Right", ViewKey::Right},
+    };
+    for (const PageKey& key : keys)
+        if (key.name == name && m_view)
+            m_view->Key(key.key);
 }
 
 void CHeadlessBackend::EnterAddress(const std::string& typed) {

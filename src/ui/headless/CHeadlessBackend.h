@@ -5,8 +5,19 @@
 #include "ui/headless/CHeadlessInput.h"
 #include "ui/headless/CHeadlessViewWindow.h"
 
+#include <set>
 #include <string>
 #include <vector>
+
+// What takes typed text and keys in the window without a display: the page,
+// unless something (a form control) has taken the focus.
+class CHeadlessFocus {
+public:
+    virtual ~CHeadlessFocus() = default;
+    virtual void TypeText(std::string_view text) = 0;
+    // Keys by their X names: "Return", "Tab", "Page_Down", ...
+    virtual void PressKey(std::string_view name) = 0;
+};
 
 // The backend without a display. Message boxes print to stderr and are
 // recorded for tests. Every dialog takes its answer from the answer queue,
@@ -54,6 +65,18 @@ public:
     CHeadlessViewWindow* View() { return m_view; }
     // As if the user typed text into the location field and pressed Enter.
     void EnterAddress(const std::string& typed);
+    // As if the user chose the command from the menu or the tool bar: only
+    // an enabled command does anything.
+    void ChooseCommand(unsigned id);
+    // null gives the focus back to the page.
+    void SetFocus(CHeadlessFocus* focus) { m_focus = focus; }
+    CHeadlessFocus* Focus() const { return m_focus; }
+    // Typing and keys go to whatever has the focus. The page scrolls by its
+    // keys and takes no text.
+    void TypeText(std::string_view text);
+    void PressKey(std::string_view name);
+    // Whether the frame shows the command enabled now.
+    bool CommandEnabled(unsigned id) const { return m_enabledCommands.contains(id); }
 
     CInputSource& Input() override { return m_input; }
     std::unique_ptr<CMainFrameWindow> CreateMainFrame() override;
@@ -76,5 +99,8 @@ private:
     std::string m_location;
     CPoint m_viewSize{800, 600};
     CHeadlessViewWindow* m_view = nullptr; // owned by the main frame
+    CHeadlessFocus* m_focus = nullptr;
     CMainFrameWindow::AddressHandler m_addressHandler;
+    CMainFrameWindow::CommandHandler m_commandHandler;
+    std::set<unsigned> m_enabledCommands;
 };
