@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr int Width = 330;
+constexpr int Width = 400;
 constexpr int Height = 160;
 constexpr int LabelWidth = 90;
 constexpr int FieldHeight = 24;
@@ -57,6 +57,10 @@ std::optional<LoginAnswer> RunLoginDialog() {
     cancel->callback(OnCancel, &state);
     window.callback(OnCancel, &state);
     window.end();
+    // Over the main window, as a dialog box stands over its owner.
+    if (Fl_Window* owner = Fl::first_window())
+        window.position(owner->x() + (owner->w() - Width) / 2,
+                        owner->y() + (owner->h() - Height) / 3);
     window.set_modal();
     window.show();
     user->take_focus();

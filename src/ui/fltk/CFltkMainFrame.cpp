@@ -14,7 +14,7 @@ namespace {
 constexpr int DefaultWidth = 800;
 constexpr int DefaultHeight = 600;
 constexpr int ToolHeight = 30;
-constexpr int ButtonWidth = 64;
+constexpr int ButtonWidth = 70;
 constexpr int StatusHeight = 22;
 constexpr int LocationHeight = 26;
 constexpr int LabelWidth = 70;
@@ -39,7 +39,7 @@ constexpr ToolButton kToolButtons[] = {
 
 CFltkMainFrame::CFltkMainFrame()
     : m_window(std::make_unique<Fl_Double_Window>(DefaultWidth, DefaultHeight)) {
-    AddButtons();
+    const int buttonsEnd = AddButtons();
     m_location = new Fl_Input(LabelWidth, ToolHeight + 2, DefaultWidth - LabelWidth - 2,
                               LocationHeight - 4, "Location:"); // owned by m_window
     m_location->when(FL_WHEN_ENTER_KEY_ALWAYS);
@@ -53,8 +53,7 @@ CFltkMainFrame::CFltkMainFrame()
     // FLTK scales every edge that lies inside the resizable box: an invisible
     // box just inside the fixed edges keeps the buttons, the label, the
     // field's left end and the bars' heights where they are.
-    constexpr int ButtonsEnd = 5 * ButtonWidth + 2 * 8 + 8;
-    auto* sizing = new Fl_Box(ButtonsEnd, PageTop + 1, DefaultWidth - ButtonsEnd - 4,
+    auto* sizing = new Fl_Box(buttonsEnd + 1, PageTop + 1, DefaultWidth - buttonsEnd - 4,
                               DefaultHeight - StatusHeight - PageTop - 2); // owned
     sizing->hide();
     m_window->resizable(sizing);
@@ -63,7 +62,7 @@ CFltkMainFrame::CFltkMainFrame()
 
 CFltkMainFrame::~CFltkMainFrame() = default;
 
-void CFltkMainFrame::AddButtons() {
+int CFltkMainFrame::AddButtons() {
     int x = 4;
     for (const ToolButton& entry : kToolButtons) {
         if (entry.gapBefore)
@@ -76,6 +75,7 @@ void CFltkMainFrame::AddButtons() {
         m_buttons[entry.id] = button;
         x += ButtonWidth + 2;
     }
+    return x;
 }
 
 void CFltkMainFrame::OnButton(Fl_Widget* button, void* data) {

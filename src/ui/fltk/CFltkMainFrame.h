@@ -37,7 +37,8 @@ public:
 private:
     static void OnLocationEnter(Fl_Widget* widget, void* self);
     static void OnButton(Fl_Widget* button, void* self);
-    void AddButtons();
+    // Returns where the row of buttons ends.
+    int AddButtons();
 
     std::unique_ptr<Fl_Double_Window> m_window;
     Fl_Input* m_location;    // owned by m_window
