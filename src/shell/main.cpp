@@ -131,9 +131,9 @@ int main(int argc, char** argv) {
         // The loop idles after an input: an empty one, so that a script that
         // opens nothing does not wait for the loop's idle time-out to start.
         headlessBackend->Script().Queue([] {});
-    }
-    else if (headless)
+    } else if (headless) {
         app.QuitWhenIdle();
+    }
     int exitCode = app.Run();
     if (headlessBackend && !scripted && exitCode == 0)
         exitCode = WriteRequestedOutput(app, *headlessBackend, commandLine);
