@@ -31,9 +31,10 @@ www=$dir/www
 mkdir -p "$www" "$XDG_CONFIG_HOME"
 /usr/bin/convert -size 20x20 xc:red "$www/red.gif"
 /usr/bin/convert -size 2x2 xc:blue "$www/dot.gif"
+# Each page's link to page d comes first, at the page's top-left margins.
 for name in a b c d; do
-  printf '<html><title>Page %s</title><body>Page %s <img src="red.gif"></body></html>\n' \
-    "$name" "$name" >"$www/$name.html"
+  printf '<html><title>Page %s</title><body><a href="d.html">To page d</a> <img src="red.gif"></body></html>\n' \
+    "$name" >"$www/$name.html"
 done
 printf '<title>Result</title>The form was posted.\n' >"$www/result.html"
 # The link to the fragment comes first, at the page's top-left margins.
@@ -112,7 +113,7 @@ print enabled
 forward
 print history
 back
-open BASE/d.html
+click 20 15
 print history
 print enabled
 print title'
