@@ -211,22 +211,23 @@ TEST(HtmlBreaks, ClearSides) {
     struct Case {
         const char* html;
         ElementKind kind;
-        int32_t side;
+        ClearSide side;
     };
     const Case cases[] = {
-        {"<br>", ElementKind::LineBreak, 0},
-        {"<br clear=all>", ElementKind::ClearBreak, 3},
-        {"<br clear>", ElementKind::ClearBreak, 3},
-        {"<br clear=LEFT>", ElementKind::ClearBreak, 1},
-        {"<br clear=right>", ElementKind::ClearBreak, 2},
-        {"<br clear=no>", ElementKind::LineBreak, 0},
+        {"<br>", ElementKind::LineBreak, {}},
+        {"<br clear=all>", ElementKind::ClearBreak, ClearSide::Both},
+        {"<br clear>", ElementKind::ClearBreak, ClearSide::Both},
+        {"<br clear=LEFT>", ElementKind::ClearBreak, ClearSide::Left},
+        {"<br clear=right>", ElementKind::ClearBreak, ClearSide::Right},
+        {"<br clear=no>", ElementKind::LineBreak, {}},
     };
     for (const Case& c : cases) {
         ParsedDocument parsed = Parse(c.html);
         ASSERT_EQ(parsed.elements.size(), 2u) << c.html;
         EXPECT_EQ(parsed.elements[0]->kind, c.kind) << c.html;
         if (c.kind == ElementKind::ClearBreak) {
-            EXPECT_EQ(static_cast<const CParamElement*>(parsed.elements[0])->value, c.side);
+            EXPECT_EQ(static_cast<const CParamElement*>(parsed.elements[0])->value,
+                      static_cast<int32_t>(c.side));
         }
     }
 }
@@ -249,7 +250,7 @@ TEST(HtmlImages, AttributesAndHexadecimalWidth) {
     EXPECT_EQ(images[1]->border, -1);
     auto embeds = parsed.OfKind<CEmbedElement>(ElementKind::EmbeddedObject);
     ASSERT_EQ(embeds.size(), 1u);
-    EXPECT_EQ(embeds[0]->placement, 2u);
+    EXPECT_EQ(embeds[0]->placement, Placement::Floating);
     EXPECT_EQ(embeds[0]->border, 0);
 }
 

@@ -75,7 +75,7 @@ std::vector<SeenItem> Items(CLayoutEngine& engine) {
     std::vector<SeenItem> items;
     const CTextStore text = engine.TextStore();
     engine.ForEachItem([&](const CDisplayItem& item) {
-        items.push_back({item.type, item.rect, {}, &item});
+        items.push_back({item.type, item.GetRect(), {}, &item});
     });
     for (SeenItem& seen : items) {
         if (seen.type == DisplayItemType::Text || seen.type == DisplayItemType::LinkText) {
