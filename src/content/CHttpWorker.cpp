@@ -281,11 +281,9 @@ void CHttpWorker::EndWithServerError() {
 }
 
 ProtocolRegistration RegisterHttpProtocol() {
-    return ProtocolTable().Register(
-        {PrefixMatcher("http:"),
-         [](const std::string& url, Method, const std::string&, const std::string&,
-            CDynamicLoad& load) -> std::unique_ptr<CLoadWorker> {
-             return std::make_unique<CHttpWorker>(load, url);
-         },
-         "HTTP"});
+    return ProtocolTable().Register({PrefixMatcher("http:"),
+                                     [](CDynamicLoad& load) -> std::unique_ptr<CLoadWorker> {
+                                         return std::make_unique<CHttpWorker>(load, load.Url());
+                                     },
+                                     "HTTP"});
 }

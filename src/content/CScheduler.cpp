@@ -93,14 +93,13 @@ void CScheduler::Start(CDynamicLoad* load) {
 }
 
 void CScheduler::Dispatch(CDynamicLoad* load) {
-    CDynamicLoad::Request request = load->GetRequest();
-    const ProtocolEntry* protocol = ProtocolTable().Best(request.url);
+    const std::string url = load->Url();
+    const ProtocolEntry* protocol = ProtocolTable().Best(url);
     std::unique_ptr<CLoadWorker> worker;
     if (protocol)
-        worker = protocol->creator(request.url, request.method, request.headers, request.postData,
-                                   *load);
+        worker = protocol->creator(*load);
     if (!worker) {
-        load->SetError(StringId::UnsupportedProtocol, {request.url});
+        load->SetError(StringId::UnsupportedProtocol, {url});
         load->SetResult(Status::Failed);
         CSemLockGuard guard(m_lock);
         load->m_flags |= Notify::Finished;
