@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,9 @@ class CHtmlElement;
 
 // Where an element stands in a content object's element list; 0 for none.
 using ElementPosition = uintptr_t;
+
+// A colour a page gave, as 0xRRGGBB; nothing when it gave none.
+using PageColor = std::optional<int32_t>;
 
 // One distinct response, typed by its content type: the data a load fetched,
 // as the viewers read it. Created and written on a worker thread, read on the
@@ -49,11 +53,10 @@ public:
         return nullptr;
     }
     virtual std::string GetTitle() { return {}; }
-    // Colours as 0xRRGGBB; -1 means the page gave none.
-    virtual int32_t GetBackgroundColor() { return -1; }
-    virtual int32_t GetTextColor() { return -1; }
-    virtual int32_t GetLinkColor() { return -1; }
-    virtual int32_t GetVisitedLinkColor() { return -1; }
+    virtual PageColor GetBackgroundColor() { return std::nullopt; }
+    virtual PageColor GetTextColor() { return std::nullopt; }
+    virtual PageColor GetLinkColor() { return std::nullopt; }
+    virtual PageColor GetVisitedLinkColor() { return std::nullopt; }
     virtual std::string GetBackgroundImage() { return {}; }
     virtual bool HasImage() { return false; }
     virtual void GetImageSize(int32_t& width, int32_t& height) { width = height = 0; }

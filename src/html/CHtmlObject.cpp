@@ -91,22 +91,22 @@ std::string CHtmlObject::GetTitle() {
     return m_title;
 }
 
-int32_t CHtmlObject::GetBackgroundColor() {
+PageColor CHtmlObject::GetBackgroundColor() {
     CSemLockGuard guard(m_lock);
     return m_backgroundColor;
 }
 
-int32_t CHtmlObject::GetTextColor() {
+PageColor CHtmlObject::GetTextColor() {
     CSemLockGuard guard(m_lock);
     return m_textColor;
 }
 
-int32_t CHtmlObject::GetLinkColor() {
+PageColor CHtmlObject::GetLinkColor() {
     CSemLockGuard guard(m_lock);
     return m_linkColor;
 }
 
-int32_t CHtmlObject::GetVisitedLinkColor() {
+PageColor CHtmlObject::GetVisitedLinkColor() {
     CSemLockGuard guard(m_lock);
     return m_visitedLinkColor;
 }
@@ -155,7 +155,8 @@ void CHtmlObject::SetBaseUrl(std::string url) {
     m_baseUrl = std::move(url);
 }
 
-void CHtmlObject::SetColour(Colour which, int32_t value) {
+void CHtmlObject::SetColour(Colour which, int32_t number) {
+    const PageColor value = number == -1 ? std::nullopt : PageColor(number);
     uint32_t bit = 0;
     {
         CSemLockGuard guard(m_lock);

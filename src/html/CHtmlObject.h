@@ -27,10 +27,10 @@ public:
     ElementPosition GetFirstElementPosition() override;
     const CHtmlElement* GetNextElement(ElementPosition& position) override;
     std::string GetTitle() override;
-    int32_t GetBackgroundColor() override;
-    int32_t GetTextColor() override;
-    int32_t GetLinkColor() override;
-    int32_t GetVisitedLinkColor() override;
+    PageColor GetBackgroundColor() override;
+    PageColor GetTextColor() override;
+    PageColor GetLinkColor() override;
+    PageColor GetVisitedLinkColor() override;
     std::string GetBackgroundImage() override;
 
     // Building the document; called by the parser on the feeding thread.
@@ -54,6 +54,7 @@ public:
     const std::string& BaseUrl() const { return m_baseUrl; }
     void SetBaseUrl(std::string url);
     enum class Colour { Background, Text, Link, VisitedLink };
+    // value is 0xRRGGBB; the number -1 is no colour, as it always was.
     void SetColour(Colour which, int32_t value);
     void SetBackgroundImage(std::string url);
 
@@ -66,10 +67,10 @@ private:
     std::string m_title;                   // guarded by m_lock
     std::string m_background;              // guarded by m_lock
     std::string m_baseUrl;                 // guarded by m_lock
-    int32_t m_backgroundColor = -1;        // guarded by m_lock
-    int32_t m_textColor = -1;              // guarded by m_lock
-    int32_t m_linkColor = -1;              // guarded by m_lock
-    int32_t m_visitedLinkColor = -1;       // guarded by m_lock
+    PageColor m_backgroundColor;           // guarded by m_lock
+    PageColor m_textColor;                 // guarded by m_lock
+    PageColor m_linkColor;                 // guarded by m_lock
+    PageColor m_visitedLinkColor;          // guarded by m_lock
     CTextStore m_text;                     // has its own lock
     std::string m_pendingText;             // feeding thread only: the block's text
     uint32_t m_textLength = 0;             // feeding thread only: stored plus pending

@@ -109,12 +109,9 @@ void CTarnwickView::StartPage() {
 void CTarnwickView::ReadPageColors(CMimeObject& content) {
     // Each getter takes the object's lock itself. The visited-link colour
     // always stays the default.
-    if (int32_t color = content.GetBackgroundColor(); color != -1)
-        m_colors.background = color;
-    if (int32_t color = content.GetTextColor(); color != -1)
-        m_colors.text = color;
-    if (int32_t color = content.GetLinkColor(); color != -1)
-        m_colors.link = color;
+    m_colors.background = content.GetBackgroundColor().value_or(m_colors.background);
+    m_colors.text = content.GetTextColor().value_or(m_colors.text);
+    m_colors.link = content.GetLinkColor().value_or(m_colors.link);
     m_backgroundImage = content.GetBackgroundImage();
 }
 
@@ -248,10 +245,10 @@ void CTarnwickView::ApplyPageChange(uint32_t flags, CMimeObject& content) {
     auto has = [flags](uint32_t bit) { return (flags & (bit | Notify::Attached)) != 0; };
     if (has(Notify::Redirected) || has(Notify::TitleKnown))
         m_document.UpdateTitle();
-    auto takeColor = [this](int32_t color, int32_t& into) {
-        if (color == -1)
+    auto takeColor = [this](PageColor color, int32_t& into) {
+        if (!color)
             return;
-        into = color;
+        into = *color;
         m_window.InvalidateAll();
     };
     if (has(Notify::BackgroundColorKnown))

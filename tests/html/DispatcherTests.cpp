@@ -269,11 +269,20 @@ TEST(HtmlBlocks, RulesHeadingsAndCentre) {
 TEST(HtmlBody, ColoursAndBackground) {
     ParsedDocument parsed =
         Parse("<body bgcolor=#C0C0C0 text=\"000080\" link=ff0000 vlink=#800080 background=bg.gif>");
-    EXPECT_EQ(parsed.object->GetBackgroundColor(), 0xC0C0C0);
-    EXPECT_EQ(parsed.object->GetTextColor(), 0x000080);
-    EXPECT_EQ(parsed.object->GetLinkColor(), 0xFF0000);
-    EXPECT_EQ(parsed.object->GetVisitedLinkColor(), 0x800080);
+    EXPECT_EQ(parsed.object->GetBackgroundColor(), PageColor(0xC0C0C0));
+    EXPECT_EQ(parsed.object->GetTextColor(), PageColor(0x000080));
+    EXPECT_EQ(parsed.object->GetLinkColor(), PageColor(0xFF0000));
+    EXPECT_EQ(parsed.object->GetVisitedLinkColor(), PageColor(0x800080));
     EXPECT_EQ(parsed.object->GetBackgroundImage(), "http://host/dir/bg.gif");
+}
+
+// Black is a colour; a page that names none, or writes the number -1 that
+// always stood for none, gives none.
+TEST(HtmlBody, AbsentColoursAreNone) {
+    EXPECT_EQ(Parse("<body>").object->GetBackgroundColor(), std::nullopt);
+    EXPECT_EQ(Parse("<body bgcolor=-1>").object->GetBackgroundColor(), std::nullopt);
+    EXPECT_EQ(Parse("<body bgcolor=0>").object->GetBackgroundColor(), PageColor(0));
+    EXPECT_EQ(Parse("<body text=-2>").object->GetTextColor(), PageColor(-2));
 }
 
 } // namespace
