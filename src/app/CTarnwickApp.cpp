@@ -122,15 +122,9 @@ bool CTarnwickApp::InitInstance(const CCommandLine& commandLine) {
     if (commandLine.OpensSomething()) {
         OpenUrl(CommandLineTarget(commandLine.target));
     } else {
-        std::string homePage;
-        int32_t loadHomePage;
-        {
-            CSemLockGuard guard(m_settings.m_lock);
-            homePage = m_settings.m_homePage;
-            loadHomePage = m_settings.m_loadHomePage;
-        }
-        if (loadHomePage != 0)
-            OpenUrl(homePage);
+        const CAppSettings::Values settings = m_settings.Snapshot();
+        if (settings.loadHomePage != 0)
+            OpenUrl(settings.homePage);
     }
     return true;
 }
@@ -218,11 +212,7 @@ void CTarnwickApp::OnDynamicLoadNotify() {
 }
 
 void CTarnwickApp::DeleteTempFiles() {
-    std::string directory;
-    {
-        CSemLockGuard guard(m_settings.m_lock);
-        directory = m_settings.m_tempDirectory;
-    }
+    const std::string directory = m_settings.Snapshot().tempDirectory;
     for (const auto& [name, strings] : m_tempFiles) {
         // Only plain names: nothing outside the temporary directory is deleted.
         if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..")

@@ -92,10 +92,11 @@ bool CHttpWorker::FindTarget(const std::string& url, Target& target) {
     std::string proxy;
     int32_t proxyPort = 0;
     if (CAppSettings* settings = GetSettings()) {
-        // The UI thread may be changing them from the preferences right now.
-        CSemLockGuard guard(settings->m_lock);
-        proxy = settings->m_httpProxy;
-        proxyPort = settings->m_httpProxyPort;
+        // One snapshot: the UI thread may be changing them from the
+        // preferences right now.
+        const CAppSettings::Values values = settings->Snapshot();
+        proxy = values.httpProxy;
+        proxyPort = values.httpProxyPort;
     }
     if (!proxy.empty()) {
         target.displayHost += " via " + proxy;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "content/CScheduler.h"
 #include "content/CTextStore.h"
 #include "content/LoadTypes.h"
 #include "platform/CSemLock.h"
@@ -84,7 +85,9 @@ public:
     // Tells every load attached to this object that something is new.
     void NotifyClients(uint32_t bits);
 
-    CSemLock& Lock() { return m_lock; }
+    // For readers of the picture or the element records, which must see
+    // several of them at once.
+    CSemLock& Lock() RETURN_CAPABILITY(m_lock) { return m_lock; }
 
 protected:
     CSemLock m_lock;
@@ -94,9 +97,9 @@ private:
     friend class CMimeDynamicLoad;
     friend class CScheduler;
 
-    Status m_status = Status::Continue;       // guarded by m_lock
-    bool m_cacheable = true;                  // guarded by m_lock
-    std::vector<CMimeDynamicLoad*> m_clients; // guarded by the scheduler's lock
+    Status m_status GUARDED_BY(m_lock) = Status::Continue;
+    bool m_cacheable GUARDED_BY(m_lock) = true;
+    std::vector<CMimeDynamicLoad*> m_clients GUARDED_BY(CScheduler::s_lock);
 
     const std::string m_url;
     const std::string m_contentType;
@@ -107,7 +110,8 @@ private:
     std::string m_keyPostData;
     Method m_keyMethod = Method::Get;
 
-    // Position in the object table's in-use or cache list; guarded by the
-    // table's lock.
+    // Its node in the object table's lists: set as it enters the table and
+    // valid while it moves between the in-use and cache lists (a list node
+    // keeps its place when spliced), so it is constant like the key.
     std::list<std::unique_ptr<CMimeObject>>::iterator m_tablePosition;
 };

@@ -151,7 +151,6 @@ void CHtmlObject::ClearTitle() {
 }
 
 void CHtmlObject::SetBaseUrl(std::string url) {
-    CSemLockGuard guard(m_lock);
     m_baseUrl = std::move(url);
 }
 

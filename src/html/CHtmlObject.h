@@ -63,14 +63,16 @@ private:
     // a text element can always copy its characters.
     void Publish();
 
-    CRecordPool m_elements;                // guarded by m_lock
-    std::string m_title;                   // guarded by m_lock
-    std::string m_background;              // guarded by m_lock
-    std::string m_baseUrl;                 // guarded by m_lock
-    PageColor m_backgroundColor;           // guarded by m_lock
-    PageColor m_textColor;                 // guarded by m_lock
-    PageColor m_linkColor;                 // guarded by m_lock
-    PageColor m_visitedLinkColor;          // guarded by m_lock
+    // Staged by the feeding thread without the lock, published and read
+    // under m_lock (CRecordPool says how).
+    CRecordPool m_elements;
+    std::string m_title GUARDED_BY(m_lock);
+    std::string m_background GUARDED_BY(m_lock);
+    std::string m_baseUrl; // feeding thread only
+    PageColor m_backgroundColor GUARDED_BY(m_lock);
+    PageColor m_textColor GUARDED_BY(m_lock);
+    PageColor m_linkColor GUARDED_BY(m_lock);
+    PageColor m_visitedLinkColor GUARDED_BY(m_lock);
     CTextStore m_text;                     // has its own lock
     std::string m_pendingText;             // feeding thread only: the block's text
     uint32_t m_textLength = 0;             // feeding thread only: stored plus pending

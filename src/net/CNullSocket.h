@@ -61,5 +61,5 @@ private:
     // Written under m_lock; the connecting thread reads it without, since
     // only that thread replaces it before Close, which comes after it ends.
     CNetSocket m_socket;
-    std::string m_errorText; // guarded by m_lock
+    std::string m_errorText GUARDED_BY(m_lock);
 };

@@ -81,8 +81,7 @@ PipelineTest::~PipelineTest() {
 }
 
 void PipelineTest::SetMaxConnections(int32_t limit) {
-    CSemLockGuard guard(m_settings.m_lock);
-    m_settings.m_maxConnections = limit;
+    m_settings.Update([&](CAppSettings::Values& values) { values.maxConnections = limit; });
 }
 
 void PipelineTest::RunUntil(const std::function<bool()>& done) {
