@@ -21,6 +21,9 @@ public:
     // Notifications of loads that are not the page being fetched: inline
     // images and objects, and the shown page itself once it is in place.
     virtual void OnInlineLoadNotify(uint32_t flags, CDynamicLoad* load) = 0;
+    // An inline resource settled without a load of its own (it was refused):
+    // whoever waits for it must look again.
+    virtual void OnInlineRefused() = 0;
 };
 
 // What the top-level document needs of the main window.

@@ -187,8 +187,15 @@ void CTarnwickDoc::RequestInline(const std::string& url, uint32_t requiredCaps) 
                                                      false, requiredCaps);
         Scheduler().Start(load);
     }
-    CSemLockGuard guard(m_inlineLock);
-    m_inline.emplace(url, load);
+    {
+        CSemLockGuard guard(m_inlineLock);
+        m_inline.emplace(url, load);
+    }
+    // A refused entry has no load to notify anyone, and the layout thread may
+    // already be asleep waiting for it (a picture shown as the page that
+    // failed meanwhile).
+    if (!load && m_view)
+        m_view->OnInlineRefused();
 }
 
 void CTarnwickDoc::OnMessage(uint32_t message, uintptr_t, intptr_t) {

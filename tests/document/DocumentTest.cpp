@@ -16,6 +16,7 @@ public:
     void OnInlineLoadNotify(uint32_t flags, CDynamicLoad* load) override {
         inlineNotices.push_back({flags, load});
     }
+    void OnInlineRefused() override { ++refusals; }
     void OnMessage(uint32_t message, uintptr_t, intptr_t) override {
         if (message == NewDocumentMessage)
             ++newDocuments;
@@ -23,6 +24,7 @@ public:
 
     int resets = 0;
     int newDocuments = 0;
+    int refusals = 0;
     std::vector<CRecordingOwner::Notice> inlineNotices;
 };
 
@@ -172,6 +174,11 @@ TEST_F(Document, InlineRequestWithoutPageIsRefused) {
     CMimeObject* image = nullptr;
     EXPECT_FALSE(m_document.GetInlineObject("gate:image/gif/i.gif", image));
     EXPECT_EQ(m_gate.transfers, 0);
+    // Nothing will ever notify for it, so the refusal itself wakes whoever
+    // waits; asking again changes nothing.
+    EXPECT_EQ(m_view.refusals, 1);
+    m_document.RequestInline("gate:image/gif/i.gif", Caps::InlineImage);
+    EXPECT_EQ(m_view.refusals, 1);
 }
 
 TEST_F(Document, InlineRequestFromAnotherThreadIsServedOnceOnTheUiThread) {
