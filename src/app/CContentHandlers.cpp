@@ -5,6 +5,7 @@
 #include "html/CHtmlObject.h"
 #include "images/CGifMimeObject.h"
 #include "images/CJpegMimeObject.h"
+#include "images/CPngMimeObject.h"
 
 CContentHandlers::CContentHandlers() {
     // Tried in the order http, https, about, file, ftp, mailto; mailto joins
@@ -15,11 +16,12 @@ CContentHandlers::CContentHandlers() {
     m_protocols.push_back(RegisterHttpsProtocol());
     m_protocols.push_back(RegisterHttpProtocol());
 
-    // Tried in the order HTML, JPEG, GIF, ftp notice, object property file,
-    // mail, and last anything at all; the parsers and decoders join with
-    // their own subsystems.
+    // Tried in the order HTML, JPEG, GIF, PNG, ftp notice, object property
+    // file, mail, and last anything at all; the parsers and decoders join
+    // with their own subsystems.
     m_types.push_back(RegisterSaveToFileType());
     m_types.push_back(RegisterLaunchFtpType());
+    m_types.push_back(RegisterPngType());
     m_types.push_back(RegisterGifType());
     m_types.push_back(RegisterJpegType());
     m_types.push_back(RegisterHtmlType());

@@ -68,6 +68,21 @@ TEST_F(ViewTest, ColoursComeFromTheBodyTag) {
     EXPECT_EQ(ScreenColor({300, 250}), NearestShared(0xC00000));
 }
 
+TEST_F(ViewTest, ColourNamesPaintThePage) {
+    NavigateAndSettle(WritePage(
+        "named.html", "<html><body bgcolor=white text=NAVY><p>MMMMMMMMMMMMMMMM</body></html>"));
+    EXPECT_EQ(m_view->Colors().background, 0xFFFFFF);
+    EXPECT_EQ(m_view->Colors().text, 0x000080);
+    EXPECT_EQ(ScreenColor({300, 250}), NearestShared(0xFFFFFF));
+    const CDibSection* screen = m_window.Screen();
+    ASSERT_NE(screen, nullptr);
+    int navy = 0;
+    for (int32_t y = 0; y < 60; ++y)
+        for (int32_t x = 0; x < 300; ++x)
+            navy += screen->ColorOf(x, y) == NearestShared(0x000080);
+    EXPECT_GT(navy, 50) << "the text is drawn in navy";
+}
+
 TEST_F(ViewTest, PagesWithoutColoursGetTheDefaults) {
     NavigateAndSettle(WritePage("plain.html", "<html><body><p>plain</body></html>"));
     EXPECT_EQ(m_view->Colors().background, 0xD7D7D7);

@@ -1,5 +1,6 @@
 #include "ui/fltk/CFltkMainFrame.h"
 
+#include "platform/Windows1252.h"
 #include "ui/fltk/CFltkViewWindow.h"
 
 #include <FL/Fl.H>
@@ -52,8 +53,9 @@ void CFltkMainFrame::OnLocationEnter(Fl_Widget*, void* data) {
 }
 
 void CFltkMainFrame::SetTitle(std::string_view title) {
-    // FLTK keeps the pointer, so the text must outlive the call.
-    m_title = title;
+    // FLTK keeps the pointer, so the text must outlive the call; it and the
+    // window system read UTF-8.
+    m_title = Windows1252ToUtf8(title);
     m_window->label(m_title.c_str());
 }
 
@@ -61,7 +63,7 @@ void CFltkMainFrame::SetStatusText(std::string_view text) {
     // "@" starts a symbol in an FLTK label and "@@" shows itself, so that
     // addresses (mail addresses among them) are shown as they are.
     m_statusText.clear();
-    for (char c : text) {
+    for (char c : Windows1252ToUtf8(text)) {
         m_statusText += c;
         if (c == '@')
             m_statusText += '@';
