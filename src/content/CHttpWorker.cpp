@@ -277,6 +277,10 @@ void CHttpWorker::ReceiveResponse() {
             return EndAfterSocket(result);
         if (count == 0)
             return FinishClosed();
+        // A server that sends without pause never lets a receive wait, where
+        // a cancel would reach it: Stop is seen between blocks.
+        if (AbortRequested())
+            return FinishAborted();
         m_totalReceived += count;
         m_load.SetStatusText(
             FormatText("%ld bytes received from %s", {m_totalReceived, m_connectHost}));
