@@ -75,6 +75,9 @@ public:
 
     Status GetStatus();
     void SetStatus(Status status);
+    // Why Write or EndOfData answered Failed, when the object can say (empty
+    // otherwise); the load carries it as its error text.
+    std::string FailureText();
     bool IsCacheable();
     void DisableCaching();
 
@@ -84,6 +87,8 @@ public:
     CSemLock& Lock() { return m_lock; }
 
 protected:
+    void SetFailureText(std::string text);
+
     CSemLock m_lock;
 
 private:
@@ -92,6 +97,7 @@ private:
     friend class CScheduler;
 
     Status m_status = Status::Continue;       // guarded by m_lock
+    std::string m_failureText;                // guarded by m_lock
     bool m_cacheable = true;                  // guarded by m_lock
     std::vector<CMimeDynamicLoad*> m_clients; // guarded by the scheduler's lock
 
