@@ -49,7 +49,7 @@ TEST_F(ViewTest, WithoutContentObjectThePageIsGreyAndDoesNotScroll) {
 TEST_F(ViewTest, FailedPageLeavesTheViewGreyAndUnscrollable) {
     NavigateAndSettle(WritePage("long.html", LongPage(80)));
     ASSERT_GT(m_window.ScrollTotal().y, 300);
-    m_document->Navigate(UrlOf("missing.html"));
+    m_document->Navigate({.url = UrlOf("missing.html")});
     Settle();
     EXPECT_FALSE(m_view->HasLayout());
     EXPECT_EQ(m_window.ScrollTotal(), (CPoint{1, 1}));
@@ -224,9 +224,11 @@ TEST_F(ViewTest, LoadInlineMessageStartsTheResourceOnce) {
 }
 
 TEST_F(ViewTest, ArrivingPictureRepaintsOnlyItsOwnPlace) {
-    m_document->Navigate(WritePage(
-        "pic.html", "<html><body><p>Text above.<p><img src=\"gate:image/gif/pic\" width=\"20\" "
-                    "height=\"20\"><p>Text below.</body></html>"));
+    m_document->Navigate(
+        {.url =
+             WritePage("pic.html",
+                       "<html><body><p>Text above.<p><img src=\"gate:image/gif/pic\" width=\"20\" "
+                       "height=\"20\"><p>Text below.</body></html>")});
     RunUntil(
         [&] { return m_view->HasLayout() && m_view->LayoutSettled() && UiMessageQueue().Empty(); });
     std::optional<CRect> image = FirstItemOfType(DisplayItemType::Image);
