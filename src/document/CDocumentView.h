@@ -34,4 +34,8 @@ public:
     virtual void SetLocation(std::string_view url) = 0;
     virtual void StartAnimation() = 0;
     virtual void StopAnimation() = 0;
+    // The page shown failed after it appeared (a reset, a short body, a
+    // page past its limits): what arrived stays on screen, and this says why
+    // the rest is missing.
+    virtual void ShowLoadFailure(std::string_view text) = 0;
 };

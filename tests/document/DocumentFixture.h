@@ -37,10 +37,12 @@ public:
     void SetLocation(std::string_view url) override { location = url; }
     void StartAnimation() override { animating = true; }
     void StopAnimation() override { animating = false; }
+    void ShowLoadFailure(std::string_view text) override { failures.emplace_back(text); }
 
     std::string title;
     std::string location;
     bool animating = false;
+    std::vector<std::string> failures;
 };
 
 // The top-level document of a pipeline, with the process's history.
