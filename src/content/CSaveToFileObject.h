@@ -27,9 +27,9 @@ public:
 private:
     bool Store(const char* bytes, size_t count);
 
-    int m_file = -1;            // guarded by m_lock; -1 until the first byte
-    uint64_t m_size = 0;        // guarded by m_lock
-    bool m_storeFailed = false; // guarded by m_lock
+    int m_file GUARDED_BY(m_lock) = -1; // -1 until the first byte
+    uint64_t m_size GUARDED_BY(m_lock) = 0;
+    bool m_storeFailed GUARDED_BY(m_lock) = false;
 };
 
 // The name proposed for saving: the text after the URL's last "/", or the
