@@ -17,6 +17,7 @@
 #include "platform/ui/CommandIds.h"
 #include "view/CTarnwickView.h"
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <system_error>
@@ -299,8 +300,11 @@ void CTarnwickApp::OnDynamicLoadNotify() {
 void CTarnwickApp::OnPageFailed(std::string_view text) {
     m_pageFailure = text;
     m_failureShownInPump = true;
+    // The status bar has one line; the message's lines follow one another.
+    std::string line(text);
+    std::replace(line.begin(), line.end(), '\n', ' ');
     if (m_mainFrame)
-        m_mainFrame->SetStatusText(text);
+        m_mainFrame->SetStatusText(line);
     if (m_pageFailureObserver)
         m_pageFailureObserver(m_pageFailure);
 }
