@@ -1,7 +1,8 @@
 // Feeds arbitrary response bytes, cut into arbitrary chunks, through the HTTP
 // header parser and body delivery. Beyond surviving, the reader must keep its
 // promises: the header ends at most once and before any body, a declared
-// length is never overrun, and a header never grows past its limit.
+// length is never overrun, a header never grows past its limit, and the close
+// calls a body short only when it is.
 #include "net/CHttpResponseReader.h"
 
 #include <cstddef>
@@ -48,17 +49,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     CHttpResponseReader reader(sink);
     size_t at = 0;
     size_t turn = 0;
+    CHttpResponseReader::Outcome outcome = CHttpResponseReader::Outcome::NeedMore;
     while (at < response.size()) {
         // Chunk lengths from 1 to 64 that vary with the pattern and position.
         const size_t length = 1 + ((pattern * 31u + turn * 17u + response[at]) % 64u);
         std::string_view chunk = response.substr(at, length);
         at += chunk.size();
         ++turn;
-        CHttpResponseReader::Outcome outcome = reader.Feed(chunk);
+        outcome = reader.Feed(chunk);
         if (reader.ContentLength() != 0 && sink.Body() > reader.ContentLength())
             __builtin_trap();
         if (outcome != CHttpResponseReader::Outcome::NeedMore)
             break;
+    }
+    // The close settles whatever was still open, within the same promises.
+    if (outcome == CHttpResponseReader::Outcome::NeedMore) {
+        CHttpResponseReader::Ending ending = reader.EndOfStream();
+        if (ending == CHttpResponseReader::Ending::Short &&
+            reader.BodyReceived() >= reader.ContentLength())
+            __builtin_trap();
+        if (reader.ContentLength() != 0 && sink.Body() > reader.ContentLength())
+            __builtin_trap();
     }
     if (sink.Body() != reader.BodyReceived())
         __builtin_trap();

@@ -10,6 +10,13 @@ namespace {
 static_assert(CDibSection::kMaxDimension == 16384, "the --size message names the limit");
 
 // "WxH" with both in 1..kMaxDimension, the largest page section there is.
+bool ParseSeconds(const std::string& text, int& seconds) {
+    const char* last = text.data() + text.size();
+    auto [end, error] = std::from_chars(text.data(), last, seconds);
+    return error == std::errc() && end == last && seconds >= 1 &&
+           seconds <= CCommandLine::MaxTimeout;
+}
+
 bool ParseSize(const std::string& text, int& width, int& height) {
     size_t x = text.find('x');
     if (x == std::string::npos)
@@ -64,6 +71,11 @@ CCommandLineResult ParseCommandLine(const std::vector<std::string>& arguments) {
             const std::string* size = value();
             if (!size || !ParseSize(*size, commandLine.width, commandLine.height))
                 return {std::nullopt, "--size needs WIDTHxHEIGHT, each 1 to 16384"};
+        } else if (!optionsEnded && argument == "--timeout") {
+            const std::string* seconds = value();
+            if (!seconds || !ParseSeconds(*seconds, commandLine.timeoutSeconds))
+                return {std::nullopt, "--timeout needs a number of seconds, 1 to 86400"};
+            commandLine.timeoutGiven = true;
         } else if (!optionsEnded && (argument == "--help" || argument == "-h")) {
             commandLine.action = CCommandLine::Action::Help;
         } else if (!optionsEnded && argument == "--version") {
@@ -86,6 +98,8 @@ CCommandLineResult ParseCommandLine(const std::vector<std::string>& arguments) {
         return {std::nullopt, "--dump-elements needs --headless"};
     if ((!commandLine.screenshot.empty() || commandLine.dumpLayout) && !headless)
         return {std::nullopt, "--screenshot and --dump-layout need --headless"};
+    if (commandLine.timeoutGiven && !headless)
+        return {std::nullopt, "--timeout needs --headless"};
     if (commandLine.fullPage && commandLine.screenshot.empty())
         return {std::nullopt, "--full needs --screenshot"};
     if (!commandLine.script.empty()) {
@@ -113,6 +127,9 @@ const char* CommandLineUsage() {
            "  --size WxH   with --headless: the page window's size (default 800x600)\n"
            "  --script FILE  with --headless: follow the commands in FILE (- for standard\n"
            "               input), one per line; see the README\n"
+           "  --timeout SECONDS  with --headless: give up on a page that has not loaded\n"
+           "               after SECONDS (default 60; with --script, per command, default\n"
+           "               120) and exit with status 1\n"
            "  --version    print the version and exit\n"
            "  --help       print this help and exit\n";
 }

@@ -29,6 +29,12 @@ struct CCommandLine {
     // Headless only: the script of commands to follow ("-" for standard
     // input). It starts on an empty page unless a URL is given.
     std::string script;
+    // Headless only: how long the page may take to load before the run ends
+    // with status 1; with a script, how long each command's page may take
+    // (when given).
+    static constexpr int MaxTimeout = 86400;
+    int timeoutSeconds = 60;
+    bool timeoutGiven = false;
     // The client size of the page window in the headless shell.
     int width = 800;
     int height = 600;

@@ -17,6 +17,7 @@
 #include "platform/ui/CommandIds.h"
 #include "view/CTarnwickView.h"
 
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <system_error>
@@ -50,7 +51,7 @@ bool HasScheme(const std::string& text) {
 // The main window as the top-level document sees it.
 class CTarnwickApp::CFrameAdapter final : public CDocumentFrame {
 public:
-    explicit CFrameAdapter(CMainFrameWindow& frame) : m_frame(frame) {}
+    CFrameAdapter(CTarnwickApp& app, CMainFrameWindow& frame) : m_app(app), m_frame(frame) {}
     // The window shows the document's title with the program's name, as
     // single-document windows do.
     void SetTitle(std::string_view title) override {
@@ -60,8 +61,10 @@ public:
     // The busy animation arrives with the full main window.
     void StartAnimation() override {}
     void StopAnimation() override {}
+    void ShowLoadFailure(std::string_view text) override { m_app.OnPageFailed(text); }
 
 private:
+    CTarnwickApp& m_app;
     CMainFrameWindow& m_frame;
 };
 
@@ -113,7 +116,7 @@ bool CTarnwickApp::InitInstance(const CCommandLine& commandLine) {
 
     m_mainFrame = m_ui.CreateMainFrame();
     m_mainFrame->SetTitle(LoadString(StringId::AppName));
-    m_frameAdapter = std::make_unique<CFrameAdapter>(*m_mainFrame);
+    m_frameAdapter = std::make_unique<CFrameAdapter>(*this, *m_mainFrame);
     m_document = std::make_unique<CTarnwickDoc>(m_frameAdapter.get(), &m_history);
     m_view = std::make_unique<CTarnwickView>(*m_document, m_mainFrame->ViewWindow());
     m_mainFrame->SetAddressHandler([this](const std::string& typed) { OpenTypedAddress(typed); });
@@ -264,21 +267,46 @@ bool CTarnwickApp::PageSettled() {
            !(m_notifyEvent && m_notifyEvent->IsSignalled());
 }
 
+void CTarnwickApp::QuitWhenIdle(std::chrono::milliseconds limit) {
+    m_quitWhenIdle = true;
+    m_quitDeadline = std::chrono::steady_clock::now() + limit;
+}
+
 bool CTarnwickApp::OnIdle(long count) {
     UpdateCommands();
-    if (m_idleObserver)
+    if (m_idleObserver) {
         m_idleObserver(PageSettled());
-    else if (m_quitWhenIdle && PageSettled())
-        PostQuitMessage(0);
+    } else if (m_quitWhenIdle && !m_timedOut) {
+        if (PageSettled()) {
+            PostQuitMessage(0);
+        } else if (std::chrono::steady_clock::now() >= m_quitDeadline) {
+            m_timedOut = true;
+            PostQuitMessage(1);
+        }
+    }
     // One pass of idle work per quiet spell is enough: there is nothing yet
     // whose state must be brought up to date more than once.
     return count < 1;
 }
 
 void CTarnwickApp::OnDynamicLoadNotify() {
+    m_failureShownInPump = false;
     std::string status = Scheduler().Pump();
-    if (!status.empty() && m_mainFrame)
+    // "Connection to ... closed." of the same pass would hide why.
+    if (!status.empty() && m_mainFrame && !m_failureShownInPump)
         m_mainFrame->SetStatusText(status);
+}
+
+void CTarnwickApp::OnPageFailed(std::string_view text) {
+    m_pageFailure = text;
+    m_failureShownInPump = true;
+    // The status bar has one line; the message's lines follow one another.
+    std::string line(text);
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    if (m_mainFrame)
+        m_mainFrame->SetStatusText(line);
+    if (m_pageFailureObserver)
+        m_pageFailureObserver(m_pageFailure);
 }
 
 void CTarnwickApp::DeleteTempFiles() {

@@ -5,6 +5,7 @@
 #include "app/CProfile.h"
 #include "document/CHistory.h"
 
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -54,8 +55,17 @@ public:
 
     bool OnIdle(long count);
 
-    // The headless shell ends the loop once nothing is loading any more.
-    void QuitWhenIdle() { m_quitWhenIdle = true; }
+    // The headless shell ends the loop once nothing is loading any more, or
+    // with status 1 when the page has not settled within limit from now.
+    void QuitWhenIdle(std::chrono::milliseconds limit = std::chrono::hours(24));
+    // The loop ended because the page did not settle in time.
+    [[nodiscard]] bool TimedOut() const { return m_timedOut; }
+    // Why the page shown failed after it appeared (empty when it did not):
+    // the status bar shows it, and observer (if any) hears it as it happens.
+    [[nodiscard]] const std::string& PageFailure() const { return m_pageFailure; }
+    void SetPageFailureObserver(std::function<void(const std::string& text)> observer) {
+        m_pageFailureObserver = std::move(observer);
+    }
     // Called whenever the loop idles, with whether the page has settled
     // (PageSettled, and no notification waiting): the script shell's pace.
     void SetIdleObserver(std::function<void(bool settled)> observer) {
@@ -89,6 +99,7 @@ private:
     class CFrameAdapter;
 
     void OnDynamicLoadNotify();
+    void OnPageFailed(std::string_view text);
     // Greys and ungreys the window's controls by the rules, as idle time
     // allows.
     void UpdateCommands();
@@ -107,7 +118,13 @@ private:
     std::map<std::string, std::vector<std::string>> m_tempFiles;
     bool m_exited = false;
     bool m_quitWhenIdle = false;
+    bool m_timedOut = false;
+    std::chrono::steady_clock::time_point m_quitDeadline;
     std::function<void(bool settled)> m_idleObserver;
+    std::string m_pageFailure;
+    // A failure told during this pump outranks the pump's progress text.
+    bool m_failureShownInPump = false;
+    std::function<void(const std::string& text)> m_pageFailureObserver;
 };
 
 // A command-line argument as the URL to open: URLs stand as given, anything

@@ -48,6 +48,11 @@ std::string CDynamicLoad::Headers() {
     return m_headers;
 }
 
+void CDynamicLoad::SetHeaders(std::string headers) {
+    CSemLockGuard guard(m_lock);
+    m_headers = std::move(headers);
+}
+
 std::string CDynamicLoad::PostData() {
     CSemLockGuard guard(m_lock);
     return m_postData;

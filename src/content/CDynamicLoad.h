@@ -64,6 +64,8 @@ public:
     void SetUrl(std::string_view urlWithFragment);
     Method GetMethod();
     std::string Headers();
+    // A redirect may leave lines behind that were meant for the first site.
+    void SetHeaders(std::string headers);
     std::string PostData();
     std::string Challenge();
     void SetChallenge(std::string challenge);

@@ -45,6 +45,33 @@ ssize_t ReadFull(int fd, char* buffer, size_t size) {
     return static_cast<ssize_t>(total);
 }
 
+// Only regular files are pages: a FIFO or a device would block the worker
+// in open() or read() for ever, where Stop cannot reach it, and a device
+// such as /dev/zero never ends. The type is checked before opening (opening
+// some devices has effects of its own) and again on the descriptor, in case
+// the name was swapped in between; the open itself never waits.
+int OpenRegularFile(const std::string& path) {
+    struct stat info;
+    if (path.find('\0') != std::string::npos || stat(path.c_str(), &info) != 0 ||
+        !S_ISREG(info.st_mode))
+        return -1;
+    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0)
+        return -1;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+// The path as a message can show it: an escaped NUL as it was written.
+std::string ShownPath(std::string path) {
+    for (size_t at = path.find('\0'); at != std::string::npos; at = path.find('\0', at))
+        path.replace(at, 1, "%00");
+    return path;
+}
+
 } // namespace
 
 CFileWorker::~CFileWorker() = default;
@@ -64,13 +91,13 @@ void CFileWorker::Run() {
         return Fail();
     }
     std::string path = PathFromFileUrl(request.url);
-    m_load.SetStatusText(FormatText("Opening file %s", {path}));
+    m_load.SetStatusText(FormatText("Opening file %s", {ShownPath(path)}));
     SignalNotify();
 
-    FileDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    FileDescriptor file(OpenRegularFile(path));
     struct stat info;
-    if (file.Get() < 0 || fstat(file.Get(), &info) != 0 || S_ISDIR(info.st_mode)) {
-        m_load.SetError(StringId::FileOpenFailed, {path});
+    if (file.Get() < 0 || fstat(file.Get(), &info) != 0) {
+        m_load.SetError(StringId::FileOpenFailed, {ShownPath(path)});
         return Fail();
     }
     HeaderMap headers{{"content-type", ContentTypeForName(path)},

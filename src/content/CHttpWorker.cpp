@@ -7,10 +7,12 @@
 #include "net/CConnectReplyReader.h"
 #include "platform/CStringTable.h"
 #include "platform/StringIds.h"
+#include "platform/TextUtil.h"
 #include "platform/Verify.h"
 
 #include <algorithm>
 #include <array>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -36,6 +38,51 @@ constexpr std::array<ServerErrorText, 7> kServerErrors = {{
     {502, StringId::HttpBadGateway},
     {503, StringId::HttpServiceUnavailable},
 }};
+
+// A byte that may not stand in a request line or a Host line as it is: a
+// control byte (CR and LF would end the line and start a header of the
+// page's choosing) or a blank (it would end the request target).
+bool UnsafeInLine(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte <= 0x20 || byte == 0x7F;
+}
+
+// The request target as it may go on the wire: unsafe bytes as %XX.
+std::string EscapeTarget(std::string_view target) {
+    static constexpr char Hex[] = "0123456789ABCDEF";
+    std::string escaped;
+    escaped.reserve(target.size());
+    for (char c : target) {
+        if (!UnsafeInLine(c)) {
+            escaped += c;
+            continue;
+        }
+        const auto byte = static_cast<unsigned char>(c);
+        escaped += '%';
+        escaped += Hex[byte >> 4];
+        escaped += Hex[byte & 0xF];
+    }
+    return escaped;
+}
+
+uint16_t DefaultPortOf(std::string_view scheme) {
+    return EqualsNoCase(scheme, "https") ? DefaultHttpsPort : DefaultHttpPort;
+}
+
+// The header lines without those of the given (lower-case) name.
+std::string WithoutHeader(std::string_view lines, std::string_view name) {
+    std::string kept;
+    while (!lines.empty()) {
+        size_t end = lines.find('\n');
+        end = end == std::string_view::npos ? lines.size() : end + 1;
+        std::string_view line = lines.substr(0, end);
+        lines.remove_prefix(end);
+        const size_t colon = line.find(':');
+        if (colon == std::string_view::npos || !EqualsNoCase(line.substr(0, colon), name))
+            kept += line;
+    }
+    return kept;
+}
 
 const char* Verb(Method method) {
     switch (method) {
@@ -82,7 +129,7 @@ std::string CHttpWorker::BuildRequest(Method method, const std::string& path,
                                       const std::string& host, const std::string& extraHeaders,
                                       const std::string& body) {
     std::string request = Verb(method);
-    request += path;
+    request += EscapeTarget(path);
     request += " HTTP/1.0\r\n";
     request += "Host: ";
     request += host;
@@ -117,12 +164,16 @@ bool CHttpWorker::FindTarget(const std::string& url, Target& target) {
     if (scheme != "http" && scheme != "https")
         return false;
     const long port = UrlPort(url);
-    if (port > MaxPort)
+    if (port == UrlPortMalformed)
+        return false;
+    target.host = UrlHost(url);
+    // Such a host would put bytes of the page's choosing into the Host line,
+    // or into the request line a proxy is sent.
+    if (std::any_of(target.host.begin(), target.host.end(), UnsafeInLine))
         return false;
     target.secure = scheme == "https";
-    const uint16_t defaultPort = target.secure ? DefaultHttpsPort : DefaultHttpPort;
+    const uint16_t defaultPort = DefaultPortOf(scheme);
     const uint16_t sitePort = port < 0 ? defaultPort : static_cast<uint16_t>(port);
-    target.host = UrlHost(url);
     target.authority = target.host + ":" + std::to_string(sitePort);
     target.hostLine = sitePort == defaultPort ? target.host : target.authority;
     target.connectHost = target.displayHost = target.host;
@@ -277,7 +328,11 @@ void CHttpWorker::ReceiveResponse() {
         if (result != SocketResult::Done)
             return EndAfterSocket(result);
         if (count == 0)
-            return FinishClosed();
+            return EndOfStream(reader);
+        // A server that sends without pause never lets a receive wait, where
+        // a cancel would reach it: Stop is seen between blocks.
+        if (AbortRequested())
+            return FinishAborted();
         m_totalReceived += count;
         m_load.SetStatusText(
             FormatText("%ld bytes received from %s", {m_totalReceived, m_connectHost}));
@@ -298,6 +353,25 @@ void CHttpWorker::ReceiveResponse() {
             return EndStopped();
         }
     }
+}
+
+void CHttpWorker::EndOfStream(CHttpResponseReader& reader) {
+    switch (reader.EndOfStream()) {
+    case CHttpResponseReader::Ending::Whole:
+        return FinishClosed();
+    case CHttpResponseReader::Ending::Stopped:
+        return EndStopped();
+    case CHttpResponseReader::Ending::InHeader:
+        // An empty answer, or one cut off in its header, is no page: it must
+        // not end as a blank one without a word.
+        return FailReading("The server closed the connection before sending a page.");
+    case CHttpResponseReader::Ending::Short:
+        // What arrived stays on screen, but it is not the whole page.
+        return FailReading(FormatText("The server closed the connection after %lu of the %lu "
+                                      "bytes of the page.",
+                                      {reader.BodyReceived(), reader.ContentLength()}));
+    }
+    VERIFY_NOT_REACHED();
 }
 
 void CHttpWorker::FailReading(const std::string& reason) {
@@ -372,10 +446,12 @@ void CHttpWorker::EndStopped() {
         SetResult(m_stopResult);
         return FinishClosed();
     case StopReason::Redirect:
-        // A 304 answers a conditional request, which is never sent: it ends
-        // the load failed, with nothing to say.
-        if (m_statusCode == 304)
+        // A 304 answers a conditional request, which is never sent: there is
+        // nothing to show, and the user is told why.
+        if (m_statusCode == 304) {
+            m_load.SetError(StringId::HttpNotModified, {m_connectHost});
             return FinishKeepingResult(Notify::TransferFailed);
+        }
         return EndRedirected();
     case StopReason::ServerError:
         return EndWithServerError();
@@ -390,10 +466,20 @@ void CHttpWorker::EndRedirected() {
         m_load.SetError(StringId::TooManyRedirects, {MaxRedirects, m_url});
         return Finish(Status::Failed);
     }
-    m_load.CountRedirect();
     // A relative location ("/login", "page2.html") is meant from the address
     // that was asked for; an absent one stays empty and fails as before.
-    SetUrl(m_location.empty() ? m_location : ResolveUrl(m_url, m_location));
+    const std::string next = m_location.empty() ? m_location : ResolveUrl(m_url, m_location);
+    // A server has no say over the files of the machine it sends pages to.
+    if (EqualsNoCase(UrlScheme(next), "file")) {
+        m_load.SetError(StringId::RedirectToFile, {m_connectHost, next});
+        return Finish(Status::Failed);
+    }
+    m_load.CountRedirect();
+    // A credential is for the site it was given to, not for wherever that
+    // site sends the request on (another host, or the same one without TLS).
+    if (!SameSite(m_url, next))
+        m_load.SetHeaders(WithoutHeader(m_load.Headers(), "authorization"));
+    SetUrl(next);
     FinishRedirected();
 }
 

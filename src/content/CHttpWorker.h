@@ -70,6 +70,9 @@ private:
     [[nodiscard]] bool SendRequest(const CDynamicLoad::Request& request, const Target& target);
     [[nodiscard]] bool SendAll(const std::string& text);
     void ReceiveResponse();
+    // The server closed the connection: a whole answer finishes, a cut one
+    // fails saying so.
+    void EndOfStream(CHttpResponseReader& reader);
     void FailReading(const std::string& reason);
     void FailHeaderTooLarge();
     void EndAfterSocket(SocketResult result);

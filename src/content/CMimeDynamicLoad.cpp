@@ -97,16 +97,30 @@ Status CMimeDynamicLoad::OnData(const char* bytes, size_t count) {
     object->SetStatus(Result());
     Status written = object->Write(bytes, count);
     object->SetStatus(written);
+    TakeFailureText(*object, written);
     return written;
+}
+
+void CMimeDynamicLoad::TakeFailureText(CMimeObject& object, Status status) {
+    // An object that refuses more (a page past its limits) says why; without
+    // this the load would end failed without a word.
+    if (status != Status::Failed)
+        return;
+    if (std::string text = object.FailureText(); !text.empty())
+        SetErrorText(std::move(text));
 }
 
 Status CMimeDynamicLoad::OnComplete() {
     CMimeObject* object = GetObject();
     if (!object)
         return Status::Failed;
-    object->SetStatus(Result());
+    const Status result = Result();
+    object->SetStatus(result);
     Status ended = object->EndOfData();
     object->SetStatus(ended);
+    // A load that failed for reasons of its own keeps its message.
+    if (result != Status::Failed)
+        TakeFailureText(*object, ended);
     return ended;
 }
 

@@ -34,6 +34,7 @@ private:
     // Caller holds the object table's lock.
     void Attach(CMimeObject* object);
     Status ShowPostNotice(CObjectTable& table, const ObjectKey& key) REQUIRES(table.Lock());
+    void TakeFailureText(CMimeObject& object, Status status);
     void Detach();
 
     const bool m_fromHistory;

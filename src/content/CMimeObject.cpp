@@ -18,6 +18,16 @@ void CMimeObject::SetStatus(Status status) {
     m_status = status;
 }
 
+std::string CMimeObject::FailureText() {
+    CSemLockGuard guard(m_lock);
+    return m_failureText;
+}
+
+void CMimeObject::SetFailureText(std::string text) {
+    CSemLockGuard guard(m_lock);
+    m_failureText = std::move(text);
+}
+
 bool CMimeObject::IsCacheable() {
     CSemLockGuard guard(m_lock);
     return m_cacheable;

@@ -79,6 +79,9 @@ public:
 
     Status GetStatus();
     void SetStatus(Status status);
+    // Why Write or EndOfData answered Failed, when the object can say (empty
+    // otherwise); the load carries it as its error text.
+    std::string FailureText();
     bool IsCacheable();
     void DisableCaching();
 
@@ -90,6 +93,8 @@ public:
     CSemLock& Lock() RETURN_CAPABILITY(m_lock) { return m_lock; }
 
 protected:
+    void SetFailureText(std::string text);
+
     CSemLock m_lock;
 
 private:
@@ -98,6 +103,7 @@ private:
     friend class CScheduler;
 
     Status m_status GUARDED_BY(m_lock) = Status::Continue;
+    std::string m_failureText GUARDED_BY(m_lock);
     bool m_cacheable GUARDED_BY(m_lock) = true;
     std::vector<CMimeDynamicLoad*> m_clients GUARDED_BY(CScheduler::s_lock);
 

@@ -97,10 +97,9 @@ std::string PathFromFileUrl(std::string_view url) {
         char c = rest[i];
         if (c == '%' && i + 2 < rest.size() && HexValue(rest[i + 1]) >= 0 &&
             HexValue(rest[i + 2]) >= 0) {
-            char byte = static_cast<char>(HexValue(rest[i + 1]) * 16 + HexValue(rest[i + 2]));
-            // A NUL would cut the path short when it reaches the system.
-            if (byte != '\0')
-                path += byte;
+            // A NUL is kept, for the caller to refuse: dropped, "a%00b"
+            // would open "ab", and passed on it would cut the path short.
+            path += static_cast<char>(HexValue(rest[i + 1]) * 16 + HexValue(rest[i + 2]));
             i += 2;
         } else if (c == '|') {
             path += ':';

@@ -11,5 +11,6 @@ std::string ContentTypeForName(std::string_view name);
 std::string FileUrlFromPath(std::string_view path);
 
 // The local path a "file:///" URL names: the inverse of FileUrlFromPath. The
-// URL must already be known to start with "file:///".
+// URL must already be known to start with "file:///". An escaped NUL stays in
+// the path as a NUL byte; no file has such a name.
 std::string PathFromFileUrl(std::string_view url);

@@ -1,5 +1,7 @@
 #include "content/Url.h"
 
+#include "platform/TextUtil.h"
+
 namespace {
 
 // Position just past "scheme://", or npos when the first ":" is not followed
@@ -35,13 +37,31 @@ long UrlPort(std::string_view url) {
     size_t end = url.find_first_of("/:", start);
     if (end == std::string_view::npos || url[end] != ':')
         return -1;
+    // Taken as a default or cut to 16 bits, a port the URL got wrong would
+    // send the request to a port nobody named.
+    constexpr long MaxPort = 0xFFFF;
+    size_t i = end + 1;
     long port = 0;
-    for (size_t i = end + 1; i < url.size() && url[i] >= '0' && url[i] <= '9'; ++i) {
+    for (; i < url.size() && url[i] >= '0' && url[i] <= '9'; ++i) {
         port = port * 10 + (url[i] - '0');
-        if (port > 0xFFFF)
-            return -1;
+        if (port > MaxPort)
+            return UrlPortMalformed;
     }
-    return port;
+    const bool ended = i == url.size() || url[i] == '/' || url[i] == '?' || url[i] == '#';
+    return i > end + 1 && ended ? port : UrlPortMalformed;
+}
+
+bool SameSite(std::string_view a, std::string_view b) {
+    auto port = [](std::string_view url, const std::string& scheme) {
+        const long named = UrlPort(url);
+        if (named != -1)
+            return named;
+        return EqualsNoCase(scheme, "https") ? 443L : EqualsNoCase(scheme, "http") ? 80L : -1L;
+    };
+    const std::string schemeA = UrlScheme(a);
+    const std::string schemeB = UrlScheme(b);
+    return EqualsNoCase(schemeA, schemeB) && EqualsNoCase(UrlHost(a), UrlHost(b)) &&
+           port(a, schemeA) == port(b, schemeB);
 }
 
 std::string UrlPath(std::string_view url) {

@@ -11,8 +11,16 @@
 std::string UrlScheme(std::string_view url);
 // The text after "scheme://" up to the first "/" or ":"; empty without "//".
 std::string UrlHost(std::string_view url);
-// The decimal number after the host's ":", or -1 when the URL names no port.
+// What UrlPort answers for a port that is not a decimal number from 0 to
+// 65535 ("http://h:99999/", "http://h:8o/", "http://h:/").
+inline constexpr long UrlPortMalformed = -2;
+// The decimal number after the host's ":", -1 when the URL names no port, or
+// UrlPortMalformed.
 long UrlPort(std::string_view url);
+// Whether two URLs name the same site: scheme, host and port alike, letter
+// case aside; a port left out is the scheme's own (80 for http, 443 for
+// https).
+bool SameSite(std::string_view a, std::string_view b);
 // From the first "/" after "//"; "/" when there is none (or no ":"); empty
 // when the ":" is not followed by "//".
 std::string UrlPath(std::string_view url);

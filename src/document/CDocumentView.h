@@ -21,6 +21,9 @@ public:
     // Notifications of loads that are not the page being fetched: inline
     // images and objects, and the shown page itself once it is in place.
     virtual void OnInlineLoadNotify(uint32_t flags, CDynamicLoad* load) = 0;
+    // An inline resource settled without a load of its own (it was refused):
+    // whoever waits for it must look again.
+    virtual void OnInlineRefused() = 0;
 };
 
 // What the top-level document needs of the main window.
@@ -31,4 +34,8 @@ public:
     virtual void SetLocation(std::string_view url) = 0;
     virtual void StartAnimation() = 0;
     virtual void StopAnimation() = 0;
+    // The page shown failed after it appeared (a reset, a short body, a
+    // page past its limits): what arrived stays on screen, and this says why
+    // the rest is missing.
+    virtual void ShowLoadFailure(std::string_view text) = 0;
 };

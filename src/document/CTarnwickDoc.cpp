@@ -156,6 +156,8 @@ void CTarnwickDoc::StopAll() {
 
 void CTarnwickDoc::OnLoadNotify(uint32_t flags, CDynamicLoad* load) {
     if (!m_mainLoad || load != m_mainLoad) {
+        if (load == m_shownLoad && (flags & Notify::Finished))
+            ReportShownFailure();
         if (m_view)
             m_view->OnInlineLoadNotify(flags, load);
         if (m_mainLoad)
@@ -173,6 +175,9 @@ void CTarnwickDoc::OnLoadNotify(uint32_t flags, CDynamicLoad* load) {
             CMimeObject* object = mainLoad->GetObject();
             if (object && (object->GetCaps() & Showable)) {
                 ShowDocument(object);
+                // A page may arrive and end in one notification.
+                if (flags & Notify::Finished)
+                    ReportShownFailure();
                 return;
             }
         }
@@ -231,6 +236,14 @@ void CTarnwickDoc::FinishMainLoad(CMimeDynamicLoad* load) {
     m_loadOwner.DeleteLoad(load);
 }
 
+void CTarnwickDoc::ReportShownFailure() {
+    // A page stopped by the user ends failed too, but without a text.
+    if (!m_frame || !m_shownLoad || m_shownLoad->Result() != Status::Failed)
+        return;
+    if (std::string text = m_shownLoad->ErrorText(); !text.empty())
+        m_frame->ShowLoadFailure(text);
+}
+
 void CTarnwickDoc::ShowError(const std::string& text) {
     if (text.empty())
         return;
@@ -257,13 +270,29 @@ void CTarnwickDoc::RequestInline(const std::string& url, uint32_t requiredCaps) 
         return;
     }
     CMimeDynamicLoad* load = nullptr;
-    if (m_contentObject && m_contentObject->GetStatus() != Status::Failed) {
+    if (m_contentObject && m_contentObject->GetStatus() != Status::Failed &&
+        !IsLocalFileFromNetworkPage(url)) {
         load = m_loadOwner.NewLoad<CMimeDynamicLoad>(url, Method::Get, CredentialHeaderFor(url), "",
                                                      false, requiredCaps);
         Scheduler().Start(load);
     }
-    CSemLockGuard guard(m_inlineLock);
-    m_inline.emplace(url, load);
+    {
+        CSemLockGuard guard(m_inlineLock);
+        m_inline.emplace(url, load);
+    }
+    // A refused entry has no load to notify anyone, and the layout thread may
+    // already be asleep waiting for it (a picture shown as the page that
+    // failed meanwhile).
+    if (!load && m_view)
+        m_view->OnInlineRefused();
+}
+
+bool CTarnwickDoc::IsLocalFileFromNetworkPage(const std::string& url) const {
+    // A page from a server may not read the files of this computer, not
+    // even as a picture.
+    const std::string& page = m_contentObject->Url();
+    return StartsWithNoCase(url, "file:") &&
+           (StartsWithNoCase(page, "http:") || StartsWithNoCase(page, "https:"));
 }
 
 void CTarnwickDoc::OnMessage(uint32_t message, uintptr_t, intptr_t) {
@@ -308,7 +337,11 @@ bool CTarnwickDoc::InspectInline(const std::string& url, int32_t* width, int32_t
     } else if (found->HasImage()) {
         settled = true;
     } else {
-        settled = failed;
+        // The load may have attached to an object another load still feeds
+        // (the picture shown as the page): it ended at once, and the object
+        // ending without a picture is what settles it.
+        const Status objectStatus = found->GetStatus();
+        settled = failed || objectStatus == Status::Failed || objectStatus == Status::Complete;
         found = nullptr;
     }
     if (object)

@@ -115,6 +115,9 @@ private:
     void ShowDocument(CMimeObject* object);
     void FinishMainLoad(CMimeDynamicLoad* load);
     void ShowError(const std::string& text);
+    // The page shown has ended: a failure goes to the main window, since
+    // the page is already there to be seen.
+    void ReportShownFailure();
     // Takes the request from the history entry next to the current one;
     // false at that end of the list.
     bool TakeFromHistory(NavigationKind kind, NavigateRequest& request, std::string& fragment);
@@ -122,6 +125,7 @@ private:
     // in and the request has been made again; false leaves the load to end
     // as a failure, with the error text it carries.
     bool AnswerChallenge(CMimeDynamicLoad* load);
+    bool IsLocalFileFromNetworkPage(const std::string& url) const;
     bool InspectInline(const std::string& url, int32_t* width, int32_t* height,
                        CMimeObject** object);
     void UpdateHistory(const std::string& url);

@@ -1,10 +1,12 @@
 #include "html/CHtmlObject.h"
 
 #include "html/CHtmlParser.h"
+#include "platform/CStringTable.h"
 #include "platform/TextUtil.h"
 #include "platform/Verify.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 
 namespace {
@@ -24,11 +26,32 @@ bool IsPlainText(std::string_view contentType) {
 // Title text past this length is never shown anywhere.
 constexpr size_t MaxTitle = 4096;
 
+std::atomic<uint32_t> g_textLimit{CHtmlObject::Limits{}.text};
+std::atomic<uint32_t> g_recordLimit{CHtmlObject::Limits{}.records};
+
+// "256 MiB" for the real limit, bytes for the small ones of tests.
+std::string SizeText(uint32_t bytes) {
+    constexpr uint32_t MiB = 1 << 20;
+    if (bytes % MiB == 0)
+        return FormatText("%u MiB", {bytes / MiB});
+    return FormatText("%u bytes", {bytes});
+}
+
 } // namespace
+
+void CHtmlObject::SetLimits(Limits limits) {
+    g_textLimit.store(limits.text, std::memory_order_relaxed);
+    g_recordLimit.store(limits.records, std::memory_order_relaxed);
+}
+
+CHtmlObject::Limits CHtmlObject::GetLimits() {
+    return {.text = g_textLimit.load(std::memory_order_relaxed),
+            .records = g_recordLimit.load(std::memory_order_relaxed)};
+}
 
 CHtmlObject::CHtmlObject(std::string url, std::string contentType)
     : CMimeObject(std::move(url), std::move(contentType), Caps::Document), m_baseUrl(Url()),
-      m_charset(ContentType(), !IsPlainText(ContentType())),
+      m_limits(GetLimits()), m_charset(ContentType(), !IsPlainText(ContentType())),
       m_parser(std::make_unique<CHtmlParser>(*this, IsPlainText(ContentType()))) {}
 
 CHtmlObject::~CHtmlObject() {
@@ -42,7 +65,27 @@ CHtmlObject::~CHtmlObject() {
 Status CHtmlObject::Write(const char* bytes, size_t count) {
     if (!m_parser)
         return Status::Complete;
-    return Parse(m_charset.Decode(bytes, count)) ? Status::Complete : Status::Continue;
+    // A page past its limits takes nothing more.
+    if (!PastLimitText().empty())
+        return Status::Failed;
+    const bool finished = Parse(m_charset.Decode(bytes, count));
+    if (std::string past = PastLimitText(); !past.empty()) {
+        SetFailureText(std::move(past));
+        return Status::Failed;
+    }
+    return finished ? Status::Complete : Status::Continue;
+}
+
+std::string CHtmlObject::PastLimitText() const {
+    // A block may add a few records past the limit before it is noticed;
+    // they are kept with the rest.
+    if (m_textCut)
+        return FormatText("The page has more than %s of text; the rest of it was not loaded.",
+                          {SizeText(m_limits.text)});
+    if (m_elements.Count() > m_limits.records)
+        return FormatText("The page has more than %u elements; the rest of it was not loaded.",
+                          {m_limits.records});
+    return {};
 }
 
 bool CHtmlObject::Parse(std::string_view text) {
@@ -68,6 +111,10 @@ Status CHtmlObject::EndOfData() {
         m_parser.reset();
         Publish();
         NotifyClients(Notify::ElementsAdded);
+    }
+    if (std::string past = PastLimitText(); !past.empty()) {
+        SetFailureText(std::move(past));
+        return Status::Failed;
     }
     Status status = GetStatus();
     return status == Status::Continue || status == Status::Complete ? Status::Complete
@@ -126,9 +173,13 @@ std::string CHtmlObject::GetBackgroundImage() {
 }
 
 void CHtmlObject::AppendText(const char* bytes, size_t count, uint32_t style) {
-    // Offsets are 32-bit everywhere downstream; a document that large is cut
-    // rather than wrapped around.
-    count = std::min<size_t>(count, UINT32_MAX - m_textLength);
+    // The limit also keeps offsets, 32-bit everywhere downstream, from
+    // wrapping around.
+    const size_t room = m_limits.text - m_textLength;
+    if (count > room) {
+        count = room;
+        m_textCut = true;
+    }
     if (count == 0)
         return;
     m_pendingText.append(bytes, count);

@@ -17,6 +17,17 @@ class CHtmlParser;
 // and view read while parsing goes on.
 class CHtmlObject final : public CMimeObject {
 public:
+    // What one page may hold. Past either limit the page takes no more: what
+    // arrived stays, and the load ends with a message. Without them an
+    // endless answer would fill the memory.
+    struct Limits {
+        uint32_t text = uint32_t{256} << 20;  // characters in the text store
+        uint32_t records = uint32_t{1} << 27; // element records
+    };
+    // For every page created from now on; tests lower them.
+    static void SetLimits(Limits limits);
+    [[nodiscard]] static Limits GetLimits();
+
     CHtmlObject(std::string url, std::string contentType);
     ~CHtmlObject() override;
 
@@ -66,6 +77,8 @@ private:
     // Feeds text to the parser and publishes what it made; answers whether
     // the parser refuses more.
     bool Parse(std::string_view text);
+    // The message for a page past one of its limits, or empty text.
+    [[nodiscard]] std::string PastLimitText() const;
 
     // Staged by the feeding thread without the lock, published and read
     // under m_lock (CRecordPool says how).
@@ -80,6 +93,8 @@ private:
     CTextStore m_text;                     // has its own lock
     std::string m_pendingText;             // feeding thread only: the block's text
     uint32_t m_textLength = 0;             // feeding thread only: stored plus pending
+    const Limits m_limits;                 // read once: a page keeps its limits
+    bool m_textCut = false;                // feeding thread only: text met its limit
     CCharsetDecoder m_charset;             // feeding thread only
     std::unique_ptr<CHtmlParser> m_parser; // feeding thread only; gone after the end of data
 };

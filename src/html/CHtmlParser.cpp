@@ -4,6 +4,7 @@
 #include "html/CharacterStandIns.h"
 #include "html/HtmlLexicon.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -91,7 +92,8 @@ bool CHtmlParser::StepText(Cursor& in) {
 bool CHtmlParser::StepTag(Cursor& in) {
     const void* hit = std::memchr(in.p, '>', in.Left());
     if (!hit) {
-        m_state.tagBuffer.append(in.p, in.Left());
+        const size_t room = MaxHeldTag - std::min(MaxHeldTag, m_state.tagBuffer.size());
+        m_state.tagBuffer.append(in.p, std::min(room, in.Left()));
         in.p = in.end;
         return false;
     }

@@ -15,6 +15,11 @@ class CHtmlObject;
 // next block, and hands text to the sink and tags to the dispatcher.
 class CHtmlParser {
 public:
+    // A tag is held whole until its ">" only up to this length; the bytes of
+    // an endless one past it are dropped, so that it cannot fill the memory.
+    // The block that brings the ">" is still read whole.
+    static constexpr size_t MaxHeldTag = size_t{1} << 20;
+
     CHtmlParser(CHtmlObject& document, bool plainText);
 
     // Feeds one block; answers whether the caller should tell its viewers

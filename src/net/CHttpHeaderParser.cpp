@@ -61,13 +61,8 @@ bool CHttpHeaderParser::EndLine(size_t lineEnd, Progress& progress) {
         return true;
     }
     if (m_onFirstLine) {
-        size_t start = 0;
-        while (start < m_line.size() && IsBlank(m_line[start]))
-            ++start;
-        if (std::string_view(m_line).substr(start).rfind("HTTP/", 0) != 0) {
-            // No header at all: everything received is the document.
-            m_headers["content-type"] = "text/html";
-            m_state = State::Complete;
+        if (FirstLineIsNotStatus()) {
+            EndWithoutHeader();
             progress = {m_state, 0};
             return true;
         }
@@ -80,6 +75,31 @@ bool CHttpHeaderParser::EndLine(size_t lineEnd, Progress& progress) {
     }
     m_line.clear();
     return false;
+}
+
+bool CHttpHeaderParser::FirstLineIsNotStatus() const {
+    size_t start = 0;
+    while (start < m_line.size() && IsBlank(m_line[start]))
+        ++start;
+    return std::string_view(m_line).substr(start).rfind("HTTP/", 0) != 0;
+}
+
+void CHttpHeaderParser::EndWithoutHeader() {
+    // No header at all: everything received is the document.
+    m_headers["content-type"] = "text/html";
+    m_state = State::Complete;
+}
+
+bool CHttpHeaderParser::EndOfStream() {
+    if (m_state == State::Complete)
+        return true;
+    // An answer of one line without a line feed ("<p>Hello", then the close)
+    // is a page like any other without a status line; an empty answer, or
+    // a status line cut short, is no page at all.
+    if (m_state != State::InHeader || !m_onFirstLine || m_line.empty() || !FirstLineIsNotStatus())
+        return false;
+    EndWithoutHeader();
+    return true;
 }
 
 void CHttpHeaderParser::ReadStatusLine() {

@@ -29,6 +29,11 @@ public:
     };
 
     [[nodiscard]] Progress Feed(std::string_view chunk);
+    // The stream ended. A first line still waiting for its line feed that
+    // is not a status line makes a response without a header, like any
+    // other: true, and the header is complete with EarlierBodyBytes the
+    // whole body. False when the header stays incomplete.
+    [[nodiscard]] bool EndOfStream();
 
     [[nodiscard]] State GetState() const { return m_state; }
     // 0 until a status line has been read, and for a response without one.
@@ -36,12 +41,16 @@ public:
     [[nodiscard]] bool HasStatusLine() const { return m_hasStatusLine; }
     [[nodiscard]] const HttpHeaders& Headers() const { return m_headers; }
     // For a response without a header: the bytes of its first line that came
-    // in chunks before the one that ended it, which are body too.
+    // in chunks before the one that ended it (at the end of the stream: all of
+    // them), which are body too.
     [[nodiscard]] std::string_view EarlierBodyBytes() const { return m_firstLineRaw; }
 
 private:
     // True when the line ended the header.
     bool EndLine(size_t lineEnd, Progress& progress);
+    // Whether the first line so far shows the response has no header.
+    [[nodiscard]] bool FirstLineIsNotStatus() const;
+    void EndWithoutHeader();
     void ReadStatusLine();
     void ReadHeaderLine();
 

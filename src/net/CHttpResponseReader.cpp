@@ -35,6 +35,19 @@ CHttpResponseReader::Outcome CHttpResponseReader::Feed(std::string_view chunk) {
     return EndHeader(chunk, progress.bodyOffset);
 }
 
+CHttpResponseReader::Ending CHttpResponseReader::EndOfStream() {
+    if (!m_headerDone) {
+        if (m_parser.GetState() != CHttpHeaderParser::State::InHeader || !m_parser.EndOfStream())
+            return Ending::InHeader;
+        // The whole answer was its first line: all of it is body.
+        if (EndHeader({}, 0) == Outcome::Stopped)
+            return Ending::Stopped;
+    }
+    if (m_contentLength != 0 && m_bodyReceived < m_contentLength)
+        return Ending::Short;
+    return Ending::Whole;
+}
+
 CHttpResponseReader::Outcome CHttpResponseReader::EndHeader(std::string_view chunk,
                                                             size_t bodyOffset) {
     const int code = m_parser.StatusCode();

@@ -29,10 +29,21 @@ public:
         BodyComplete,   // the declared content length has been delivered
         HeaderTooLarge, // the header passed CHttpHeaderParser::MaxHeaderBytes
     };
+    // What the end of the stream made of the response.
+    enum class Ending {
+        Whole,    // the close ended the body, as HTTP/1.0 allows
+        Stopped,  // the sink said stop
+        InHeader, // no page at all: the header never ended
+        Short,    // fewer body bytes than the declared content length
+    };
 
     explicit CHttpResponseReader(Sink& sink) : m_sink(sink) {}
 
     [[nodiscard]] Outcome Feed(std::string_view chunk);
+    // The connection closed, after every Feed asked for more. A header-less
+    // answer still waiting for the end of its first line reaches the sink
+    // here.
+    [[nodiscard]] Ending EndOfStream();
 
     // From "content-length" of a 2xx answer; 0 when not given or not a number.
     [[nodiscard]] uint64_t ContentLength() const { return m_contentLength; }

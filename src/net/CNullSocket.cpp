@@ -5,6 +5,7 @@
 #include "platform/CStringTable.h"
 #include "platform/WsaErrors.h"
 
+#include <atomic>
 #include <utility>
 
 namespace {
@@ -12,7 +13,17 @@ namespace {
 // A scratch read of DrainInput.
 constexpr size_t DrainBlock = 1024;
 
+std::atomic<int64_t> g_silenceLimitMs{CNullSocket::DefaultSilenceLimit.count()};
+
 } // namespace
+
+void CNullSocket::SetSilenceLimit(std::chrono::milliseconds limit) {
+    g_silenceLimitMs.store(limit.count(), std::memory_order_relaxed);
+}
+
+std::chrono::milliseconds CNullSocket::SilenceLimit() {
+    return std::chrono::milliseconds(g_silenceLimitMs.load(std::memory_order_relaxed));
+}
 
 CNullSocket::~CNullSocket() {
     // Owners Close before they let go; the descriptor itself is released by
@@ -86,8 +97,15 @@ SocketResult CNullSocket::ConnectTo(in_addr address, uint16_t port) {
         m_socket = std::move(created);
     }
     if (error == Wsa::WouldBlock) {
-        if (Wait(CNetSocket::Direction::Writable) == CNetSocket::WaitOutcome::Cancelled)
+        switch (m_socket.Wait(CNetSocket::Direction::Writable, m_cancelled, SilenceLimit())) {
+        case CNetSocket::WaitOutcome::Cancelled:
             return SocketResult::Cancelled;
+        case CNetSocket::WaitOutcome::TimedOut:
+            // A full backlog would otherwise hold the handshake for minutes.
+            return Fail(ConnectErrorText(Wsa::TimedOut));
+        case CNetSocket::WaitOutcome::Ready:
+            break;
+        }
         error = m_socket.PendingError();
     }
     if (error == Wsa::Interrupted)
@@ -97,8 +115,17 @@ SocketResult CNullSocket::ConnectTo(in_addr address, uint16_t port) {
     return SocketResult::Done;
 }
 
-CNetSocket::WaitOutcome CNullSocket::Wait(CNetSocket::Direction direction) {
-    return m_socket.Wait(direction, m_cancelled);
+SocketResult CNullSocket::Wait(CNetSocket::Direction direction) {
+    const std::chrono::milliseconds limit = SilenceLimit();
+    switch (m_socket.Wait(direction, m_cancelled, limit)) {
+    case CNetSocket::WaitOutcome::Ready:
+        return SocketResult::Done;
+    case CNetSocket::WaitOutcome::Cancelled:
+        return SocketResult::Cancelled;
+    case CNetSocket::WaitOutcome::TimedOut:
+        break;
+    }
+    return Fail(SilenceErrorText(direction, limit));
 }
 
 SocketResult CNullSocket::TransferFailure(int error) {
@@ -119,8 +146,9 @@ SocketResult CNullSocket::Send(const char* data, size_t count) {
         }
         if (sent.error != Wsa::WouldBlock)
             return TransferFailure(sent.error);
-        if (Wait(CNetSocket::Direction::Writable) == CNetSocket::WaitOutcome::Cancelled)
-            return SocketResult::Cancelled;
+        if (SocketResult waited = Wait(CNetSocket::Direction::Writable);
+            waited != SocketResult::Done)
+            return waited;
     }
     return SocketResult::Done;
 }
@@ -142,8 +170,9 @@ SocketResult CNullSocket::Receive(char* buffer, size_t capacity, size_t& count) 
         }
         if (got.error != Wsa::WouldBlock)
             return TransferFailure(got.error);
-        if (Wait(CNetSocket::Direction::Readable) == CNetSocket::WaitOutcome::Cancelled)
-            return SocketResult::Cancelled;
+        if (SocketResult waited = Wait(CNetSocket::Direction::Readable);
+            waited != SocketResult::Done)
+            return waited;
     }
 }
 
@@ -221,8 +250,7 @@ SocketResult CNullSocket::WaitForTls(CTlsStream::Progress progress) {
     const auto direction = progress == CTlsStream::Progress::WantWrite
                                ? CNetSocket::Direction::Writable
                                : CNetSocket::Direction::Readable;
-    return Wait(direction) == CNetSocket::WaitOutcome::Cancelled ? SocketResult::Cancelled
-                                                                 : SocketResult::Done;
+    return Wait(direction);
 }
 
 SocketResult CNullSocket::TlsFailure() {

@@ -5,6 +5,7 @@
 #include "platform/CSemLock.h"
 #include "platform/CTlsStream.h"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -27,8 +28,18 @@ enum class SocketResult : int32_t {
 // Order for one connection: Connect, optionally SetNoDelay, optionally
 // StartTls, any number of transfers, Close. Cancel and GetErrorText may come
 // from any thread.
+//
+// A connection that stays silent for the silence limit fails: a connect
+// that is not answered, a send the peer takes nothing of, a receive that
+// gets nothing. Without it a server that accepts and never answers would hold
+// a transfer (and, headless, the whole program) for ever.
 class CNullSocket {
 public:
+    static constexpr std::chrono::milliseconds DefaultSilenceLimit = std::chrono::seconds(120);
+    // For every connection of the process from now on; tests shorten it.
+    static void SetSilenceLimit(std::chrono::milliseconds limit);
+    [[nodiscard]] static std::chrono::milliseconds SilenceLimit();
+
     CNullSocket() = default;
     ~CNullSocket();
     CNullSocket(const CNullSocket&) = delete;
@@ -61,7 +72,8 @@ private:
     [[nodiscard]] SocketResult Fail(std::string text);
     [[nodiscard]] SocketResult Lookup(const std::string& host, in_addr& address);
     [[nodiscard]] SocketResult ConnectTo(in_addr address, uint16_t port);
-    [[nodiscard]] CNetSocket::WaitOutcome Wait(CNetSocket::Direction direction);
+    // Ready: go on; Cancelled, or Failed with the silence text set.
+    [[nodiscard]] SocketResult Wait(CNetSocket::Direction direction);
     [[nodiscard]] SocketResult TransferFailure(int error);
     // Waits as the TLS session asks; Done when it is worth calling it again.
     [[nodiscard]] SocketResult WaitForTls(CTlsStream::Progress progress);

@@ -96,3 +96,16 @@ std::string ConnectErrorText(int code) {
 std::string TransferErrorText(int code) {
     return TextFor(kTransfer, code, "Unknown send error %d");
 }
+
+std::string SilenceErrorText(CNetSocket::Direction direction, std::chrono::milliseconds limit) {
+    // Limits are whole seconds in use; tests shorten them below a second.
+    std::string span;
+    if (limit.count() % 1000 != 0)
+        span = FormatText("%ld milliseconds", {static_cast<long>(limit.count())});
+    else if (limit.count() == 1000)
+        span = "1 second";
+    else
+        span = FormatText("%ld seconds", {static_cast<long>(limit.count() / 1000)});
+    return direction == CNetSocket::Direction::Readable ? "The host sent nothing for " + span + "."
+                                                        : "The host took no data for " + span + ".";
+}

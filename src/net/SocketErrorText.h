@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/CNetSocket.h"
+
+#include <chrono>
 #include <string>
 
 // The user's text for a socket error number (platform/WsaErrors.h), by the
@@ -15,3 +18,7 @@
 [[nodiscard]] std::string ConnectErrorText(int code);
 // A send or receive failed.
 [[nodiscard]] std::string TransferErrorText(int code);
+// A connection that stayed silent past the limit: nothing came in (Readable)
+// or nothing more was taken (Writable).
+[[nodiscard]] std::string SilenceErrorText(CNetSocket::Direction direction,
+                                           std::chrono::milliseconds limit);

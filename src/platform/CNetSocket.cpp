@@ -3,6 +3,7 @@
 #include "platform/CLatchFd.h"
 #include "platform/WsaErrors.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <fcntl.h>
@@ -14,10 +15,26 @@
 
 namespace {
 
-// Polls the descriptors without a time limit, riding out signals. Returns the
-// revents of both.
-void PollBoth(pollfd (&entries)[2]) {
-    while (poll(entries, 2, -1) < 0 && errno == EINTR) {
+// Polls the descriptors, riding out signals, until one is ready or the limit
+// (negative: none) has passed; false when it passed. The revents of both are
+// left in the entries.
+bool PollBoth(pollfd (&entries)[2], std::chrono::milliseconds limit) {
+    using Clock = std::chrono::steady_clock;
+    const auto deadline = Clock::now() + limit;
+    for (;;) {
+        int timeout = -1;
+        if (limit.count() >= 0) {
+            // Rounded up, so the wait never ends a little before the limit.
+            auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+            timeout = static_cast<int>(std::clamp<int64_t>(left.count(), 0, INT32_MAX));
+        }
+        int ready = poll(entries, 2, timeout);
+        if (ready > 0)
+            return true;
+        if (ready == 0)
+            return false;
+        if (errno != EINTR)
+            return true; // the next call on the socket reports what is wrong
     }
 }
 
@@ -104,10 +121,12 @@ bool CNetSocket::PollReadable() const {
     return ready > 0 && entry.revents != 0;
 }
 
-CNetSocket::WaitOutcome CNetSocket::Wait(Direction direction, const CLatchFd& cancel) const {
+CNetSocket::WaitOutcome CNetSocket::Wait(Direction direction, const CLatchFd& cancel,
+                                         std::chrono::milliseconds limit) const {
     const short events = direction == Direction::Readable ? POLLIN : POLLOUT;
     pollfd entries[2] = {{cancel.Fd(), POLLIN, 0}, {m_fd, events, 0}};
-    PollBoth(entries);
+    if (!PollBoth(entries, limit))
+        return WaitOutcome::TimedOut;
     // An error or hang-up on the socket also ends the wait: the next call on
     // it reports what happened.
     return entries[0].revents != 0 ? WaitOutcome::Cancelled : WaitOutcome::Ready;
@@ -115,6 +134,6 @@ CNetSocket::WaitOutcome CNetSocket::Wait(Direction direction, const CLatchFd& ca
 
 bool WaitForLatch(const CLatchFd& ready, const CLatchFd& cancel) {
     pollfd entries[2] = {{cancel.Fd(), POLLIN, 0}, {ready.Fd(), POLLIN, 0}};
-    PollBoth(entries);
+    (void)PollBoth(entries, CNetSocket::NoLimit);
     return entries[0].revents == 0;
 }

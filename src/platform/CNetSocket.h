@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <netinet/in.h>
@@ -46,10 +47,13 @@ public:
     [[nodiscard]] bool PollReadable() const;
 
     enum class Direction { Readable, Writable };
-    enum class WaitOutcome { Ready, Cancelled };
-    // Waits without time limit until the socket is ready in that direction or
-    // the latch is set; a set latch wins over a ready socket.
-    [[nodiscard]] WaitOutcome Wait(Direction direction, const CLatchFd& cancel) const;
+    enum class WaitOutcome { Ready, Cancelled, TimedOut };
+    // A limit that never passes.
+    static constexpr std::chrono::milliseconds NoLimit{-1};
+    // Waits until the socket is ready in that direction, the latch is set or
+    // the limit has passed; a set latch wins over a ready socket.
+    [[nodiscard]] WaitOutcome Wait(Direction direction, const CLatchFd& cancel,
+                                   std::chrono::milliseconds limit = NoLimit) const;
 
 private:
     explicit CNetSocket(int fd) : m_fd(fd) {}

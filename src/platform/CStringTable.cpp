@@ -89,6 +89,11 @@ constexpr auto kStrings = std::to_array<StringEntry>({
                                    "for the following reason:\n%s"},
     {StringId::TooManyRedirects, "The server redirected the request more than %d times; the "
                                  "last address was \"%s\"."},
+    {StringId::RedirectToFile, "The server \"%s\" redirected the request to the local file "
+                               "\"%s\". A server may not open files of this computer."},
+    {StringId::HttpNotModified, "The server \"%s\" has returned the following error:\n304 - Not "
+                                "modified, although nothing was asked conditionally; there is no "
+                                "page to show."},
     {StringId::HttpBadRequest, "The server \"%s\" has returned the following error:\n400 - The "
                                "request could not by understood by the server due to malformed "
                                "syntax."},

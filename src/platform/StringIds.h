@@ -72,8 +72,10 @@ inline constexpr unsigned TlsNameMismatch = 6007;
 inline constexpr unsigned TlsExpired = 6008;
 inline constexpr unsigned TlsHandshakeFailed = 6009;
 inline constexpr unsigned TooManyRedirects = 6010;
+inline constexpr unsigned RedirectToFile = 6011;
 
 // HTTP server answers, named after their status codes.
+inline constexpr unsigned HttpNotModified = 7304;
 inline constexpr unsigned HttpBadRequest = 7400;
 inline constexpr unsigned HttpUnauthorized = 7401;
 inline constexpr unsigned HttpForbidden = 7403;

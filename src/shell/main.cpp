@@ -11,6 +11,7 @@
 #include "ui/fltk/CFltkBackend.h"
 #endif
 
+#include <chrono>
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -66,6 +67,9 @@ int WriteRequestedOutput(CTarnwickApp& app, CHeadlessBackend& backend,
     // A page that failed has nothing to show: its message is the outcome.
     if (!backend.Shown().empty())
         return 1;
+    // A page that failed once shown is written as far as it came, and its
+    // failure (already on stderr) is the outcome.
+    const int status = app.PageFailure().empty() ? 0 : 1;
     if (!commandLine.screenshot.empty() &&
         !WriteScreenshot(app, backend, commandLine.screenshot, commandLine.fullPage, error)) {
         std::fprintf(stderr, "vestrial: %s\n", error.c_str());
@@ -75,7 +79,7 @@ int WriteRequestedOutput(CTarnwickApp& app, CHeadlessBackend& backend,
         std::fprintf(stderr, "vestrial: %s\n", error.c_str());
         return 1;
     }
-    return 0;
+    return status;
 }
 
 } // namespace
@@ -119,6 +123,8 @@ int main(int argc, char** argv) {
         runner.emplace(CScriptCommands::Program(), headlessBackend->Script(), std::cout, std::cerr);
         if (!runner->Load(script))
             return runner->ExitStatus();
+        if (commandLine.timeoutGiven)
+            runner->SetSettleLimit(std::chrono::seconds(commandLine.timeoutSeconds));
     }
 
     CContentHandlers handlers;
@@ -126,15 +132,21 @@ int main(int argc, char** argv) {
     CTarnwickApp app(*backend, registry);
     if (!app.InitInstance(commandLine))
         return 1;
+    if (headless)
+        app.SetPageFailureObserver(
+            [](const std::string& text) { std::fprintf(stderr, "vestrial: %s\n", text.c_str()); });
     if (runner) {
         app.SetIdleObserver([&runner](bool settled) { runner->OnIdle(settled); });
         // The loop idles after an input: an empty one, so that a script that
         // opens nothing does not wait for the loop's idle time-out to start.
         headlessBackend->Script().Queue([] {});
     } else if (headless) {
-        app.QuitWhenIdle();
+        app.QuitWhenIdle(std::chrono::seconds(commandLine.timeoutSeconds));
     }
     int exitCode = app.Run();
+    if (app.TimedOut())
+        std::fprintf(stderr, "vestrial: the page did not finish loading within %d seconds\n",
+                     commandLine.timeoutSeconds);
     if (headlessBackend && !scripted && exitCode == 0)
         exitCode = WriteRequestedOutput(app, *headlessBackend, commandLine);
     app.ExitInstance();

@@ -10,6 +10,8 @@
 #include "platform/gdi/CDibSection.h"
 #include "platform/gdi/CFontCache.h"
 
+#include <algorithm>
+
 namespace {
 
 // Floor and ceiling of a quotient for a positive divisor, also for negative
@@ -38,8 +40,10 @@ CDeviceContext* CPagePainter::ContextFor(CPoint client) {
     m_dc.reset();
     // A little larger than the client area, the width a whole number of
     // words, so that a window that grows by a pixel or two keeps it; a
-    // smaller one paints only the top-left part.
-    m_section = MakeSection((client.x + 4) & ~3, client.y + 1);
+    // smaller one paints only the top-left part. The margin never takes a
+    // window of the largest size past the largest section.
+    m_section = MakeSection(std::min((client.x + 4) & ~3, CDibSection::kMaxDimension),
+                            std::min(client.y + 1, CDibSection::kMaxDimension));
     if (!m_section)
         return nullptr;
     m_dc = std::make_unique<CDeviceContext>(*m_section);

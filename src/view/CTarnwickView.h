@@ -49,6 +49,7 @@ public:
     TargetHandle Handle() const override { return CMessageTarget::Handle(); }
     void ResetView() override;
     void OnInlineLoadNotify(uint32_t flags, CDynamicLoad* load) override;
+    void OnInlineRefused() override { m_runner.Wake(); }
 
     // CMessageTarget
     void OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;

@@ -71,3 +71,27 @@ TEST(TypedAddress, CompletionRules) {
     for (const Case& c : cases)
         EXPECT_EQ(CompleteTypedAddress(c.typed), c.opened) << c.typed;
 }
+
+TEST(ShellOptions, TimeoutIsOneTo86400SecondsDefault60AndOnlyHeadless) {
+    auto byDefault = ParseCommandLine({"--headless", "page.htm"});
+    ASSERT_TRUE(byDefault.commandLine);
+    EXPECT_EQ(byDefault.commandLine->timeoutSeconds, 60);
+    EXPECT_FALSE(byDefault.commandLine->timeoutGiven);
+    const std::pair<const char*, int> cases[] = {
+        {"1", 1}, {"86400", 86400}, {"0", 0},   {"86401", 0},       {"-1", 0},
+        {"", 0},  {"5s", 0},        {"2.5", 0}, {"99999999999", 0},
+    };
+    for (auto [text, seconds] : cases) {
+        auto result = ParseCommandLine({"--headless", "--timeout", text, "page.htm"});
+        ASSERT_EQ(result.commandLine.has_value(), seconds != 0) << text;
+        if (seconds == 0) {
+            EXPECT_EQ(result.error, "--timeout needs a number of seconds, 1 to 86400") << text;
+            continue;
+        }
+        EXPECT_EQ(result.commandLine->timeoutSeconds, seconds);
+        EXPECT_TRUE(result.commandLine->timeoutGiven);
+    }
+    EXPECT_FALSE(ParseCommandLine({"--headless", "--timeout"}).commandLine);
+    EXPECT_FALSE(ParseCommandLine({"--timeout", "5", "page.htm"}).commandLine)
+        << "needs --headless";
+}

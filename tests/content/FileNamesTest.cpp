@@ -49,8 +49,8 @@ TEST(PathFromFileUrl, DecodesEscapesAndDriveBars) {
         {"file:///C|/dir/a%20b.htm", "/C:/dir/a b.htm"},
         {"file:///a%2f%2Fb", "/a//b"},
         {"file:///a%e9%E9", "/a\xe9\xe9"},
-        // A NUL would cut the path short, so it is dropped.
-        {"file:///a%00b", "/ab"},
+        // A NUL stays, so that opening the file fails instead of another one.
+        {"file:///a%00b", std::string("/a\0b", 4)},
         // Anything that is not "%" and two hex digits stays as written.
         {"file:///a%zzb", "/a%zzb"},
         {"file:///a%2g", "/a%2g"},

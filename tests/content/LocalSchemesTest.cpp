@@ -5,9 +5,14 @@
 #include "platform/CStringTable.h"
 #include "platform/StringIds.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -105,6 +110,36 @@ TEST_F(LocalSchemes, FileFailuresCarryTheirMessages) {
 TEST_F(LocalSchemes, DirectoryCannotBeOpenedAsAFile) {
     auto* load = Load(FileUrlFromPath(m_dir.string()));
     EXPECT_EQ(load->ErrorText(), FormatString(StringId::FileOpenFailed, {m_dir.string()}));
+}
+
+TEST_F(LocalSchemes, OnlyRegularFilesAreOpenedAndNothingBlocks) {
+    // A FIFO with no writer would block open() for ever, a device never ends;
+    // each fails at once, as a directory does.
+    const std::filesystem::path fifo = m_dir / "fifo.htm";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::filesystem::path socketPath = m_dir / "socket.htm";
+    int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::snprintf(address.sun_path, sizeof address.sun_path, "%s", socketPath.c_str());
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    const std::string paths[] = {fifo.string(), socketPath.string(), "/dev/zero", "/dev/null"};
+    for (const std::string& path : paths) {
+        auto* load = Load(FileUrlFromPath(path));
+        EXPECT_EQ(load->Result(), Status::Failed) << path;
+        EXPECT_EQ(load->ErrorText(), FormatString(StringId::FileOpenFailed, {path}));
+        EXPECT_EQ(load->GetObject(), nullptr);
+    }
+    close(listener);
+}
+
+TEST_F(LocalSchemes, EscapedNulNeverOpensAnotherFile) {
+    MakeFile("ab.htm", "the wrong file");
+    std::string url = FileUrlFromPath((m_dir / "a").string()) + "%00b.htm";
+    auto* load = Load(url);
+    EXPECT_EQ(load->Result(), Status::Failed);
+    EXPECT_EQ(load->ErrorText(),
+              FormatString(StringId::FileOpenFailed, {(m_dir / "a%00b.htm").string()}));
 }
 
 TEST_F(LocalSchemes, LogoNamesGiveTheSamePicture) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 namespace {
 
 struct Parts {
@@ -23,9 +25,15 @@ constexpr Parts PartCases[] = {
     // A ":" after the host's "/" is part of the path, not a port.
     {"http://h/a:b", "http", "h", -1, "/a:b"},
     {"http://h:65535/", "http", "h", 65535, "/"},
-    {"http://h:65536/", "http", "h", -1, "/"},
-    {"http://h:99999999999999999999999/", "http", "h", -1, "/"},
-    {"http://h:/x", "http", "h", 0, "/x"},
+    {"http://h:65536/", "http", "h", UrlPortMalformed, "/"},
+    {"http://h:0/", "http", "h", 0, "/"},
+    {"http://h:99999999999999999999999/", "http", "h", UrlPortMalformed, "/"},
+    {"http://h:/x", "http", "h", UrlPortMalformed, "/x"},
+    {"http://h:8o/x", "http", "h", UrlPortMalformed, "/x"},
+    {"http://h:http/x", "http", "h", UrlPortMalformed, "/x"},
+    {"http://h:80 /x", "http", "h", UrlPortMalformed, "/x"},
+    {"http://h:81?q", "http", "h", 81, "/"},
+    {"http://h:82#top", "http", "h", 82, "/"},
     {"file:///C|/a/b", "file", "", -1, "/C|/a/b"},
     // Without "//" straight after the first ":" there is no host and no path.
     {"mailto:x@y.org", "mailto", "", -1, ""},
@@ -42,6 +50,21 @@ TEST(UrlParts, SchemeHostPortAndPathFollowTheFirstColon) {
         EXPECT_EQ(UrlHost(c.url), c.host);
         EXPECT_EQ(UrlPort(c.url), c.port);
         EXPECT_EQ(UrlPath(c.url), c.path);
+    }
+}
+
+TEST(UrlSameSite, SchemeHostAndPortMustAllAgree) {
+    const std::tuple<const char*, const char*, bool> cases[] = {
+        {"http://h/a", "http://h/b?c", true},           {"http://h/a", "HTTP://H/b", true},
+        {"http://h/a", "http://h:80/b", true},          {"https://h/a", "https://h:443/", true},
+        {"http://h:81/a", "http://h:81/b", true},       {"http://h/a", "https://h/a", false},
+        {"https://h:8443/a", "http://h:8443/a", false}, {"http://h/a", "http://h:81/a", false},
+        {"http://h:80/a", "http://h:8080/a", false},    {"http://h/a", "http://g/a", false},
+        {"http://h/a", "http://h.example/a", false},    {"http://h/a", "file:///a", false},
+    };
+    for (auto [a, b, same] : cases) {
+        EXPECT_EQ(SameSite(a, b), same) << a << " " << b;
+        EXPECT_EQ(SameSite(b, a), same) << b << " " << a;
     }
 }
 

@@ -18,6 +18,7 @@ public:
     void OnInlineLoadNotify(uint32_t flags, CDynamicLoad* load) override {
         inlineNotices.push_back({flags, load});
     }
+    void OnInlineRefused() override { ++refusals; }
     void OnMessage(uint32_t message, uintptr_t, intptr_t) override {
         if (message == NewDocumentMessage)
             ++newDocuments;
@@ -25,6 +26,7 @@ public:
 
     int resets = 0;
     int newDocuments = 0;
+    int refusals = 0;
     std::vector<CRecordingOwner::Notice> inlineNotices;
 };
 
@@ -35,10 +37,12 @@ public:
     void SetLocation(std::string_view url) override { location = url; }
     void StartAnimation() override { animating = true; }
     void StopAnimation() override { animating = false; }
+    void ShowLoadFailure(std::string_view text) override { failures.emplace_back(text); }
 
     std::string title;
     std::string location;
     bool animating = false;
+    std::vector<std::string> failures;
 };
 
 // The top-level document of a pipeline, with the process's history.

@@ -5,6 +5,8 @@
 #include "platform/StringIds.h"
 #include "platform/UiThread.h"
 
+#include <algorithm>
+
 using Document = DocumentTest;
 
 TEST_F(Document, FirstDocumentIsTopLevel) {
@@ -123,6 +125,11 @@ TEST_F(Document, InlineRequestWithoutPageIsRefused) {
     CMimeObject* image = nullptr;
     EXPECT_FALSE(m_document.GetInlineObject("gate:image/gif/i.gif", image));
     EXPECT_EQ(m_gate.transfers, 0);
+    // Nothing will ever notify for it, so the refusal itself wakes whoever
+    // waits; asking again changes nothing.
+    EXPECT_EQ(m_view.refusals, 1);
+    m_document.RequestInline("gate:image/gif/i.gif", Caps::InlineImage);
+    EXPECT_EQ(m_view.refusals, 1);
 }
 
 TEST_F(Document, InlineRequestFromAnotherThreadIsServedOnceOnTheUiThread) {
@@ -145,4 +152,49 @@ TEST_F(Document, EmptyDocumentIsUntitled) {
     m_document.UpdateTitle();
     EXPECT_EQ(m_frame.title, "Untitled");
     EXPECT_EQ(m_frame.location, "");
+}
+
+TEST_F(Document, AShownPageThatFailsSaysWhyInTheWindowAndAStoppedOneSaysNothing) {
+    const std::string reset = "The connection was reset after 9 bytes.";
+    struct Case {
+        const char* failure; // the transfer's end after the page is shown
+        bool stop;           // the user stops it first
+        std::vector<std::string> said;
+    } cases[] = {
+        {"", false, {}},
+        {reset.c_str(), false, {reset}},
+        {"", true, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.failure);
+        m_frame.failures.clear();
+        m_gate.finish.Reset();
+        m_gate.failure = c.failure;
+        m_gate.gate.Set();
+        m_view.inlineNotices.clear();
+        // A page of its own each time: the one before is in the object table.
+        m_document.Navigate({.url = "gate:text/html/page" + std::to_string(&c - cases)});
+        RunUntil([&] { return m_document.ContentObject() != nullptr; });
+        EXPECT_TRUE(m_frame.failures.empty()) << "nothing has gone wrong yet";
+        if (c.stop)
+            m_document.StopAll();
+        else
+            m_gate.finish.Set();
+        CDynamicLoad* shown = m_document.ShownLoad();
+        RunUntil([&] {
+            return std::ranges::any_of(m_view.inlineNotices, [&](const auto& notice) {
+                return notice.load == shown && (notice.flags & Notify::Finished);
+            });
+        });
+        EXPECT_EQ(m_frame.failures, c.said);
+        EXPECT_NE(m_document.ContentObject(), nullptr) << "what arrived stays";
+    }
+}
+
+TEST_F(Document, APageThatArrivesAndFailsAtOnceStillSaysWhy) {
+    m_gate.failure = "The host closed the connection 1 byte short of the page.";
+    m_gate.Open();
+    NavigateAndSettle({.url = "gate:text/html/page"});
+    RunUntil([&] { return !m_frame.failures.empty(); });
+    EXPECT_EQ(m_frame.failures, std::vector<std::string>{m_gate.failure});
 }

@@ -64,3 +64,30 @@ TEST_F(HtmlPipeline, TextFileIsShownAsPlainText) {
 }
 
 } // namespace
+
+TEST_F(HtmlPipeline, APagePastItsTextLimitEndsItsLoadWithThePagesReason) {
+    CHtmlObject::SetLimits({.text = 10000, .records = 1000});
+    struct Restore {
+        ~Restore() { CHtmlObject::SetLimits({}); }
+    } restore;
+    // Under, at and one over the limit; the file arrives in blocks, so the
+    // one over is seen in the middle of the transfer, not at its end.
+    const std::pair<size_t, const char*> cases[] = {
+        {9999, ""},
+        {10000, ""},
+        {10001, "The page has more than 10000 bytes of text; the rest of it was not loaded."},
+        {100000, "The page has more than 10000 bytes of text; the rest of it was not loaded."},
+    };
+    for (auto [length, reason] : cases) {
+        SCOPED_TRACE(length);
+        // A name of its own each time: the one before is in the object table.
+        auto* load = Load("long" + std::to_string(length) + ".txt", std::string(length, 'x'));
+        auto* object = dynamic_cast<CHtmlObject*>(load->GetObject());
+        ASSERT_NE(object, nullptr);
+        EXPECT_EQ(load->Result(), *reason ? Status::Failed : Status::Complete);
+        EXPECT_EQ(load->ErrorText(), reason);
+        EXPECT_EQ(object->GetTextStore().Length(), std::min<size_t>(length, 10000))
+            << "what fits stays";
+        m_owner.Delete(load);
+    }
+}

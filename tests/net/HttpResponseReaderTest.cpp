@@ -144,6 +144,64 @@ TEST(HttpHeaderLimit, HeaderWithoutEndStopsPastOneMebibyte) {
     EXPECT_EQ(sink.headerEnds, 0);
 }
 
+TEST(HttpEndOfStream, SaysWhetherTheResponseWasWhole) {
+    using Ending = CHttpResponseReader::Ending;
+    const std::string ok = "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n";
+    struct Case {
+        std::string response;
+        Ending ending;
+        std::string body;
+    };
+    const Case cases[] = {
+        {"", Ending::InHeader, ""},
+        {"HTTP/1.0 200 OK", Ending::InHeader, ""},
+        {ok, Ending::InHeader, ""},
+        {ok + "\r", Ending::InHeader, ""},
+        {"\r\r", Ending::InHeader, ""},
+        {"HTTP/", Ending::InHeader, ""},
+        {ok + "\r\n", Ending::Whole, ""},
+        {ok + "\r\nbody", Ending::Whole, "body"},
+        {ok + "Content-Length: 4\r\n\r\nbod", Ending::Short, "bod"},
+        {ok + "Content-Length: 4\r\n\r\n", Ending::Short, ""},
+        // A length that only a 2xx answer has counts for nothing here.
+        {"HTTP/1.0 199 x\r\nContent-Length: 4\r\n\r\nbod", Ending::Whole, "bod"},
+        // One line without its line feed is the whole of a page without header.
+        {"<p>Hello", Ending::Whole, "<p>Hello"},
+        {" \r<p>", Ending::Whole, " \r<p>"},
+        {"HTTP", Ending::Whole, "HTTP"},
+    };
+    for (const Case& c : cases) {
+        for (size_t step : {1u, 5u, 1000u}) {
+            CRecordingSink sink;
+            CHttpResponseReader reader(sink);
+            for (size_t at = 0; at < c.response.size(); at += step)
+                ASSERT_EQ(reader.Feed(std::string_view(c.response).substr(at, step)),
+                          CHttpResponseReader::Outcome::NeedMore);
+            EXPECT_EQ(reader.EndOfStream(), c.ending) << c.response << " step " << step;
+            EXPECT_EQ(sink.body, c.body) << c.response << " step " << step;
+            EXPECT_EQ(sink.headerEnds, c.ending == Ending::InHeader ? 0 : 1) << c.response;
+        }
+    }
+}
+
+TEST(HttpEndOfStream, ALengthExactlyMetEndsBeforeTheClose) {
+    CRecordingSink sink;
+    CHttpResponseReader reader(sink);
+    EXPECT_EQ(reader.Feed("HTTP/1.0 200 OK\r\nContent-Length: 4\r\n\r\nbod"),
+              CHttpResponseReader::Outcome::NeedMore);
+    EXPECT_EQ(reader.Feed("y"), CHttpResponseReader::Outcome::BodyComplete);
+    EXPECT_EQ(sink.body, "body");
+}
+
+TEST(HttpEndOfStream, ASinkThatStopsAtAHeaderlessAnswerIsTold) {
+    CRecordingSink sink;
+    sink.stopAtHeader = true;
+    CHttpResponseReader reader(sink);
+    EXPECT_EQ(reader.Feed("<p>Hello"), CHttpResponseReader::Outcome::NeedMore);
+    EXPECT_EQ(reader.EndOfStream(), CHttpResponseReader::Ending::Stopped);
+    EXPECT_TRUE(sink.blocks.empty());
+}
+
 // The cap counts every byte of the header, its empty last line included: a
 // header of exactly the cap is read, one byte more is refused.
 TEST(HttpHeaderLimit, AHeaderOfExactlyTheCapIsRead) {

@@ -1,4 +1,5 @@
 #include "net/CNullSocket.h"
+#include "net/ScopedSilenceLimit.h"
 #include "net/ScriptedResolver.h"
 #include "net/ScriptedServer.h"
 #include "net/SocketErrorText.h"
@@ -329,4 +330,114 @@ TEST(SocketClose, CloseEndsTheConnectionAndASecondCloseIsHarmless) {
     size_t count = 0;
     EXPECT_EQ(socket.Receive(buffer, sizeof buffer, count), SocketResult::Failed)
         << "a closed socket is usable only for its error text";
+}
+
+namespace {
+
+// How long an operation took, and what it gave.
+struct Timed {
+    SocketResult result;
+    std::chrono::steady_clock::duration took;
+};
+
+template <class Operation> Timed Time(Operation operation) {
+    const auto before = std::chrono::steady_clock::now();
+    SocketResult result = operation();
+    return {result, std::chrono::steady_clock::now() - before};
+}
+
+} // namespace
+
+TEST(SocketSilence, TheLimitIsTwoMinutesAndItsTextNamesIt) {
+    EXPECT_EQ(CNullSocket::DefaultSilenceLimit, 120s);
+    EXPECT_EQ(CNullSocket::SilenceLimit(), 120s);
+    const std::pair<std::chrono::milliseconds, const char*> cases[] = {
+        {120s, "The host sent nothing for 120 seconds."},
+        {2s, "The host sent nothing for 2 seconds."},
+        {1s, "The host sent nothing for 1 second."},
+        {999ms, "The host sent nothing for 999 milliseconds."},
+        {1001ms, "The host sent nothing for 1001 milliseconds."},
+    };
+    for (auto [limit, text] : cases)
+        EXPECT_EQ(SilenceErrorText(CNetSocket::Direction::Readable, limit), text);
+    EXPECT_EQ(SilenceErrorText(CNetSocket::Direction::Writable, 120s),
+              "The host took no data for 120 seconds.");
+}
+
+TEST(SocketSilence, ReceiveFailsOnceThePeerHasBeenSilentForTheLimitAndNotBefore) {
+    ScopedSilenceLimit limit(300ms);
+    CScriptedServer server([](CServerConnection& c) { c.HoldUntilStopped(); });
+    CNullSocket socket;
+    ASSERT_EQ(socket.Connect("localhost", server.Port()), SocketResult::Done);
+    char buffer[16];
+    size_t count = 99;
+    Timed timed = Time([&] { return socket.Receive(buffer, sizeof buffer, count); });
+    EXPECT_EQ(timed.result, SocketResult::Failed);
+    EXPECT_GE(timed.took, 300ms);
+    EXPECT_LT(timed.took, Promptly);
+    EXPECT_EQ(count, 99u);
+    EXPECT_EQ(socket.GetErrorText(), "The host sent nothing for 300 milliseconds.");
+    socket.Close();
+}
+
+TEST(SocketSilence, OnlySilenceCountsNotTheLengthOfTheTransfer) {
+    // Ten bytes a tenth of the limit apart take three times the limit in
+    // all; none of the waits reaches it.
+    ScopedSilenceLimit limit(300ms);
+    CScriptedServer server([](CServerConnection& c) {
+        for (int i = 0; i < 10; ++i) {
+            std::this_thread::sleep_for(90ms);
+            c.Send("x");
+        }
+    });
+    CNullSocket socket;
+    ASSERT_EQ(socket.Connect("localhost", server.Port()), SocketResult::Done);
+    std::string got;
+    for (;;) {
+        char byte;
+        size_t count = 0;
+        ASSERT_EQ(socket.Receive(&byte, 1, count), SocketResult::Done) << socket.GetErrorText();
+        if (count == 0)
+            break;
+        got += byte;
+    }
+    EXPECT_EQ(got, "xxxxxxxxxx");
+    socket.Close();
+}
+
+TEST(SocketSilence, SendFailsWhenThePeerTakesNothingForTheLimit) {
+    ScopedSilenceLimit limit(300ms);
+    CScriptedServer server([](CServerConnection& c) { c.HoldUntilStopped(); });
+    CNullSocket socket;
+    ASSERT_EQ(socket.Connect("localhost", server.Port()), SocketResult::Done);
+    // Far more than both ends' buffers hold while nobody reads.
+    std::string big(64 << 20, 'x');
+    Timed timed = Time([&] { return socket.Send(big.data(), big.size()); });
+    EXPECT_EQ(timed.result, SocketResult::Failed);
+    EXPECT_GE(timed.took, 300ms);
+    EXPECT_EQ(socket.GetErrorText(), "The host took no data for 300 milliseconds.");
+    socket.Close();
+}
+
+TEST(SocketSilence, AnUnansweredConnectFailsAsTimedOut) {
+    // A listener that never accepts, with its queue filled: a further
+    // handshake stays unanswered.
+    CScriptedServer server([](CServerConnection&) {}, false, 0);
+    std::vector<std::unique_ptr<CNullSocket>> fillers;
+    bool waited = false;
+    for (int attempt = 0; attempt < 8 && !waited; ++attempt) {
+        auto socket = std::make_unique<CNullSocket>();
+        ScopedSilenceLimit limit(300ms);
+        Timed timed = Time([&] { return socket->Connect("127.0.0.1", server.Port()); });
+        if (timed.result == SocketResult::Failed) {
+            waited = true;
+            EXPECT_GE(timed.took, 300ms);
+            EXPECT_EQ(socket->GetErrorText(), Text(StringId::ConnectTimedOut));
+        }
+        fillers.push_back(std::move(socket));
+    }
+    for (auto& filler : fillers)
+        filler->Close();
+    if (!waited)
+        GTEST_SKIP() << "this kernel answers every handshake; no connect ever waits";
 }

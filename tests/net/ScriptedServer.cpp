@@ -53,15 +53,16 @@ std::string CServerConnection::ReadRequest(size_t bodyBytes) {
     return request;
 }
 
-void CServerConnection::Send(std::string_view bytes) {
+bool CServerConnection::Send(std::string_view bytes) {
     while (!bytes.empty()) {
         ssize_t sent = send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
         if (sent < 0 && errno == EINTR)
             continue;
         if (sent <= 0)
-            return;
+            return false;
         bytes.remove_prefix(static_cast<size_t>(sent));
     }
+    return true;
 }
 
 void CServerConnection::Reset() {

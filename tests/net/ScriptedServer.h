@@ -22,7 +22,8 @@ public:
 
     // Reads up to and including the empty line, then bodyBytes more.
     std::string ReadRequest(size_t bodyBytes = 0);
-    void Send(std::string_view bytes);
+    // False once the client has gone.
+    bool Send(std::string_view bytes);
     // Ends the connection with a reset (RST) instead of an orderly close.
     void Reset();
     void Close();

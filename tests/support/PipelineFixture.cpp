@@ -30,6 +30,10 @@ void CGateWorker::Run() {
         return Finish(status);
     if (!WaitOrAbort(m_control.finish))
         return FinishAborted();
+    if (!m_control.failure.empty()) {
+        m_load.SetErrorText(m_control.failure);
+        return Finish(Status::Failed);
+    }
     FinishKeepingResult();
 }
 

@@ -82,6 +82,9 @@ struct GateControl {
     }
     std::atomic<int> transfers{0};
     std::string body = "gate body";
+    // Set before finish opens: the transfer then fails with this text after
+    // its body, as a connection reset once the page is shown does.
+    std::string failure;
 };
 
 class CGateWorker final : public CThreadedWorker {
