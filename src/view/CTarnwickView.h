@@ -7,9 +7,11 @@
 #include "platform/ui/CViewWindow.h"
 #include "view/CLayoutRunner.h"
 #include "view/CPagePainter.h"
+#include "view/CTextFinder.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -74,6 +76,16 @@ public:
     // section, for snapshots of the full document.
     [[nodiscard]] std::unique_ptr<CDibSection> PaintDocument();
 
+    // Find in page: the next match of text (letter case aside) after the
+    // one found last for the same text, else the first on the page; it is
+    // drawn marked and scrolled into view. False when the page does not
+    // show text. A new page forgets the match.
+    bool FindNext(std::string_view text);
+    [[nodiscard]] std::optional<CTextRange> FoundText() const { return m_found; }
+    // Where the match stands on the page (document coordinates), one
+    // rectangle per line it is on.
+    [[nodiscard]] std::vector<CRect> FoundRects();
+
 private:
     void StartPage();
     void ReadPageColors(CMimeObject& content);
@@ -92,6 +104,7 @@ private:
     [[nodiscard]] CPoint ToDocument(CPoint window) const;
     [[nodiscard]] CPageToPaint PageToPaint();
     void ScrollBy(int32_t dx, int32_t dy);
+    void ScrollIntoView(const CRect& area);
     // The forms of the page join here (their controls follow the layout).
     void UpdateFormControls() {}
     // Frame sets join here: the frames are built from the finished tree.
@@ -118,5 +131,7 @@ private:
     int32_t m_marginWidth = HorizontalMargin;
     int32_t m_marginHeight = VerticalMargin;
     bool m_noScroll = false; // a frame with scrolling off
+    std::string m_findText;
+    std::optional<CTextRange> m_found;
     int32_t m_nextControlId = 10000;
 };
