@@ -47,7 +47,7 @@ std::vector<ShownRun> ShownRuns(CLayoutEngine& layout, const std::optional<CRect
             return;
         const auto& text = static_cast<const CTextItem&>(item);
         if (text.characterCount > 0)
-            runs.push_back({{text.textStart, text.characterCount}, text.textStyle, text.rect});
+            runs.push_back({{text.textStart, text.characterCount}, text.textStyle, text.GetRect()});
     };
     if (area)
         layout.ForEachItemIn(*area, collect);
