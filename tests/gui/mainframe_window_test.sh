@@ -135,6 +135,14 @@ type_address() {
 
 start
 idle=$(crop $animation)
+
+# CAP follows the Caps Lock key (its pane is the first after the message).
+cap_pane=40x16+828+682
+cap_off=$(crop $cap_pane)
+xdotool windowfocus --sync "$window" key Caps_Lock
+wait_crop $cap_pane != "$cap_off"
+xdotool key Caps_Lock
+wait_crop $cap_pane = "$cap_off"
 stop_grey=$(crop $stop_button)
 
 # Typed addresses reach the proxy whole.
@@ -223,5 +231,9 @@ stop
 kill $lighttpd_pid; wait $lighttpd_pid 2>/dev/null
 grep -q "^testhost GET / HTTP/1.0" "$dir/access.log" || fail "no request for http://testhost/: $(cat "$dir/access.log")"
 grep -q "^other GET /x.html HTTP/1.0" "$dir/access.log" || fail "no request for http://other/x.html"
-grep -q "^testhost GET /$long HTTP/1.0" "$dir/access.log" || fail "the 300-character address was not opened whole: $(cat "$dir/access.log")"
+# An address cut at 256 characters would ask for 240 letters. xdotool may
+# lose a key on a loaded machine, so a few letters short still counts as
+# whole (the headless test checks the exact lengths).
+letters=$(sed -n 's|^testhost GET /\([a-j]*\) HTTP/1.0$|\1|p' "$dir/access.log" | awk '{ print length }' | sort -n | tail -n 1)
+[ "${letters:-0}" -ge 280 ] || fail "the 300-character address was not opened whole: $(cat "$dir/access.log")"
 echo "main window tests passed"
