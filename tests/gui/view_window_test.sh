@@ -54,7 +54,7 @@ done
 
 # An address typed into the location field opens with Enter.
 xdotool mousemove --window "$window" 500 83 click 1
-xdotool windowfocus --sync "$window" key ctrl+a type --delay 5 "file://$dir/first.html"
+xdotool windowfocus --sync "$window" key End shift+Home type --delay 5 "file://$dir/first.html"
 xdotool key Return
 back=$(timeout 20 xdotool search --sync --onlyvisible --name '^First page - Vestrial$' | head -n 1)
 [ -n "$back" ] || fail "Enter in the location field did not open the typed address"
