@@ -1,5 +1,6 @@
 #include "app/CTarnwickApp.h"
 
+#include "app/CMainFrame.h"
 #include "content/CObjectTable.h"
 #include "content/CScheduler.h"
 #include "content/FileNames.h"
@@ -48,26 +49,6 @@ bool HasScheme(const std::string& text) {
 
 } // namespace
 
-// The main window as the top-level document sees it.
-class CTarnwickApp::CFrameAdapter final : public CDocumentFrame {
-public:
-    CFrameAdapter(CTarnwickApp& app, CMainFrameWindow& frame) : m_app(app), m_frame(frame) {}
-    // The window shows the document's title with the program's name, as
-    // single-document windows do.
-    void SetTitle(std::string_view title) override {
-        m_frame.SetTitle(std::string(title) + " - " + std::string(LoadString(StringId::AppName)));
-    }
-    void SetLocation(std::string_view url) override { m_frame.SetLocation(url); }
-    // The busy animation arrives with the full main window.
-    void StartAnimation() override {}
-    void StopAnimation() override {}
-    void ShowLoadFailure(std::string_view text) override { m_app.OnPageFailed(text); }
-
-private:
-    CTarnwickApp& m_app;
-    CMainFrameWindow& m_frame;
-};
-
 CTarnwickApp::CTarnwickApp(CUiBackend& ui, CRegistry& registry)
     : m_ui(ui), m_profile(registry, std::string(LoadString(StringId::AppName))) {
     VERIFY(g_app == nullptr);
@@ -114,16 +95,15 @@ bool CTarnwickApp::InitInstance(const CCommandLine& commandLine) {
     if (commandLine.server != CCommandLine::Server::None)
         return true;
 
-    m_mainFrame = m_ui.CreateMainFrame();
-    m_mainFrame->SetTitle(LoadString(StringId::AppName));
-    m_frameAdapter = std::make_unique<CFrameAdapter>(*this, *m_mainFrame);
-    m_document = std::make_unique<CTarnwickDoc>(m_frameAdapter.get(), &m_history);
-    m_view = std::make_unique<CTarnwickView>(*m_document, m_mainFrame->ViewWindow());
-    m_mainFrame->SetAddressHandler([this](const std::string& typed) { OpenTypedAddress(typed); });
-    m_mainFrame->SetCommandHandler([this](unsigned id) { OnCommand(id); });
+    m_mainFrame = std::make_unique<CMainFrame>(*this, m_ui.CreateMainFrame(), m_profile);
+    CMainFrameWindow& window = m_mainFrame->Window();
+    window.SetTitle(LoadString(StringId::AppName));
+    m_document = std::make_unique<CTarnwickDoc>(m_mainFrame.get(), &m_history);
+    m_view = std::make_unique<CTarnwickView>(*m_document, window.ViewWindow());
+    window.SetCommandHandler([this](unsigned id) { OnCommand(id); });
     m_document->UpdateTitle();
     UpdateCommands();
-    m_mainFrame->Show();
+    window.Show();
 
     if (commandLine.OpensSomething()) {
         OpenUrl(CommandLineTarget(commandLine.target));
@@ -131,6 +111,7 @@ bool CTarnwickApp::InitInstance(const CCommandLine& commandLine) {
         if (m_settings.Snapshot().loadHomePage != 0)
             OpenHomePage();
     }
+    m_mainFrame->LoadBarState();
     return true;
 }
 
@@ -140,32 +121,101 @@ void CTarnwickApp::OpenHomePage() {
 
 std::span<const CTarnwickApp::Command> CTarnwickApp::Commands() {
     static constexpr Command commands[] = {
-        {CommandId::Back, "back"},     {CommandId::Forward, "forward"}, {CommandId::Home, "home"},
-        {CommandId::Reload, "reload"}, {CommandId::Stop, "stop"},
+        {CommandId::Back, "back"},
+        {CommandId::Forward, "forward"},
+        {CommandId::Home, "home"},
+        {CommandId::Reload, "reload"},
+        {CommandId::OpenUrl, "open-url"},
+        {CommandId::AddToHotlist, "add-to-hotlist"},
+        {CommandId::EditHotlist, "edit-hotlist"},
+        {CommandId::Stop, "stop"},
+        {CommandId::OpenFile, "open-file"},
+        {CommandId::Print, "print"},
+        {CommandId::PrintPreview, "print-preview"},
+        {CommandId::PrintSetup, "print-setup"},
+        {CommandId::Exit, "exit"},
+        {CommandId::Cut, "cut"},
+        {CommandId::Copy, "copy"},
+        {CommandId::Paste, "paste"},
+        {CommandId::Find, "find"},
+        {CommandId::ToolBar, "button-bar"},
+        {CommandId::StatusBar, "status-bar"},
+        {CommandId::LocationBar, "location-bar"},
+        {CommandId::HotlistFirst, "hotlist-0"},
+        {CommandId::HotlistFirst + 1, "hotlist-1"},
+        {CommandId::HotlistFirst + 2, "hotlist-2"},
+        {CommandId::HotlistFirst + 3, "hotlist-3"},
+        {CommandId::HotlistFirst + 4, "hotlist-4"},
+        {CommandId::HotlistFirst + 5, "hotlist-5"},
+        {CommandId::HotlistFirst + 6, "hotlist-6"},
+        {CommandId::HotlistFirst + 7, "hotlist-7"},
+        {CommandId::HotlistFirst + 8, "hotlist-8"},
+        {CommandId::HotlistFirst + 9, "hotlist-9"},
+        {CommandId::HotlistFirst + 10, "hotlist-10"},
+        {CommandId::HotlistFirst + 11, "hotlist-11"},
+        {CommandId::HotlistFirst + 12, "hotlist-12"},
+        {CommandId::HotlistFirst + 13, "hotlist-13"},
+        {CommandId::HotlistFirst + 14, "hotlist-14"},
+        {CommandId::HotlistFirst + 15, "hotlist-15"},
+        {CommandId::HotlistFirst + 16, "hotlist-16"},
+        {CommandId::HotlistFirst + 17, "hotlist-17"},
+        {CommandId::HotlistFirst + 18, "hotlist-18"},
+        {CommandId::HotlistLast, "hotlist-19"},
+        {CommandId::Preferences, "preferences"},
+        {CommandId::About, "about"},
+        {CommandId::OpenLocation, "open-location"},
+        {CommandId::Undo, "undo"},
     };
     return commands;
 }
 
+const CTarnwickApp::Command* CTarnwickApp::FindCommand(unsigned id) {
+    for (const Command& command : Commands())
+        if (command.id == id)
+            return &command;
+    return nullptr;
+}
+
 bool CTarnwickApp::IsCommandEnabled(unsigned id) {
+    if (!m_mainFrame || !m_document)
+        return false;
+    if (CMainFrame::HandlesCommand(id))
+        return m_mainFrame->IsCommandEnabled(id);
     switch (id) {
     case CommandId::Back:
         return m_history.CanGoBack();
     case CommandId::Forward:
         return m_history.CanGoForward();
-    case CommandId::Home:
-        return true;
     case CommandId::Reload:
-        return m_document && m_document->CanReload();
+        return m_document->CanReload();
     case CommandId::Stop:
         return Scheduler().AnyActive();
+    case CommandId::AddToHotlist:
+        // A page must be shown to be added.
+        return m_document->ContentObject() != nullptr;
+    case CommandId::Home:
+    case CommandId::OpenUrl:
+    case CommandId::OpenFile:
+    case CommandId::Exit:
+    case CommandId::EditHotlist:
+    case CommandId::Preferences:
+    case CommandId::About:
+        return true;
     default:
+        // The print commands are not offered, and the bookmark entries
+        // stand for bookmarks, of which there are none yet.
         return false;
     }
 }
 
 void CTarnwickApp::OnCommand(unsigned id) {
-    if (!m_document || !IsCommandEnabled(id))
+    if (!IsCommandEnabled(id))
         return;
+    if (CMainFrame::HandlesCommand(id)) {
+        m_mainFrame->OnCommand(id);
+        UpdateCommands();
+        return;
+    }
     switch (id) {
     case CommandId::Back:
         m_document->Navigate({.url = std::string(CTarnwickDoc::BackwardUrl)});
@@ -182,17 +232,56 @@ void CTarnwickApp::OnCommand(unsigned id) {
     case CommandId::Stop:
         m_document->StopAll();
         break;
+    case CommandId::OpenFile:
+        OpenFile();
+        break;
+    case CommandId::OpenUrl:
+        AskAndOpenUrl();
+        break;
+    case CommandId::About:
+        OnAbout();
+        break;
+    case CommandId::Exit:
+        // As the close box does; the frame goes, and with it the program.
+        m_mainFrame->OnClose();
+        return;
+    case CommandId::AddToHotlist:
+    case CommandId::EditHotlist:
+        NotYet(StringId::HotlistNotYet);
+        break;
+    case CommandId::Preferences:
+        NotYet(StringId::PreferencesNotYet);
+        break;
     default:
         break;
     }
     UpdateCommands();
 }
 
+void CTarnwickApp::OpenFile() {
+    std::optional<std::string> path = m_ui.AskOpenFileName();
+    // The whole path, however long: a cut one would name another file.
+    if (path)
+        OpenUrl(FileUrlFromPath(*path));
+}
+
+void CTarnwickApp::AskAndOpenUrl() {
+    if (std::optional<std::string> address = m_ui.AskOpenUrl())
+        OpenUrl(*address);
+}
+
+void CTarnwickApp::NotYet(unsigned textId) {
+    m_ui.MessageBox(LoadString(textId), MessageBoxButtons::Ok, MessageBoxIcon::Information);
+}
+
 void CTarnwickApp::UpdateCommands() {
     if (!m_mainFrame)
         return;
-    for (const Command& command : Commands())
-        m_mainFrame->EnableCommand(command.id, IsCommandEnabled(command.id));
+    CMainFrameWindow& window = m_mainFrame->Window();
+    for (const Command& command : Commands()) {
+        window.EnableCommand(command.id, IsCommandEnabled(command.id));
+        window.CheckCommand(command.id, m_mainFrame->IsCommandChecked(command.id));
+    }
 }
 
 int CTarnwickApp::Run() {
@@ -206,12 +295,11 @@ int CTarnwickApp::ExitInstance() {
     // view before the document, so that its layout thread has ended before
     // the inline resources it asks for go.
     if (m_mainFrame) {
-        m_mainFrame->SetAddressHandler(nullptr);
-        m_mainFrame->SetCommandHandler(nullptr);
+        m_mainFrame->StopAnimation();
+        m_mainFrame->Window().SetCommandHandler(nullptr);
     }
     m_view.reset();
     m_document.reset();
-    m_frameAdapter.reset();
     m_mainFrame.reset();
 
     Scheduler().SetNotifyEvent(nullptr);
@@ -250,13 +338,6 @@ std::string CompleteTypedAddress(const std::string& typed) {
     return address;
 }
 
-void CTarnwickApp::OpenTypedAddress(const std::string& typed) {
-    std::string address = CompleteTypedAddress(typed);
-    if (m_mainFrame)
-        m_mainFrame->SetLocation(address);
-    OpenUrl(address);
-}
-
 bool CTarnwickApp::PageSettled() {
     if (!m_document)
         return true;
@@ -274,6 +355,8 @@ void CTarnwickApp::QuitWhenIdle(std::chrono::milliseconds limit) {
 
 bool CTarnwickApp::OnIdle(long count) {
     UpdateCommands();
+    if (m_mainFrame)
+        m_mainFrame->OnIdle();
     if (m_idleObserver) {
         m_idleObserver(PageSettled());
     } else if (m_quitWhenIdle && !m_timedOut) {
@@ -294,7 +377,7 @@ void CTarnwickApp::OnDynamicLoadNotify() {
     std::string status = Scheduler().Pump();
     // "Connection to ... closed." of the same pass would hide why.
     if (!status.empty() && m_mainFrame && !m_failureShownInPump)
-        m_mainFrame->SetStatusText(status);
+        m_mainFrame->Window().SetStatusText(status);
 }
 
 void CTarnwickApp::OnPageFailed(std::string_view text) {
@@ -304,7 +387,7 @@ void CTarnwickApp::OnPageFailed(std::string_view text) {
     std::string line(text);
     std::replace(line.begin(), line.end(), '\n', ' ');
     if (m_mainFrame)
-        m_mainFrame->SetStatusText(line);
+        m_mainFrame->Window().SetStatusText(line);
     if (m_pageFailureObserver)
         m_pageFailureObserver(m_pageFailure);
 }

@@ -14,7 +14,7 @@
 #include <string_view>
 #include <vector>
 
-class CMainFrameWindow;
+class CMainFrame;
 class CTarnwickDoc;
 class CNamedEvent;
 class CRegistry;
@@ -72,11 +72,15 @@ public:
         m_idleObserver = std::move(observer);
     }
 
-    // The main window's commands, in the order the tool bar shows them.
+    // Every command of the main window: the tool bar's in its order, then
+    // the menus' others in their order, then those of no menu (the address
+    // field's Enter and undo).
     static std::span<const Command> Commands();
+    // The command of the table with this id, or null.
+    static const Command* FindCommand(unsigned id);
     [[nodiscard]] bool IsCommandEnabled(unsigned id);
     // Runs the command as the window does when it is chosen; a command that
-    // is not enabled does nothing.
+    // is not enabled does nothing. The frame's own commands go to the frame.
     void OnCommand(unsigned id);
 
     CUiBackend& Ui() { return m_ui; }
@@ -86,24 +90,27 @@ public:
     // Nothing of the top page is still loading, waiting to be shown or laid
     // out.
     bool PageSettled();
-    // The location field's Enter: completes the typed address and opens it.
-    void OpenTypedAddress(const std::string& typed);
-    CMainFrameWindow* MainFrame() { return m_mainFrame.get(); }
+    CMainFrame* MainFrame() { return m_mainFrame.get(); }
     CNamedEvent* NotifyEvent() { return m_notifyEvent.get(); }
 
     // File name (in the temporary directory) -> strings kept with it; every
     // file named here is deleted at exit.
     std::map<std::string, std::vector<std::string>>& TempFiles() { return m_tempFiles; }
 
-private:
-    class CFrameAdapter;
-
-    void OnDynamicLoadNotify();
+    // The shown page failed after it appeared: says why on the status bar
+    // and to the observer.
     void OnPageFailed(std::string_view text);
+
+private:
+    void OnDynamicLoadNotify();
     // Greys and ungreys the window's controls by the rules, as idle time
     // allows.
     void UpdateCommands();
     void OpenHomePage();
+    void OpenFile();
+    void AskAndOpenUrl();
+    // The hotlist and the preferences are not there yet: say so.
+    void NotYet(unsigned textId);
     void DeleteTempFiles();
 
     CUiBackend& m_ui;
@@ -111,8 +118,7 @@ private:
     CAppSettings m_settings;
     std::unique_ptr<CNamedEvent> m_notifyEvent;
     CHistory m_history;
-    std::unique_ptr<CMainFrameWindow> m_mainFrame;
-    std::unique_ptr<CFrameAdapter> m_frameAdapter;
+    std::unique_ptr<CMainFrame> m_mainFrame;
     std::unique_ptr<CTarnwickDoc> m_document;
     std::unique_ptr<CTarnwickView> m_view; // goes before the document and the frame
     std::map<std::string, std::vector<std::string>> m_tempFiles;

@@ -1,6 +1,7 @@
 #include "platform/CStringTable.h"
 
 #include "platform/StringIds.h"
+#include "platform/ui/CommandIds.h"
 
 #include <algorithm>
 #include <array>
@@ -29,6 +30,22 @@ constexpr auto kStrings = std::to_array<StringEntry>({
     {StringId::FileReadFailed, "An error occurred while attempting to read the file \"%s\"."},
     {StringId::UnsupportedAuthScheme, "This URL requires an authentication mechanism that is "
                                       "not currently supported."},
+    {CommandId::HotlistFirst, "Open this bookmark\nHotlist"},
+    {CommandId::LocationBar, "Show or hide the location bar\nToggle Location Bar"},
+    {CommandId::OpenUrl, "Open a document by its address\nOpen URL"},
+    {CommandId::AddToHotlist, "Add the page shown to the hotlist\nAdd to Hotlist"},
+    {CommandId::EditHotlist, "Edit the hotlist\nEdit Hotlist"},
+    {CommandId::Back, "Go back to the previous page\nBack"},
+    {CommandId::Forward, "Go forward to the next page\nForward"},
+    {CommandId::Home, "Go to the home page\nHome"},
+    {CommandId::Reload, "Load the page shown again\nReload"},
+    {CommandId::Stop, "Stop loading\nStop"},
+    {CommandId::OpenLocation, "Open the address in the location field\nOpen"},
+    {CommandId::Preferences, "Change the preferences\nPreferences"},
+    {StringId::HotlistNotYet, "The hotlist is not available in this version of Vestrial yet."},
+    {StringId::PreferencesNotYet,
+     "The preferences are not available in this version of Vestrial yet."},
+    {StringId::FindNotFound, "Phrase not found"},
     {StringId::SocketsNotInitialized, "Windows Sockets has not been initialized.."},
     {StringId::NetworkSubsystemFailed, "The Windows Sockets implementation has detected that the "
                                        "network subsystem has failed."},
@@ -133,6 +150,23 @@ constexpr auto kStrings = std::to_array<StringEntry>({
                                     "dialog."},
     {StringId::InvalidAboutName, "The entry \"%s\" is not a valid name for the about protocol."},
     {StringId::AppName, "Vestrial"},
+    {StringId::IdleMessage, "Ready"},
+    {CommandId::OpenFile, "Open an existing file\nOpen File"},
+    {CommandId::PrintSetup, "Change the printer and printing options\nPrint Setup"},
+    {CommandId::Print, "Print the page\nPrint"},
+    {CommandId::PrintPreview, "Show the page as it would be printed\nPrint Preview"},
+    {CommandId::Copy, "Copy the selection and put it on the Clipboard\nCopy"},
+    {CommandId::Cut, "Cut the selection and put it on the Clipboard\nCut"},
+    {CommandId::Find, "Find text in the page\nFind"},
+    {CommandId::Paste, "Insert the Clipboard's contents\nPaste"},
+    {CommandId::Undo, "Undo the last action\nUndo"},
+    {CommandId::About, "Show the program's information, version number and copyright\nAbout"},
+    {CommandId::Exit, "Quit the application\nExit"},
+    {StringId::IndicatorCaps, "CAP"},
+    {StringId::IndicatorNum, "NUM"},
+    {StringId::IndicatorScroll, "SCRL"},
+    {CommandId::ToolBar, "Show or hide the button bar\nToggle Button Bar"},
+    {CommandId::StatusBar, "Show or hide the status bar\nToggle Status Bar"},
     {StringId::ControlOutsideCache, "The OLE control you selected is not in the OCX Cache "
                                     "directory. It might be an OCX, that another program is "
                                     "using. Do you still want to delete it ?"},

@@ -11,6 +11,18 @@ inline constexpr unsigned OleInitFailed = 100;
 inline constexpr unsigned DocumentTemplate = 128;
 inline constexpr unsigned AppName = 57344;
 
+// Main frame. Each command's prompt and tool tip are under the command's own
+// id (platform/ui/CommandIds.h).
+inline constexpr unsigned IdleMessage = 57345;
+inline constexpr unsigned IndicatorCaps = 59137;
+inline constexpr unsigned IndicatorNum = 59138;
+inline constexpr unsigned IndicatorScroll = 59139;
+// FIXME: the hotlist and the preferences sheet are missing; their commands
+// say so until they arrive.
+inline constexpr unsigned HotlistNotYet = 4020;
+inline constexpr unsigned PreferencesNotYet = 4021;
+inline constexpr unsigned FindNotFound = 4022;
+
 // Protocol dispatch and the local schemes.
 inline constexpr unsigned UnsupportedProtocol = 500;
 inline constexpr unsigned MethodNotSupported = 501;

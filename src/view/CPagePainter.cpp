@@ -100,8 +100,11 @@ void CPagePainter::ComposeWith(CDeviceContext& dc, CFontCache& fonts, const CRec
                           ColorRefFromRrggbb(page.colors.visitedLink),
                           ColorRefFromRrggbb(page.colors.background),
                           page.resources};
-    if (page.layout)
+    if (page.layout) {
         page.layout->ForEachItemIn(area, [&](const CDisplayItem& item) { item.Draw(context); });
+        if (page.highlight)
+            CTextFinder::PaintHighlight(dc, fonts, *page.layout, area, *page.highlight);
+    }
 }
 
 void CPagePainter::PaintBackground(CDeviceContext& dc, const CRect& area,

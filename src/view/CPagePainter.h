@@ -1,9 +1,11 @@
 #pragma once
 
 #include "platform/gdi/GdiTypes.h"
+#include "view/CTextFinder.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 class CDeviceContext;
@@ -29,6 +31,7 @@ struct CPageToPaint {
     CInlineResources* resources = nullptr; // may be null
     CPageColors colors;
     std::string backgroundImage;
+    std::optional<CTextRange> highlight; // the match of find in page
 };
 
 // Composes a page into an 8-bit section in the shared palette: background

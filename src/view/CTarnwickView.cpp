@@ -6,8 +6,10 @@
 #include "document/CTarnwickDoc.h"
 #include "layout/CLayoutEngine.h"
 #include "platform/CNamedEvent.h"
+#include "platform/TextUtil.h"
 #include "platform/gdi/CDeviceContext.h"
 #include "platform/gdi/CDibSection.h"
+#include "platform/gdi/CFontCache.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -264,7 +266,52 @@ void CTarnwickView::ApplyPageChange(uint32_t flags, CMimeObject& content) {
 }
 
 CPageToPaint CTarnwickView::PageToPaint() {
-    return {m_current.get(), m_document.ContentObject(), &m_document, m_colors, m_backgroundImage};
+    return {m_current.get(), m_document.ContentObject(), &m_document,
+            m_colors,        m_backgroundImage,          m_found};
+}
+
+bool CTarnwickView::FindNext(std::string_view text) {
+    if (!m_current)
+        return false;
+    // The same text again goes on after the match; another starts afresh.
+    uint32_t from = m_found && EqualsNoCase(text, m_findText) ? m_found->start + 1 : 0;
+    m_findText = text;
+    m_found = CTextFinder::Find(*m_current, text, from);
+    m_window.InvalidateAll();
+    if (!m_found)
+        return false;
+    std::vector<CRect> rects = FoundRects();
+    if (!rects.empty()) {
+        CRect area = rects.front();
+        for (const CRect& rect : rects)
+            area = area.Union(rect);
+        ScrollIntoView(area);
+    }
+    return true;
+}
+
+std::vector<CRect> CTarnwickView::FoundRects() {
+    if (!m_current || !m_found)
+        return {};
+    CDeviceContext measuring = CDeviceContext::InformationContext();
+    CFontCache fonts(measuring);
+    return CTextFinder::RangeRects(*m_current, fonts, *m_found);
+}
+
+void CTarnwickView::ScrollIntoView(const CRect& area) {
+    CPoint scroll = m_window.ScrollPosition();
+    CPoint client = m_window.ClientSize();
+    CRect visible = CRect{0, 0, client.x, client.y}.Offset(scroll.x, scroll.y);
+    if (visible.Intersect(area) == area)
+        return;
+    // A third of the way down, where the eye looks first; sideways only as
+    // far as it takes.
+    CPoint target = scroll;
+    if (area.top < visible.top || area.bottom > visible.bottom)
+        target.y = area.top - client.y / 3;
+    if (area.left < visible.left || area.right > visible.right)
+        target.x = area.left - client.x / 3;
+    m_window.ScrollTo(target);
 }
 
 void CTarnwickView::OnPaint(const CRect& clip) {
@@ -428,6 +475,8 @@ void CTarnwickView::ResetView() {
     DeleteLayouts();
     m_childViews.clear();
     m_fragmentDone = false;
+    m_findText.clear();
+    m_found.reset();
     m_nextControlId = 10000;
     // An empty view neither scrolls nor keeps the old page's place.
     m_window.SetScrollSizes({1, 1}, m_window.ClientSize(), LineSize());

@@ -8,9 +8,11 @@
 #include "platform/ui/CViewWindow.h"
 #include "view/CLayoutRunner.h"
 #include "view/CPagePainter.h"
+#include "view/CTextFinder.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -73,6 +75,16 @@ public:
     // section, for snapshots of the full document.
     [[nodiscard]] std::unique_ptr<CDibSection> PaintDocument();
 
+    // Find in page: the next match of text (letter case aside) after the
+    // one found last for the same text, else the first on the page; it is
+    // drawn marked and scrolled into view. False when the page does not
+    // show text. A new page forgets the match.
+    bool FindNext(std::string_view text);
+    [[nodiscard]] std::optional<CTextRange> FoundText() const { return m_found; }
+    // Where the match stands on the page (document coordinates), one
+    // rectangle per line it is on.
+    [[nodiscard]] std::vector<CRect> FoundRects();
+
 private:
     void StartPage();
     void ReadPageColors(CMimeObject& content);
@@ -91,6 +103,7 @@ private:
     [[nodiscard]] CPoint ToDocument(CPoint window) const;
     [[nodiscard]] CPageToPaint PageToPaint();
     void ScrollBy(int32_t dx, int32_t dy);
+    void ScrollIntoView(const CRect& area);
     // FIXME: the page's form controls are not made: they should follow the
     // layout's form records, one child control per form-control item.
     void UpdateFormControls() {}
@@ -119,5 +132,7 @@ private:
     int32_t m_marginWidth = HorizontalMargin;
     int32_t m_marginHeight = VerticalMargin;
     bool m_noScroll = false; // a frame with scrolling off
+    std::string m_findText;
+    std::optional<CTextRange> m_found;
     int32_t m_nextControlId = 10000;
 };

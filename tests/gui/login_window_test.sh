@@ -66,13 +66,14 @@ xdotool key Return
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Private page - Vestrial$' | head -n 1)
 [ -n "$window" ] || fail "the typed credentials did not load the page"
 
-# The buttons' pictures: Back at the left end of the tool row, Forward next.
+# The buttons' pictures: Back at the left end of the tool bar (below the
+# menu bar), Forward next.
 button() {
   /usr/bin/import -window "$window" "$dir/window.png" 2>/dev/null &&
     /usr/bin/convert "$dir/window.png" -crop "$1" +repage rgb:- | md5sum | cut -d' ' -f1
 }
-back() { button 60x22+9+4; }
-forward() { button 60x22+81+4; }
+back() { button 60x30+9+31; }
+forward() { button 60x30+79+31; }
 # Waits until the button's picture is (=) or is not (!=) the one given.
 wait_button() {
   for _ in $(seq 50); do
@@ -84,18 +85,18 @@ wait_button() {
 back_grey=$(back)
 forward_grey=$(forward)
 
-xdotool mousemove --window "$window" 60 75 click 1
+xdotool mousemove --window "$window" 60 118 click 1
 wait_title '^Second page - Vestrial$'
 wait_button back != "$back_grey"
 [ "$(forward)" = "$forward_grey" ] || fail "Forward ungreyed at the last page"
 back_live=$(back)
 
-xdotool mousemove --window "$window" 39 15 click 1 mousemove --window "$window" 400 400
+xdotool mousemove --window "$window" 39 46 click 1 mousemove --window "$window" 400 400
 wait_title '^Private page - Vestrial$'
 wait_button back = "$back_grey"
 wait_button forward != "$forward_grey"
 
-xdotool mousemove --window "$window" 111 15 click 1 mousemove --window "$window" 400 400
+xdotool mousemove --window "$window" 109 46 click 1 mousemove --window "$window" 400 400
 wait_title '^Second page - Vestrial$'
 wait_button back = "$back_live"
 wait_button forward = "$forward_grey"

@@ -82,7 +82,7 @@ TEST(StringTableTexts, EveryNamedIdHasText) {
 }
 
 TEST(StringTableTexts, UnknownIdsGiveEmptyText) {
-    for (unsigned id : {0u, 1u, 5204u, 6001u, 9003u, 57345u, 4294967295u}) {
+    for (unsigned id : {0u, 1u, 5204u, 6001u, 9003u, 57346u, 4294967295u}) {
         EXPECT_FALSE(HasString(id)) << id;
         EXPECT_EQ(LoadString(id), "") << id;
         EXPECT_EQ(FormatString(id, {"x", 1}), "") << id;

@@ -21,13 +21,13 @@ struct PngImage {
 
 } // namespace
 
-std::unique_ptr<CIcon> CIcon::FromPng(std::span<const unsigned char> bytes) {
+std::unique_ptr<CIcon> CIcon::FromPng(std::span<const unsigned char> bytes, int32_t maxDimension) {
     PngImage png;
     if (!png_image_begin_read_from_memory(&png.image, bytes.data(), bytes.size()))
         return nullptr;
     const auto width = static_cast<int32_t>(png.image.width);
     const auto height = static_cast<int32_t>(png.image.height);
-    if (width < 1 || height < 1 || width > kMaxDimension || height > kMaxDimension)
+    if (width < 1 || height < 1 || width > maxDimension || height > maxDimension)
         return nullptr;
     png.image.format = PNG_FORMAT_RGBA;
     std::vector<uint8_t> rgba(PNG_IMAGE_SIZE(png.image));

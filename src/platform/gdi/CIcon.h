@@ -17,9 +17,10 @@ class CIcon {
 public:
     static constexpr int32_t kMaxDimension = 256;
 
-    // Null when the bytes are not a PNG file of at most kMaxDimension pixels
-    // each way.
-    [[nodiscard]] static std::unique_ptr<CIcon> FromPng(std::span<const unsigned char> bytes);
+    // Null when the bytes are not a PNG file of at most maxDimension pixels
+    // each way (a strip of pictures side by side may ask for more).
+    [[nodiscard]] static std::unique_ptr<CIcon> FromPng(std::span<const unsigned char> bytes,
+                                                        int32_t maxDimension = kMaxDimension);
     // The icon of a resource id: the embedded file "icons/<id>.png".
     [[nodiscard]] static std::shared_ptr<const CIcon> Load(int id);
 

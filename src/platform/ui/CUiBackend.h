@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 // Answers of a message box, numbered as the original platform numbered them
 // because callers compare against these values.
@@ -24,27 +25,81 @@ struct LoginAnswer {
     std::string password;
 };
 
-// The application's main window as the engine sees it. The full frame with its
-// bars arrives later; this is what start-up, the loop and the page need.
+// The address field's edit commands.
+enum class EditAction { Cut, Copy, Paste, Undo };
+
+// Where a bar stands: above the page or below it.
+enum class DockSide { Top, Bottom };
+
+// One bar of the main window (BarId) and where it stands.
+struct BarPlacement {
+    unsigned barId = 0;
+    bool visible = true;
+    DockSide side = DockSide::Top;
+    bool operator==(const BarPlacement&) const = default;
+};
+
+// The main window as the frame's logic (CMainFrame) sees it: the menu bar,
+// the tool bar, the location bar with its address field and busy
+// animation, the page, the find bar and the status bar. The window reports
+// every command chosen on it by id (CommandIds.h), Enter in the address
+// field included, and the user's request to close it; it decides nothing
+// itself. UI thread only.
 class CMainFrameWindow {
 public:
-    using AddressHandler = std::function<void(const std::string& typed)>;
     // Called with a command's id (CommandIds.h) when the user chooses it.
     using CommandHandler = std::function<void(unsigned id)>;
+    using CloseHandler = std::function<void()>;
+    // Looks for text in the page after the last match; false when it is
+    // not there.
+    using FindHandler = std::function<bool(const std::string& text)>;
+    using TimerCallback = std::function<void()>;
 
     virtual ~CMainFrameWindow() = default;
     virtual void SetTitle(std::string_view title) = 0;
+    // The status bar's message pane.
     virtual void SetStatusText(std::string_view text) = 0;
     // The address of the page shown, in the location field.
     virtual void SetLocation(std::string_view url) = 0;
     virtual void Show() = 0;
     // The window the top-level page is shown in; lives as long as the frame.
     virtual CViewWindow& ViewWindow() = 0;
-    // Called with the location field's text when the user opens it (Enter).
-    virtual void SetAddressHandler(AddressHandler handler) = 0;
     virtual void SetCommandHandler(CommandHandler handler) = 0;
-    // Greys (false) or ungreys the controls that send command id.
+    // The close box, or the key that closes the window. Without a handler
+    // the window closes at once.
+    virtual void SetCloseHandler(CloseHandler handler) = 0;
+    // Takes the window away; the program ends with it.
+    virtual void Close() = 0;
+
+    // Greys (false) or ungreys the menu items and buttons of command id.
     virtual void EnableCommand(unsigned id, bool enabled) = 0;
+    // Puts or takes the check mark beside a menu item.
+    virtual void CheckCommand(unsigned id, bool checked) = 0;
+
+    // The tool, location and status bars in the order they stand on their
+    // side (top to bottom), with where and whether they are shown.
+    [[nodiscard]] virtual std::vector<BarPlacement> BarLayout() const = 0;
+    virtual void SetBarLayout(const std::vector<BarPlacement>& layout) = 0;
+
+    // The address field.
+    [[nodiscard]] virtual std::string AddressText() const = 0;
+    [[nodiscard]] virtual bool AddressHasFocus() const = 0;
+    [[nodiscard]] virtual bool ClipboardHasText() const = 0;
+    virtual void EditAddress(EditAction action) = 0;
+
+    // The location bar's busy animation: draws frame index now.
+    virtual void ShowAnimationFrame(int index) = 0;
+    // The location bar's timer: tick every interval milliseconds until
+    // StopTimer. A second start replaces the first.
+    virtual void StartTimer(unsigned interval, TimerCallback tick) = 0;
+    virtual void StopTimer() = 0;
+
+    // The find bar, with the focus in its text field.
+    virtual void ShowFindBar() = 0;
+    virtual void SetFindHandler(FindHandler handler) = 0;
+
+    // Brings the CAP, NUM and SCRL indicators up to date with the keyboard.
+    virtual void UpdateIndicators() = 0;
 };
 
 // Everything toolkit-specific the engine asks for. One backend per shell: FLTK
@@ -66,6 +121,11 @@ public:
     // The "Authorization Required" dialog, both fields empty at first: what
     // was typed, or nothing when it was cancelled.
     virtual std::optional<LoginAnswer> AskLogin() = 0;
+    // The open-file dialog: the full path of a file that exists, or nothing
+    // when cancelled.
+    virtual std::optional<std::string> AskOpenFileName() = 0;
+    // The "Open URL" dialog: the text as typed, or nothing when cancelled.
+    virtual std::optional<std::string> AskOpenUrl() = 0;
 };
 
 // The backend of the running program, for code far from the application

@@ -13,6 +13,7 @@
 
 #include <X11/Xlib.h>
 #include <cstdlib>
+#include <filesystem>
 #include <unistd.h>
 
 namespace {
@@ -32,6 +33,8 @@ public:
     bool AskSaveOrDiscard(std::string_view url, std::string_view contentType) override;
     std::optional<std::string> AskSaveFileName(std::string_view proposedName) override;
     std::optional<LoginAnswer> AskLogin() override { return RunLoginDialog(); }
+    std::optional<std::string> AskOpenFileName() override;
+    std::optional<std::string> AskOpenUrl() override { return RunOpenUrlDialog(); }
 
 private:
     CFltkInput m_input;
@@ -89,6 +92,21 @@ std::optional<std::string> CFltkBackend::AskSaveFileName(std::string_view propos
             return std::nullopt;
     }
     return path;
+}
+
+std::optional<std::string> CFltkBackend::AskOpenFileName() {
+    const char* chosen = fl_file_chooser("Open", "*", nullptr, 0);
+    if (!chosen)
+        return std::nullopt;
+    std::error_code error;
+    // Only a file that exists can be opened; the whole path, however long.
+    std::filesystem::path path = std::filesystem::absolute(chosen, error);
+    if (error || !std::filesystem::is_regular_file(path, error)) {
+        fl_message_title("Open");
+        fl_alert("%s\nFile not found.\nPlease verify the correct file name was given.", chosen);
+        return std::nullopt;
+    }
+    return path.string();
 }
 
 // Probe with Xlib first: FLTK's own failure to open a display ends the process

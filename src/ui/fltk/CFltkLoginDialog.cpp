@@ -34,7 +34,42 @@ void OnCancel(Fl_Widget*, void* data) {
     static_cast<DialogState*>(data)->window->hide();
 }
 
+// Over the main window, as a dialog box stands over its owner; modal.
+void ShowOverOwner(Fl_Double_Window& window) {
+    if (Fl_Window* owner = Fl::first_window())
+        window.position(owner->x() + (owner->w() - window.w()) / 2,
+                        owner->y() + (owner->h() - window.h()) / 3);
+    window.set_modal();
+    window.show();
+}
+
 } // namespace
+
+std::optional<std::string> RunOpenUrlDialog() {
+    constexpr int UrlWidth = 460;
+    constexpr int UrlHeight = 100;
+    Fl_Double_Window window(UrlWidth, UrlHeight, "Open URL");
+    DialogState state{&window};
+    // The widgets below are owned by window, which deletes them.
+    auto* address =
+        new Fl_Input(Margin + 40, Margin + 8, UrlWidth - 2 * Margin - 40, FieldHeight, "URL:");
+    const int buttonTop = UrlHeight - ButtonHeight - Margin;
+    auto* open = new Fl_Return_Button(UrlWidth - 2 * (ButtonWidth + Margin), buttonTop, ButtonWidth,
+                                      ButtonHeight, "Open");
+    auto* cancel = new Fl_Button(UrlWidth - ButtonWidth - Margin, buttonTop, ButtonWidth,
+                                 ButtonHeight, "Cancel");
+    open->callback(OnOk, &state);
+    cancel->callback(OnCancel, &state);
+    window.callback(OnCancel, &state);
+    window.end();
+    ShowOverOwner(window);
+    address->take_focus();
+    while (window.shown())
+        Fl::wait();
+    if (!state.accepted)
+        return std::nullopt;
+    return std::string(address->value());
+}
 
 std::optional<LoginAnswer> RunLoginDialog() {
     Fl_Double_Window window(Width, Height, "Authorization Required");
@@ -57,12 +92,7 @@ std::optional<LoginAnswer> RunLoginDialog() {
     cancel->callback(OnCancel, &state);
     window.callback(OnCancel, &state);
     window.end();
-    // Over the main window, as a dialog box stands over its owner.
-    if (Fl_Window* owner = Fl::first_window())
-        window.position(owner->x() + (owner->w() - Width) / 2,
-                        owner->y() + (owner->h() - Height) / 3);
-    window.set_modal();
-    window.show();
+    ShowOverOwner(window);
     user->take_focus();
     while (window.shown())
         Fl::wait();

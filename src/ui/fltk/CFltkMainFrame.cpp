@@ -2,108 +2,334 @@
 
 #include "platform/Windows1252.h"
 #include "platform/ui/CommandIds.h"
+#include "platform/ui/MainMenu.h"
+#include "ui/fltk/CFltkBars.h"
 #include "ui/fltk/CFltkViewWindow.h"
 
 #include <FL/Fl.H>
-#include <FL/Fl_Box.H>
-#include <FL/Fl_Button.H>
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Input.H>
+#include <FL/Fl_Menu_Bar.H>
+#include <FL/x.H>
+
+#include <X11/XKBlib.h>
+#include <algorithm>
+#include <cstdint>
 
 namespace {
 
-constexpr int DefaultWidth = 800;
-constexpr int DefaultHeight = 600;
-constexpr int ToolHeight = 30;
-constexpr int ButtonWidth = 70;
-constexpr int StatusHeight = 22;
-constexpr int LocationHeight = 26;
-constexpr int LabelWidth = 70;
-constexpr int PageTop = ToolHeight + LocationHeight;
+constexpr int DefaultWidth = 960;
+constexpr int DefaultHeight = 700;
+constexpr int MenuHeight = 25;
+constexpr int HelpMenuWidth = 60;
 
-struct ToolButton {
-    unsigned id;
-    const char* label;
-    const char* tip;
-    bool gapBefore; // the tool bar's separator
-};
-// Stop stands last, apart from the others, as on the full tool bar.
-constexpr ToolButton kToolButtons[] = {
-    {CommandId::Back, "Back", "Go back one page", false},
-    {CommandId::Forward, "Forward", "Go forward one page", false},
-    {CommandId::Home, "Home", "Go to the home page", false},
-    {CommandId::Reload, "Reload", "Reload the current page", true},
-    {CommandId::Stop, "Stop", "Stop loading", true},
-};
+// UTF-8 typed into a field, as the engine's Windows-1252 text; characters it
+// cannot show become "?".
+std::string Utf8ToWindows1252(std::string_view text) {
+    std::string out;
+    for (size_t i = 0; i < text.size();) {
+        int length = 0;
+        unsigned code = fl_utf8decode(text.data() + i, text.data() + text.size(), &length);
+        i += static_cast<size_t>(std::max(length, 1));
+        int32_t byte = UnicodeToWindows1252(static_cast<char32_t>(code));
+        out += byte < 0 ? '?' : static_cast<char>(byte);
+    }
+    return out;
+}
+
+bool IndicatorOn(const char* name, int fallbackMask) {
+    Atom atom = XInternAtom(fl_display, name, True);
+    Bool on = False;
+    if (atom != None && XkbGetNamedIndicator(fl_display, atom, nullptr, &on, nullptr, nullptr))
+        return on != False;
+    return (Fl::event_state() & fallbackMask) != 0;
+}
 
 } // namespace
 
-CFltkMainFrame::CFltkMainFrame()
-    : m_window(std::make_unique<Fl_Double_Window>(DefaultWidth, DefaultHeight)) {
-    const int buttonsEnd = AddButtons();
-    m_location = new Fl_Input(LabelWidth, ToolHeight + 2, DefaultWidth - LabelWidth - 2,
-                              LocationHeight - 4, "Location:"); // owned by m_window
-    m_location->when(FL_WHEN_ENTER_KEY_ALWAYS);
-    m_location->callback(OnLocationEnter, this);
-    m_view = new CFltkViewWindow(0, PageTop, DefaultWidth,
-                                 DefaultHeight - StatusHeight - PageTop); // owned
-    m_view->SetStatusSink([this](std::string_view text) { SetStatusText(text); });
-    m_status = new Fl_Box(0, DefaultHeight - StatusHeight, DefaultWidth, StatusHeight); // owned
-    m_status->box(FL_THIN_DOWN_BOX);
-    m_status->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
-    // FLTK scales every edge that lies inside the resizable box: an invisible
-    // box just inside the fixed edges keeps the buttons, the label, the
-    // field's left end and the bars' heights where they are.
-    auto* sizing = new Fl_Box(buttonsEnd + 1, PageTop + 1, DefaultWidth - buttonsEnd - 4,
-                              DefaultHeight - StatusHeight - PageTop - 2); // owned
-    sizing->hide();
-    m_window->resizable(sizing);
-    m_window->end();
-}
-
-CFltkMainFrame::~CFltkMainFrame() = default;
-
-int CFltkMainFrame::AddButtons() {
-    int x = 4;
-    for (const ToolButton& entry : kToolButtons) {
-        if (entry.gapBefore)
-            x += 8;
-        auto* button = new Fl_Button(x, 2, ButtonWidth, ToolHeight - 4, entry.label); // owned
-        button->tooltip(entry.tip);
-        button->callback(OnButton, this);
-        // The page keeps the keyboard: a click on a button must not take it.
-        button->visible_focus(0);
-        m_buttons[entry.id] = button;
-        x += ButtonWidth + 2;
+// The top-level window: its size changes re-place the bars; the close box
+// asks the frame's logic instead of closing at once.
+class CFltkFrameWindow final : public Fl_Double_Window {
+public:
+    CFltkFrameWindow(int width, int height, CFltkMainFrame& frame)
+        : Fl_Double_Window(width, height), m_frame(frame) {}
+    void resize(int x, int y, int width, int height) override {
+        Fl_Double_Window::resize(x, y, width, height);
+        m_frame.Arrange();
     }
-    return x;
+
+private:
+    CFltkMainFrame& m_frame;
+};
+
+CFltkMainFrame::CFltkMainFrame()
+    : m_window(std::make_unique<CFltkFrameWindow>(DefaultWidth, DefaultHeight, *this)),
+      m_bars{{.barId = BarId::ToolBar},
+             {.barId = BarId::LocationBar},
+             {.barId = BarId::StatusBar, .side = DockSide::Bottom}} {
+    // Every widget below is owned by m_window, which deletes its children.
+    BuildMenus(DefaultWidth);
+    m_toolBar = new CFltkToolBar(
+        DefaultWidth, [this](unsigned id) { Command(id); },
+        [this](std::string_view prompt) { SetStatusText(prompt); });
+    m_locationBar = new CFltkLocationBar(DefaultWidth, [this](unsigned id) { Command(id); });
+    m_view = new CFltkViewWindow(0, 0, DefaultWidth, 100);
+    m_view->SetStatusSink([this](std::string_view text) { SetStatusText(text); });
+    m_findBar = new CFltkFindBar(
+        DefaultWidth,
+        [this](const std::string& text) {
+            return m_findHandler && m_findHandler(Utf8ToWindows1252(text));
+        },
+        [this] { HideFindBar(); });
+    m_findBar->hide();
+    m_statusBar = new CFltkStatusBar(DefaultWidth);
+    m_window->end();
+    // The frame places its children itself (Arrange); nothing is scaled.
+    m_window->resizable(nullptr);
+    m_window->size_range(400, 300);
+    m_window->callback(
+        [](Fl_Widget*, void* self) { static_cast<CFltkMainFrame*>(self)->OnCloseBox(); }, this);
+    Arrange();
 }
 
-void CFltkMainFrame::OnButton(Fl_Widget* button, void* data) {
-    auto* self = static_cast<CFltkMainFrame*>(data);
-    for (const auto& [id, widget] : self->m_buttons)
-        if (widget == button && self->m_commandHandler)
-            return self->m_commandHandler(id);
+CFltkMainFrame::~CFltkMainFrame() {
+    StopTimer();
+}
+
+void CFltkMainFrame::BuildMenus(int width) {
+    m_menuBar = new Fl_Menu_Bar(0, 0, width - HelpMenuWidth, MenuHeight);
+    m_helpBar = new Fl_Menu_Bar(width - HelpMenuWidth, 0, HelpMenuWidth, MenuHeight);
+    for (Fl_Menu_Bar* bar : {m_menuBar, m_helpBar}) {
+        bar->box(FL_FLAT_BOX);
+        bar->user_data(this);
+    }
+    for (const Menu& menu : MainMenu()) {
+        Fl_Menu_Bar* bar = menu.rightAligned ? m_helpBar : m_menuBar;
+        int last = -1;
+        for (const MenuItem& item : menu.items) {
+            if (item.id == 0) {
+                if (last >= 0)
+                    bar->mode(last, bar->mode(last) | FL_MENU_DIVIDER);
+                continue;
+            }
+            std::string path = std::string(menu.title) + "/" + std::string(MenuLabel(item.text));
+            Accelerator key;
+            int shortcut =
+                ParseAccelerator(item.text, key) ? (key.control ? FL_CTRL : 0) + key.key : 0;
+            bool toggles = item.id == CommandId::ToolBar || item.id == CommandId::StatusBar ||
+                           item.id == CommandId::LocationBar;
+            int flags = (toggles ? FL_MENU_TOGGLE : 0) | (item.alwaysGreyed ? FL_MENU_INACTIVE : 0);
+            last = bar->add(path.c_str(), shortcut, OnMenu,
+                            reinterpret_cast<void*>(static_cast<uintptr_t>(item.id)), flags);
+            m_menuItems[item.id] = {bar, last};
+        }
+    }
+}
+
+void CFltkMainFrame::OnMenu(Fl_Widget* menu, void* id) {
+    auto* self = static_cast<CFltkMainFrame*>(menu->user_data());
+    self->Command(static_cast<unsigned>(reinterpret_cast<uintptr_t>(id)));
+}
+
+void CFltkMainFrame::Command(unsigned id) {
+    if (m_commandHandler)
+        m_commandHandler(id);
+}
+
+void CFltkMainFrame::Arrange() {
+    int width = m_window->w();
+    m_menuBar->resize(0, 0, width - HelpMenuWidth, MenuHeight);
+    m_helpBar->resize(width - HelpMenuWidth, 0, HelpMenuWidth, MenuHeight);
+    int top = MenuHeight;
+    int bottom = m_window->h();
+    auto widgetOf = [this](unsigned barId) -> Fl_Widget* {
+        switch (barId) {
+        case BarId::ToolBar:
+            return m_toolBar;
+        case BarId::LocationBar:
+            return m_locationBar;
+        default:
+            return m_statusBar;
+        }
+    };
+    // The status bar stands lowest; bottom-docked bars stack above it in
+    // their order, the first nearest the page.
+    if (std::any_of(m_bars.begin(), m_bars.end(), [](const BarPlacement& bar) {
+            return bar.barId == BarId::StatusBar && bar.visible;
+        })) {
+        bottom -= m_statusBar->h();
+        m_statusBar->resize(0, bottom, width, m_statusBar->h());
+        m_statusBar->show();
+    } else {
+        m_statusBar->hide();
+    }
+    for (const BarPlacement& bar : m_bars) {
+        if (bar.barId == BarId::StatusBar)
+            continue;
+        Fl_Widget* widget = widgetOf(bar.barId);
+        if (!bar.visible) {
+            widget->hide();
+            continue;
+        }
+        widget->show();
+        if (bar.side == DockSide::Top) {
+            widget->resize(0, top, width, widget->h());
+            top += widget->h();
+        }
+    }
+    for (auto bar = m_bars.rbegin(); bar != m_bars.rend(); ++bar)
+        if (bar->visible && bar->side == DockSide::Bottom && bar->barId != BarId::StatusBar) {
+            Fl_Widget* widget = widgetOf(bar->barId);
+            bottom -= widget->h();
+            widget->resize(0, bottom, width, widget->h());
+        }
+    if (m_findBar->visible()) {
+        bottom -= m_findBar->h();
+        m_findBar->resize(0, bottom, width, m_findBar->h());
+    }
+    m_view->resize(0, top, width, std::max(1, bottom - top));
+    m_window->redraw();
+}
+
+void CFltkMainFrame::SetBarLayout(const std::vector<BarPlacement>& layout) {
+    m_bars = layout;
+    if (!m_locationBar->visible() && AddressHasFocus())
+        m_view->take_focus();
+    Arrange();
+    // A hidden location bar takes its field, and the focus, with it.
+    if (AddressHasFocus() && !m_locationBar->visible())
+        m_view->take_focus();
+}
+
+void CFltkMainFrame::OnCloseBox() {
+    // Escape closes the find bar when it is open, as it does in its field.
+    if (Fl::event() == FL_SHORTCUT && Fl::event_key() == FL_Escape && m_findBar->visible()) {
+        HideFindBar();
+        return;
+    }
+    if (m_closeHandler)
+        m_closeHandler();
+    else
+        Close();
+}
+
+void CFltkMainFrame::Close() {
+    StopTimer();
+    m_window->hide();
 }
 
 void CFltkMainFrame::EnableCommand(unsigned id, bool enabled) {
-    auto found = m_buttons.find(id);
-    if (found == m_buttons.end() || (found->second->active() != 0) == enabled)
+    m_toolBar->Enable(id, enabled);
+    auto found = m_menuItems.find(id);
+    if (found == m_menuItems.end())
         return;
-    if (enabled)
-        found->second->activate();
-    else
-        found->second->deactivate();
+    auto [bar, index] = found->second;
+    int mode = bar->mode(index);
+    if (mode & FL_MENU_INACTIVE && !enabled)
+        return;
+    // A placeholder stays greyed whatever its command says.
+    for (const Menu& menu : MainMenu())
+        for (const MenuItem& item : menu.items)
+            if (item.id == id && item.alwaysGreyed)
+                return;
+    int wanted = enabled ? mode & ~FL_MENU_INACTIVE : mode | FL_MENU_INACTIVE;
+    if (wanted != mode)
+        bar->mode(index, wanted);
+}
+
+void CFltkMainFrame::CheckCommand(unsigned id, bool checked) {
+    auto found = m_menuItems.find(id);
+    if (found == m_menuItems.end())
+        return;
+    auto [bar, index] = found->second;
+    int mode = bar->mode(index);
+    if (!(mode & FL_MENU_TOGGLE))
+        return;
+    int wanted = checked ? mode | FL_MENU_VALUE : mode & ~FL_MENU_VALUE;
+    if (wanted != mode)
+        bar->mode(index, wanted);
+}
+
+std::string CFltkMainFrame::AddressText() const {
+    return Utf8ToWindows1252(m_locationBar->Address().value());
+}
+
+bool CFltkMainFrame::AddressHasFocus() const {
+    return Fl::focus() == &m_locationBar->Address() && m_locationBar->visible();
+}
+
+bool CFltkMainFrame::ClipboardHasText() const {
+    return Fl::clipboard_contains(Fl::clipboard_plain_text) != 0;
+}
+
+void CFltkMainFrame::EditAddress(EditAction action) {
+    Fl_Input& field = m_locationBar->Address();
+    switch (action) {
+    case EditAction::Cut:
+        field.copy(1);
+        field.cut();
+        break;
+    case EditAction::Copy:
+        field.copy(1);
+        break;
+    case EditAction::Paste:
+        Fl::paste(field, 1);
+        break;
+    case EditAction::Undo:
+        field.undo();
+        break;
+    }
+}
+
+void CFltkMainFrame::ShowAnimationFrame(int index) {
+    m_locationBar->Animation().ShowFrame(index);
+}
+
+void CFltkMainFrame::OnTimer(void* data) {
+    auto* self = static_cast<CFltkMainFrame*>(data);
+    // Again first: the tick may stop the timer, which must then stay stopped.
+    Fl::repeat_timeout(self->m_interval, OnTimer, self);
+    TimerCallback tick = self->m_tick;
+    if (tick)
+        tick();
+}
+
+void CFltkMainFrame::StartTimer(unsigned interval, TimerCallback tick) {
+    StopTimer();
+    m_tick = std::move(tick);
+    m_interval = interval / 1000.0;
+    Fl::add_timeout(m_interval, OnTimer, this);
+}
+
+void CFltkMainFrame::StopTimer() {
+    Fl::remove_timeout(OnTimer, this);
+    m_tick = nullptr;
+}
+
+void CFltkMainFrame::ShowFindBar() {
+    if (!m_findBar->visible()) {
+        m_findBar->show();
+        Arrange();
+    }
+    m_findBar->Open();
+}
+
+void CFltkMainFrame::HideFindBar() {
+    m_findBar->hide();
+    Arrange();
+    m_view->take_focus();
+}
+
+void CFltkMainFrame::UpdateIndicators() {
+    if (!m_window->shown())
+        return;
+    m_statusBar->SetIndicators(IndicatorOn("Caps Lock", FL_CAPS_LOCK),
+                               IndicatorOn("Num Lock", FL_NUM_LOCK),
+                               IndicatorOn("Scroll Lock", FL_SCROLL_LOCK));
 }
 
 CViewWindow& CFltkMainFrame::ViewWindow() {
     return *m_view;
-}
-
-void CFltkMainFrame::OnLocationEnter(Fl_Widget*, void* data) {
-    auto* self = static_cast<CFltkMainFrame*>(data);
-    if (self->m_addressHandler)
-        self->m_addressHandler(self->m_location->value());
 }
 
 void CFltkMainFrame::SetTitle(std::string_view title) {
@@ -114,20 +340,11 @@ void CFltkMainFrame::SetTitle(std::string_view title) {
 }
 
 void CFltkMainFrame::SetStatusText(std::string_view text) {
-    // "@" starts a symbol in an FLTK label and "@@" shows itself, so that
-    // addresses (mail addresses among them) are shown as they are.
-    m_statusText.clear();
-    for (char c : Windows1252ToUtf8(text)) {
-        m_statusText += c;
-        if (c == '@')
-            m_statusText += '@';
-    }
-    m_status->label(m_statusText.c_str());
-    m_status->redraw();
+    m_statusBar->SetMessage(Windows1252ToUtf8(text));
 }
 
 void CFltkMainFrame::SetLocation(std::string_view url) {
-    m_location->value(std::string(url).c_str());
+    m_locationBar->Address().value(Windows1252ToUtf8(url).c_str());
 }
 
 void CFltkMainFrame::Show() {

@@ -5,17 +5,21 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
+class CFltkFindBar;
+class CFltkFrameWindow;
+class CFltkLocationBar;
+class CFltkStatusBar;
+class CFltkToolBar;
 class CFltkViewWindow;
-class Fl_Box;
-class Fl_Button;
-class Fl_Input;
-class Fl_Double_Window;
+class Fl_Menu_Bar;
 class Fl_Widget;
 
-// A plain frame: the navigation buttons, the location field, the page and a
-// status bar. The full tool bar and the menus join it with the full main
-// window.
+// The main window on an X display: the menu bar (Help at its right end),
+// the tool bar, the location bar, the page, the find bar and the status bar.
+// The frame places the bars itself, in the layout the logic hands it, so
+// that hiding one gives its room to the page. UI thread only.
 class CFltkMainFrame final : public CMainFrameWindow {
 public:
     CFltkMainFrame();
@@ -26,27 +30,52 @@ public:
     void SetLocation(std::string_view url) override;
     void Show() override;
     CViewWindow& ViewWindow() override;
-    void SetAddressHandler(AddressHandler handler) override {
-        m_addressHandler = std::move(handler);
-    }
     void SetCommandHandler(CommandHandler handler) override {
         m_commandHandler = std::move(handler);
     }
+    void SetCloseHandler(CloseHandler handler) override { m_closeHandler = std::move(handler); }
+    void Close() override;
     void EnableCommand(unsigned id, bool enabled) override;
+    void CheckCommand(unsigned id, bool checked) override;
+    [[nodiscard]] std::vector<BarPlacement> BarLayout() const override { return m_bars; }
+    void SetBarLayout(const std::vector<BarPlacement>& layout) override;
+    [[nodiscard]] std::string AddressText() const override;
+    [[nodiscard]] bool AddressHasFocus() const override;
+    [[nodiscard]] bool ClipboardHasText() const override;
+    void EditAddress(EditAction action) override;
+    void ShowAnimationFrame(int index) override;
+    void StartTimer(unsigned interval, TimerCallback tick) override;
+    void StopTimer() override;
+    void ShowFindBar() override;
+    void SetFindHandler(FindHandler handler) override { m_findHandler = std::move(handler); }
+    void UpdateIndicators() override;
+
+    // Places the bars and the page in the window's client area.
+    void Arrange();
 
 private:
-    static void OnLocationEnter(Fl_Widget* widget, void* self);
-    static void OnButton(Fl_Widget* button, void* self);
-    // Returns where the row of buttons ends.
-    int AddButtons();
+    void BuildMenus(int width);
+    void Command(unsigned id);
+    void OnCloseBox();
+    void HideFindBar();
+    static void OnMenu(Fl_Widget* menu, void* id);
+    static void OnTimer(void* self);
 
-    std::unique_ptr<Fl_Double_Window> m_window;
-    Fl_Input* m_location;    // owned by m_window
-    CFltkViewWindow* m_view; // owned by m_window
-    Fl_Box* m_status;        // owned by m_window
+    std::unique_ptr<CFltkFrameWindow> m_window;
+    Fl_Menu_Bar* m_menuBar;          // owned by m_window
+    Fl_Menu_Bar* m_helpBar;          // owned by m_window; the menu at the right end
+    CFltkToolBar* m_toolBar;         // owned by m_window
+    CFltkLocationBar* m_locationBar; // owned by m_window
+    CFltkViewWindow* m_view;         // owned by m_window
+    CFltkFindBar* m_findBar;         // owned by m_window
+    CFltkStatusBar* m_statusBar;     // owned by m_window
+    // Command id -> the index of its item, in the menu bar that holds it.
+    std::map<unsigned, std::pair<Fl_Menu_Bar*, int>> m_menuItems;
+    std::vector<BarPlacement> m_bars;
     std::string m_title;
-    std::string m_statusText;
-    AddressHandler m_addressHandler;
     CommandHandler m_commandHandler;
-    std::map<unsigned, Fl_Button*> m_buttons; // owned by m_window
+    CloseHandler m_closeHandler;
+    FindHandler m_findHandler;
+    TimerCallback m_tick;
+    double m_interval = 0.2;
 };

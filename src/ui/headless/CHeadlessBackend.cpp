@@ -1,33 +1,49 @@
 #include "ui/headless/CHeadlessBackend.h"
 
+#include "platform/ui/CommandIds.h"
+
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
+// The main window without a display: what it shows is kept in the backend,
+// where tests and scripts read it, also after the window has gone.
 class CHeadlessMainFrame final : public CMainFrameWindow {
 public:
     explicit CHeadlessMainFrame(CHeadlessBackend& backend)
         : m_backend(backend), m_view(backend.m_viewSize) {
         m_backend.m_view = &m_view;
+        m_backend.m_bars = {{.barId = BarId::ToolBar},
+                            {.barId = BarId::LocationBar},
+                            {.barId = BarId::StatusBar, .side = DockSide::Bottom}};
+        m_backend.m_closed = false;
         m_view.SetStatusSink([this](std::string_view text) { SetStatusText(text); });
     }
     ~CHeadlessMainFrame() override {
         m_backend.m_view = nullptr;
         m_backend.m_focus = nullptr;
-        m_backend.m_addressHandler = nullptr;
         m_backend.m_commandHandler = nullptr;
+        m_backend.m_closeHandler = nullptr;
+        m_backend.m_findHandler = nullptr;
+        m_backend.m_timerTick = nullptr;
         m_backend.m_enabledCommands.clear();
+        m_backend.m_checkedCommands.clear();
     }
 
     void SetTitle(std::string_view title) override { m_backend.m_title = title; }
     void SetStatusText(std::string_view text) override { m_backend.m_statusText = text; }
-    void SetLocation(std::string_view url) override { m_backend.m_location = url; }
+    void SetLocation(std::string_view url) override { m_backend.m_location.SetText(url); }
     void Show() override {}
     CViewWindow& ViewWindow() override { return m_view; }
-    void SetAddressHandler(AddressHandler handler) override {
-        m_backend.m_addressHandler = std::move(handler);
-    }
     void SetCommandHandler(CommandHandler handler) override {
         m_backend.m_commandHandler = std::move(handler);
+    }
+    void SetCloseHandler(CloseHandler handler) override {
+        m_backend.m_closeHandler = std::move(handler);
+    }
+    void Close() override {
+        m_backend.m_closed = true;
+        m_backend.m_input.QueueQuit();
     }
     void EnableCommand(unsigned id, bool enabled) override {
         if (enabled)
@@ -35,6 +51,39 @@ public:
         else
             m_backend.m_enabledCommands.erase(id);
     }
+    void CheckCommand(unsigned id, bool checked) override {
+        if (checked)
+            m_backend.m_checkedCommands.insert(id);
+        else
+            m_backend.m_checkedCommands.erase(id);
+    }
+    std::vector<BarPlacement> BarLayout() const override { return m_backend.m_bars; }
+    void SetBarLayout(const std::vector<BarPlacement>& layout) override {
+        m_backend.m_bars = layout;
+        // A hidden location bar takes its field, and the focus, with it.
+        auto location = std::find_if(layout.begin(), layout.end(), [](const BarPlacement& bar) {
+            return bar.barId == BarId::LocationBar;
+        });
+        if (location != layout.end() && !location->visible && m_backend.LocationHasFocus())
+            m_backend.m_focus = nullptr;
+    }
+    std::string AddressText() const override { return m_backend.m_location.Text(); }
+    bool AddressHasFocus() const override { return m_backend.LocationHasFocus(); }
+    bool ClipboardHasText() const override {
+        return m_backend.m_clipboard && !m_backend.m_clipboard->empty();
+    }
+    void EditAddress(EditAction action) override { m_backend.m_location.Edit(action); }
+    void ShowAnimationFrame(int index) override { m_backend.m_animationFrame = index; }
+    void StartTimer(unsigned, TimerCallback tick) override {
+        m_backend.m_timerTick = std::move(tick);
+    }
+    void StopTimer() override { m_backend.m_timerTick = nullptr; }
+    void ShowFindBar() override { m_backend.m_findBarShown = true; }
+    void SetFindHandler(FindHandler handler) override {
+        m_backend.m_findHandler = std::move(handler);
+    }
+    // No keyboard: nothing is locked.
+    void UpdateIndicators() override {}
 
 private:
     CHeadlessBackend& m_backend;
@@ -43,6 +92,99 @@ private:
 
 std::unique_ptr<CMainFrameWindow> CHeadlessBackend::CreateMainFrame() {
     return std::make_unique<CHeadlessMainFrame>(*this);
+}
+
+void CHeadlessLocationField::SetText(std::string_view text) {
+    m_text = text;
+    m_selectionStart = m_selectionEnd = m_text.size();
+}
+
+void CHeadlessLocationField::SelectAll() {
+    m_selectionStart = 0;
+    m_selectionEnd = m_text.size();
+}
+
+std::string_view CHeadlessLocationField::Selection() const {
+    return std::string_view(m_text).substr(m_selectionStart, m_selectionEnd - m_selectionStart);
+}
+
+void CHeadlessLocationField::ReplaceSelection(std::string_view text) {
+    m_undoText = m_text;
+    m_text.replace(m_selectionStart, m_selectionEnd - m_selectionStart, text);
+    m_selectionStart = m_selectionEnd = m_selectionStart + text.size();
+}
+
+void CHeadlessLocationField::Edit(EditAction action) {
+    switch (action) {
+    case EditAction::Cut:
+        if (m_selectionStart == m_selectionEnd)
+            return;
+        m_backend.m_clipboard = std::string(Selection());
+        ReplaceSelection({});
+        break;
+    case EditAction::Copy:
+        if (m_selectionStart != m_selectionEnd)
+            m_backend.m_clipboard = std::string(Selection());
+        break;
+    case EditAction::Paste:
+        if (m_backend.m_clipboard)
+            ReplaceSelection(*m_backend.m_clipboard);
+        break;
+    case EditAction::Undo: {
+        std::string before = m_text;
+        SetText(m_undoText);
+        m_undoText = std::move(before);
+        break;
+    }
+    }
+}
+
+void CHeadlessLocationField::TypeText(std::string_view text) {
+    ReplaceSelection(text);
+}
+
+void CHeadlessLocationField::PressKey(std::string_view name) {
+    if (name == "Return") {
+        m_backend.ChooseCommand(CommandId::OpenLocation);
+    } else if (name == "BackSpace" || name == "Delete") {
+        if (m_selectionStart == m_selectionEnd) {
+            if (name == "BackSpace" && m_selectionStart > 0)
+                --m_selectionStart;
+            else if (name == "Delete" && m_selectionEnd < m_text.size())
+                ++m_selectionEnd;
+        }
+        ReplaceSelection({});
+    } else if (name == "Home" || name == "End") {
+        m_selectionStart = m_selectionEnd = name == "Home" ? 0 : m_text.size();
+    }
+}
+
+void CHeadlessBackend::FocusLocation() {
+    bool shown = std::any_of(m_bars.begin(), m_bars.end(), [](const BarPlacement& bar) {
+        return bar.barId == BarId::LocationBar && bar.visible;
+    });
+    if (!m_view || !shown)
+        return;
+    m_location.SelectAll();
+    m_focus = &m_location;
+}
+
+bool CHeadlessBackend::TickTimer() {
+    if (!m_timerTick)
+        return false;
+    // The tick may stop the timer, which must not destroy it mid-call.
+    CMainFrameWindow::TimerCallback tick = m_timerTick;
+    tick();
+    return true;
+}
+
+bool CHeadlessBackend::Find(const std::string& text) {
+    return m_findHandler && m_findHandler(text);
+}
+
+void CHeadlessBackend::RequestClose() {
+    if (m_closeHandler)
+        m_closeHandler();
 }
 
 void CHeadlessBackend::ChooseCommand(unsigned id) {
@@ -74,9 +216,8 @@ void CHeadlessBackend::PressKey(std::string_view name) {
 }
 
 void CHeadlessBackend::EnterAddress(const std::string& typed) {
-    m_location = typed;
-    if (m_addressHandler)
-        m_addressHandler(typed);
+    m_location.SetText(typed);
+    ChooseCommand(CommandId::OpenLocation);
 }
 
 namespace {
@@ -200,6 +341,24 @@ std::optional<std::string> CHeadlessBackend::AskSaveFileName(std::string_view pr
     std::optional<CAnswerQueue::Answer> queued = m_answers.Take(SaveFileNameKind);
     if (!queued || queued->size() != 1)
         return std::nullopt;
+    return queued->front();
+}
+
+std::optional<std::string> CHeadlessBackend::AskOpenFileName() {
+    std::optional<CAnswerQueue::Answer> queued = m_answers.Take(OpenFileKind);
+    if (!queued || queued->size() != 1) {
+        Report("Open: no file chosen");
+        return std::nullopt;
+    }
+    return queued->front();
+}
+
+std::optional<std::string> CHeadlessBackend::AskOpenUrl() {
+    std::optional<CAnswerQueue::Answer> queued = m_answers.Take(OpenUrlKind);
+    if (!queued || queued->size() != 1) {
+        Report("Open URL: Cancel");
+        return std::nullopt;
+    }
     return queued->front();
 }
 

@@ -5,6 +5,7 @@
 #include "ui/headless/CHeadlessInput.h"
 #include "ui/headless/CHeadlessViewWindow.h"
 
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -17,6 +18,36 @@ public:
     virtual void TypeText(std::string_view text) = 0;
     // Keys by their X names: "Return", "Tab", "Page_Down", ...
     virtual void PressKey(std::string_view name) = 0;
+};
+
+class CHeadlessBackend;
+
+// The location bar's address field: its text, a selection, and what undo
+// brings back. It takes typed text and keys while it has the focus; Enter
+// chooses the Open command.
+class CHeadlessLocationField final : public CHeadlessFocus {
+public:
+    explicit CHeadlessLocationField(CHeadlessBackend& backend) : m_backend(backend) {}
+
+    [[nodiscard]] const std::string& Text() const { return m_text; }
+    // Replaces the text (the page shown, or a test); nothing is selected.
+    void SetText(std::string_view text);
+    void SelectAll();
+    [[nodiscard]] std::string_view Selection() const;
+    void Edit(EditAction action);
+
+    void TypeText(std::string_view text) override;
+    void PressKey(std::string_view name) override;
+
+private:
+    // Replaces the selection by text, remembering the text before for undo.
+    void ReplaceSelection(std::string_view text);
+
+    CHeadlessBackend& m_backend;
+    std::string m_text;
+    std::string m_undoText;
+    size_t m_selectionStart = 0; // the caret when nothing is selected
+    size_t m_selectionEnd = 0;
 };
 
 // The backend without a display. Message boxes print to stderr and are
@@ -36,6 +67,10 @@ public:
     static constexpr std::string_view SaveOrDiscardKind = "save-or-discard";
     // the save dialog: the path, or nothing for Cancel.
     static constexpr std::string_view SaveFileNameKind = "save-as";
+    // the open-file dialog: the path, or nothing for Cancel;
+    static constexpr std::string_view OpenFileKind = "open-file";
+    // the "Open URL" dialog: the text, or nothing for Cancel.
+    static constexpr std::string_view OpenUrlKind = "open-url";
 
     struct ShownMessage {
         std::string text;
@@ -57,7 +92,8 @@ public:
     int LoginsAsked() const { return m_loginsAsked; }
     const std::string& StatusText() const { return m_statusText; }
     const std::string& Title() const { return m_title; }
-    const std::string& Location() const { return m_location; }
+    // The address field's text.
+    const std::string& Location() const { return m_location.Text(); }
 
     // The client size of the page window of main frames made from now on.
     void SetViewSize(CPoint size) { m_viewSize = size; }
@@ -65,6 +101,12 @@ public:
     CHeadlessViewWindow* View() { return m_view; }
     // As if the user typed text into the location field and pressed Enter.
     void EnterAddress(const std::string& typed);
+    // As if the user clicked into the address field: it takes the focus
+    // with all of its text selected.
+    void FocusLocation();
+    [[nodiscard]] bool LocationHasFocus() const { return m_focus == &m_location; }
+    // What cut and copy put on the clipboard; nothing until then.
+    [[nodiscard]] const std::optional<std::string>& Clipboard() const { return m_clipboard; }
     // As if the user chose the command from the menu or the tool bar: only
     // an enabled command does anything.
     void ChooseCommand(unsigned id);
@@ -75,8 +117,25 @@ public:
     // keys and takes no text.
     void TypeText(std::string_view text);
     void PressKey(std::string_view name);
-    // Whether the frame shows the command enabled now.
+    // Whether the frame shows the command enabled (checked) now.
     bool CommandEnabled(unsigned id) const { return m_enabledCommands.contains(id); }
+    bool CommandChecked(unsigned id) const { return m_checkedCommands.contains(id); }
+    // The bars and where they stand, as the frame shows them now.
+    const std::vector<BarPlacement>& Bars() const { return m_bars; }
+    // The location bar's animation: the frame drawn last, and its timer.
+    int AnimationFrame() const { return m_animationFrame; }
+    bool TimerRunning() const { return static_cast<bool>(m_timerTick); }
+    // Fires the location bar's timer once, as the time it waits passing
+    // would; false when it does not run.
+    bool TickTimer();
+    // The find bar: whether it was brought up, and a search typed into it
+    // (false: not found, or no frame to search in).
+    bool FindBarShown() const { return m_findBarShown; }
+    bool Find(const std::string& text);
+    // Whether the frame has been closed (Exit, or the close box).
+    bool Closed() const { return m_closed; }
+    // As if the user clicked the window's close box.
+    void RequestClose();
 
     CInputSource& Input() override { return m_input; }
     std::unique_ptr<CMainFrameWindow> CreateMainFrame() override;
@@ -85,9 +144,12 @@ public:
     bool AskSaveOrDiscard(std::string_view url, std::string_view contentType) override;
     std::optional<std::string> AskSaveFileName(std::string_view proposedName) override;
     std::optional<LoginAnswer> AskLogin() override;
+    std::optional<std::string> AskOpenFileName() override;
+    std::optional<std::string> AskOpenUrl() override;
 
 private:
     friend class CHeadlessMainFrame;
+    friend class CHeadlessLocationField;
 
     CHeadlessInput m_input;
     CAnswerQueue m_answers;
@@ -96,11 +158,19 @@ private:
     int m_loginsAsked = 0;
     std::string m_statusText;
     std::string m_title;
-    std::string m_location;
+    CHeadlessLocationField m_location{*this};
+    std::optional<std::string> m_clipboard;
     CPoint m_viewSize{800, 600};
     CHeadlessViewWindow* m_view = nullptr; // owned by the main frame
     CHeadlessFocus* m_focus = nullptr;
-    CMainFrameWindow::AddressHandler m_addressHandler;
     CMainFrameWindow::CommandHandler m_commandHandler;
+    CMainFrameWindow::CloseHandler m_closeHandler;
+    CMainFrameWindow::FindHandler m_findHandler;
+    CMainFrameWindow::TimerCallback m_timerTick;
     std::set<unsigned> m_enabledCommands;
+    std::set<unsigned> m_checkedCommands;
+    std::vector<BarPlacement> m_bars;
+    int m_animationFrame = 0;
+    bool m_findBarShown = false;
+    bool m_closed = false;
 };

@@ -16,6 +16,11 @@ CScriptCommands::CScriptCommands() {
                 return {};
             return "print knows no \"" + line.args[0] + "\" (it knows " + TopicNames() + ")";
         },
+        .waitsFor =
+            [this](const ScriptLine& line) {
+                const PrintTopic* topic = FindTopic(line.args[0]);
+                return !topic || topic->waitForSettle;
+            },
     });
 }
 

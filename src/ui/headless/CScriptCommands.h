@@ -60,12 +60,21 @@ struct ScriptCommand {
     // Empty text: the arguments are good.
     std::function<std::string(const ScriptLine&)> check = {};
     bool waitForSettle = true;
+    // When set, decides waitForSettle line by line (a command whose
+    // arguments may name stop).
+    std::function<bool(const ScriptLine&)> waitsFor = {};
+
+    [[nodiscard]] bool WaitsForSettle(const ScriptLine& line) const {
+        return waitsFor ? waitsFor(line) : waitForSettle;
+    }
 };
 
 // A topic of "print WHAT": writes what it shows to call.out.
 struct PrintTopic {
     std::string name;
     std::function<ScriptResult(const ScriptCall&)> print;
+    // False for what is worth seeing while something still loads.
+    bool waitForSettle = true;
 };
 
 // The commands and print topics a script may use. "print" is the table's

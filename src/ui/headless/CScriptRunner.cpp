@@ -71,7 +71,8 @@ void CScriptRunner::OnIdle(bool settled) {
     if (m_finished || m_queued)
         return;
     bool last = m_next == m_lines.size();
-    bool mustSettle = last || m_commands.Find(m_lines[m_next].name)->waitForSettle;
+    bool mustSettle =
+        last || m_commands.Find(m_lines[m_next].name)->WaitsForSettle(m_lines[m_next]);
     if (mustSettle && !settled) {
         if (Clock::now() - m_waitingSince > m_settleLimit) {
             int number = m_next == 0 ? 0 : m_lines[m_next - 1].number;
