@@ -61,8 +61,9 @@ CViewSplitterWnd::DistributeSizes(int64_t total, std::span<const int32_t> sizes,
         }
     if (weightSum == 0)
         weightSum = 1;
-    if (total < 0)
-        total = 0;
+    // No pane is wider than 32 bits, and within them total times a weight
+    // cannot wrap.
+    total = std::clamp<int64_t>(total, 0, std::numeric_limits<int32_t>::max());
     for (size_t i = 0; i < sizes.size(); ++i)
         if (sizes[i] <= 0) {
             int64_t weight = sizes[i] == 0 ? StarWeight : -int64_t{sizes[i]};
