@@ -335,9 +335,8 @@ CPageToPaint CTarnwickView::PageToPaint() {
 }
 
 void CTarnwickView::OnPaint(const CRect& clip) {
-    // The splitter and its frames cover the whole view.
-    if (m_splitter)
-        return;
+    // Under a splitter the view shows as empty: its frames cover it, but
+    // panes squeezed to nothing by a page of many frames leave it bare.
     CPoint client = m_window.ClientSize();
     CRect box = clip.Intersect({0, 0, client.x, client.y});
     if (box.IsEmpty())

@@ -117,6 +117,16 @@ print frames' --size 800x600 "$site/set.html"
 [ "$(sed -n 7p <<<"$out")" = "$site/other.html" ] || fail "an unknown target: $(sed -n 7,9p <<<"$out")"
 [ "$(wc -l <<<"$out")" = 7 ] || fail "frames left after an unknown target: $out"
 
+# So many rows that every pane is squeezed to nothing: the window still has
+# a picture.
+{
+  printf '<frameset rows="*'; for _ in $(seq 2 200); do printf ',*'; done; printf '">'
+  for _ in $(seq 200); do printf '<frame src="other.html">'; done; echo '</frameset>'
+} >"$dir/www/many.html"
+run 'screenshot '"$dir"'/many.png' --size 200x100 "$site/many.html"
+[ $status = 0 ] && [ "$(/usr/bin/identify -format '%w %h' "$dir/many.png")" = "200 100" ] ||
+  fail "200 squeezed frames: $status $err"
+
 # A frame the page does not have fails the run; once the page has none the
 # same name fails too.
 run 'frame nosuch' "$site/set.html"
