@@ -41,8 +41,8 @@ HTML
 tall() { echo "<body bgcolor=\"$1\">$2"; for i in $(seq 1 100); do echo "<p>$i</p>"; done; echo '</body>'; }
 tall '#ff0000' '' >"$dir/left.html"
 tall '#00ff00' '' >"$dir/upper.html"
-echo '<body bgcolor="#0000ff"><h1><a href="other.html" target="upper">To the upper frame</a></h1></body>' \
-  >"$dir/lower.html"
+echo '<body bgcolor="#0000ff"><h1><a href="other.html" target="upper">To the upper frame</a></h1>
+<h1><a href="other.html" target="nowhere">Away from the frames</a></h1></body>' >"$dir/lower.html"
 echo '<title>Other</title><body bgcolor="#ffff00">Other page</body>' >"$dir/other.html"
 
 "$vestrial" "$dir/set.html" &
@@ -90,6 +90,14 @@ loaded() { [ "$(hex_at "$1" 600 100)" = FFFF00 ] && [ "$(hex_at "$1" 600 650)" =
   [ "$(hex_at "$1" 100 400)" = FF0000 ]; }
 until_picture loaded || fail "the link's target: $(hex_at "$dir/now.png" 600 100) $(hex_at "$dir/now.png" 600 650)"
 [ "$(xdotool getwindowname "$window")" = "Frames - Vestrial" ] || fail "the top page changed"
+
+# A link to a frame the page does not have replaces the whole page, from a
+# click inside one of the frames it takes down.
+xdotool mousemove --window "$window" 400 "$(($(rows_at 622) + 6 + 100))" click 1
+other=$(timeout 20 xdotool search --sync --onlyvisible --name '^Other - Vestrial$' | head -n 1)
+[ -n "$other" ] || fail "an unknown target did not open the page in the window"
+whole() { [ "$(hex_at "$1" 100 400)" = FFFF00 ] && [ "$(hex_at "$1" 600 650)" = FFFF00 ]; }
+until_picture whole || fail "the other page does not fill the window"
 
 xdotool mousemove --window "$window" 600 100 click 1
 xdotool windowfocus --sync "$window" key Escape
