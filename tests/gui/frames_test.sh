@@ -127,6 +127,17 @@ run 'screenshot '"$dir"'/many.png' --size 200x100 "$site/many.html"
 [ $status = 0 ] && [ "$(/usr/bin/identify -format '%w %h' "$dir/many.png")" = "200 100" ] ||
   fail "200 squeezed frames: $status $err"
 
+# A page whose frame is the same page one folder further down (a folder
+# that is a link to its own): the server never runs out of new addresses,
+# frames load down to depth 8, and one deeper stays empty.
+ln -s . "$dir/www/x"
+echo '<frameset rows="*"><frame src="x/deep.html" name="deeper"></frameset>' >"$dir/www/deep.html"
+run 'print frames' --size 200x300 "$site/deep.html"
+[ $status = 0 ] || fail "nested without end: $status $err"
+depths=$(grep -o '"depth":[0-9]*' <<<"$out" | cut -d: -f2 | tr '\n' ' ')
+[ "$depths" = "1 2 3 4 5 6 7 8 9 " ] || fail "the nesting went to depths $depths"
+[[ $(tail -n 1 <<<"$out") == *'"url":""}' ]] || fail "the deepest frame loaded: $(tail -n 1 <<<"$out")"
+
 # A frame the page does not have fails the run; once the page has none the
 # same name fails too.
 run 'frame nosuch' "$site/set.html"
