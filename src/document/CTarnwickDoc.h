@@ -63,6 +63,9 @@ public:
     bool IsTopLevel() const { return m_isTopLevel; }
 
     void SetView(CDocumentView* view) { m_view = view; }
+    // The main window this document speaks to (a frame's document shares its
+    // top-level document's), or null.
+    CDocumentFrame* Frame() const { return m_frame; }
 
     void Navigate(const NavigateRequest& request);
     // Fetches the page shown again, from the network, with its pictures; a

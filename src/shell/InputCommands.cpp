@@ -28,12 +28,13 @@ std::string CheckPoint(const ScriptLine& line) {
     return {};
 }
 
-// Turns the page point of the call into a point of the window, which must
-// show it.
-ScriptResult InWindow(const ScriptCall& call, CPoint& window) {
-    CHeadlessViewWindow* view = ScriptBackend().View();
+// Turns the page point of the call into a point of the window of the page
+// the script acts on (the top-level one's, or a frame's), which must show it.
+ScriptResult InWindow(const ScriptCall& call, CHeadlessViewWindow*& view, CPoint& window) {
+    std::string error;
+    view = ScriptWindow(error);
     if (!view)
-        return ScriptResult::Failed("there is no page window");
+        return ScriptResult::Failed(error);
     CPoint page;
     (void)ReadNumber(call.Arg(0), page.x);
     (void)ReadNumber(call.Arg(1), page.y);
@@ -50,20 +51,22 @@ ScriptResult InWindow(const ScriptCall& call, CPoint& window) {
 }
 
 ScriptResult Click(const ScriptCall& call) {
+    CHeadlessViewWindow* view;
     CPoint window;
-    if (ScriptResult inside = InWindow(call, window); inside.kind != ScriptResult::Kind::Done)
+    if (ScriptResult inside = InWindow(call, view, window); inside.kind != ScriptResult::Kind::Done)
         return inside;
     // A click gives the page the focus; a control under it takes it back.
     ScriptBackend().SetFocus(nullptr);
-    ScriptBackend().View()->Click(window);
+    view->Click(window);
     return ScriptResult::Done();
 }
 
 ScriptResult Move(const ScriptCall& call) {
+    CHeadlessViewWindow* view;
     CPoint window;
-    if (ScriptResult inside = InWindow(call, window); inside.kind != ScriptResult::Kind::Done)
+    if (ScriptResult inside = InWindow(call, view, window); inside.kind != ScriptResult::Kind::Done)
         return inside;
-    ScriptBackend().View()->MoveMouse(window);
+    view->MoveMouse(window);
     return ScriptResult::Done();
 }
 
@@ -86,7 +89,11 @@ const ScriptCommandRegistration kInputCommands({
      .maxArgs = 1,
      .run =
          [](const ScriptCall& call) {
-             ScriptBackend().PressKey(call.Arg(0));
+             std::string error;
+             CHeadlessViewWindow* page = ScriptWindow(error);
+             if (!page)
+                 return ScriptResult::Failed(error);
+             ScriptBackend().PressKey(call.Arg(0), page);
              return ScriptResult::Done();
          },
      .check = [](const ScriptLine& line) -> std::string {

@@ -1,11 +1,13 @@
 // Script commands that move between pages, and what they show.
 #include "app/CTarnwickApp.h"
+#include "content/CMimeObject.h"
 #include "content/CObjectTable.h"
 #include "document/CTarnwickDoc.h"
 #include "platform/ui/CommandIds.h"
 #include "shell/ScriptEnvironment.h"
 #include "ui/headless/CHeadlessBackend.h"
 #include "ui/headless/CScriptCommands.h"
+#include "view/CTarnwickView.h"
 
 #include <ostream>
 
@@ -55,6 +57,22 @@ ScriptResult PrintLine(const ScriptCall& call, std::string_view text) {
     return ScriptResult::Done();
 }
 
+// The location field; in a frame ("frame NAME"), the address of the page the
+// frame shows, which the field never does.
+ScriptResult PrintUrl(const ScriptCall& call) {
+    if (ScriptFrame().empty())
+        return PrintLine(call, ScriptBackend().Location());
+    std::string error;
+    CTarnwickView* view = ScriptView(error);
+    if (!view)
+        return ScriptResult::Failed(error);
+    const CTarnwickDoc& document = view->Document();
+    std::string url = document.ContentObject() ? document.ContentObject()->Url() : "";
+    if (!url.empty() && !document.Fragment().empty())
+        url += "#" + document.Fragment();
+    return PrintLine(call, url);
+}
+
 // "* GET URL#fragment" for the current entry, "  ..." for the others.
 ScriptResult PrintHistory(const ScriptCall& call) {
     const CHistory& history = ScriptApp().History();
@@ -91,7 +109,7 @@ const ScriptCommandRegistration kNavigationCommands(
         Button("stop", CommandId::Stop),
     },
     {
-        {"url", [](const ScriptCall& call) { return PrintLine(call, ScriptBackend().Location()); }},
+        {"url", PrintUrl},
         {"title", [](const ScriptCall& call) { return PrintLine(call, ScriptBackend().Title()); }},
         {"status",
          [](const ScriptCall& call) { return PrintLine(call, ScriptBackend().StatusText()); }},

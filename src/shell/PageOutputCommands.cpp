@@ -2,6 +2,7 @@
 #include "shell/ScriptEnvironment.h"
 #include "shell/ShellOutput.h"
 #include "ui/headless/CScriptCommands.h"
+#include "view/CTarnwickView.h"
 
 namespace {
 
@@ -31,14 +32,17 @@ const ScriptCommandRegistration kPageOutputCommands({
      .run =
          [](const ScriptCall& call) {
              std::string error;
-             return FailedUnless(WriteLayoutDump(ScriptApp(), call.out, error), error);
+             CTarnwickView* view = ScriptView(error);
+             return FailedUnless(view && WriteLayoutDump(view, call.out, error), error);
          }},
     {.name = "dump-elements",
      .usage = "dump-elements",
      .run =
          [](const ScriptCall& call) {
              std::string error;
-             return FailedUnless(WriteElementDump(ScriptApp(), call.out, error), error);
+             CTarnwickView* view = ScriptView(error);
+             return FailedUnless(view && WriteElementDump(&view->Document(), call.out, error),
+                                 error);
          }},
 });
 

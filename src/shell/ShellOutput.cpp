@@ -15,7 +15,7 @@ bool WriteScreenshot(CTarnwickApp& app, CHeadlessBackend& backend, const std::st
                      bool full, std::string& error) {
     std::unique_ptr<CDibSection> whole;
     const CDibSection* picture = nullptr;
-    if (full && app.TopView()) {
+    if (full && app.TopView() && !app.TopView()->FrameSplitter()) {
         whole = app.TopView()->PaintDocument();
         picture = whole.get();
     } else if (CHeadlessViewWindow* window = backend.View()) {
@@ -31,7 +31,10 @@ bool WriteScreenshot(CTarnwickApp& app, CHeadlessBackend& backend, const std::st
 }
 
 bool WriteLayoutDump(CTarnwickApp& app, std::ostream& out, std::string& error) {
-    CTarnwickView* view = app.TopView();
+    return WriteLayoutDump(app.TopView(), out, error);
+}
+
+bool WriteLayoutDump(CTarnwickView* view, std::ostream& out, std::string& error) {
     if (!view || !view->CurrentLayout()) {
         error = "the page has no layout to dump";
         return false;
@@ -42,7 +45,10 @@ bool WriteLayoutDump(CTarnwickApp& app, std::ostream& out, std::string& error) {
 }
 
 bool WriteElementDump(CTarnwickApp& app, std::ostream& out, std::string& error) {
-    CTarnwickDoc* document = app.TopDocument();
+    return WriteElementDump(app.TopDocument(), out, error);
+}
+
+bool WriteElementDump(CTarnwickDoc* document, std::ostream& out, std::string& error) {
     if (!document || !document->ContentObject()) {
         error = "no page is shown";
         return false;

@@ -10,6 +10,8 @@
 #include "platform/gdi/CDeviceContext.h"
 #include "platform/gdi/CDibSection.h"
 #include "platform/gdi/CFontCache.h"
+#include "platform/ui/CSplitterWindow.h"
+#include "view/CViewSplitterWnd.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -25,6 +27,30 @@ std::vector<CTarnwickView*>& AllViews() {
 CPoint LineSize() {
     CDialogBaseUnits units = GetDialogBaseUnits();
     return {units.horizontal, units.vertical};
+}
+
+// A copy of a frame-set tree, or null. Frame sets nested deeper than a
+// page may nest them lose their children, and so stay empty panes: the
+// copy and the splitters made from it recurse once per level.
+std::unique_ptr<CFrameRecord> CopyFrameTree(const CFrameRecord* from,
+                                            CFrameRecord* parent = nullptr, int depth = 1) {
+    if (!from)
+        return nullptr;
+    auto copy = std::make_unique<CFrameRecord>();
+    copy->source = from->source;
+    copy->name = from->name;
+    copy->marginWidth = from->marginWidth;
+    copy->marginHeight = from->marginHeight;
+    copy->scrolling = from->scrolling;
+    copy->orientation = from->orientation;
+    copy->sizes = from->sizes;
+    copy->parent = parent;
+    if (depth >= CViewSplitterWnd::MaxFrameDepth)
+        return copy;
+    copy->children.reserve(from->children.size());
+    for (const auto& child : from->children)
+        copy->children.push_back(CopyFrameTree(child.get(), copy.get(), depth + 1));
+    return copy;
 }
 
 } // namespace
@@ -53,6 +79,30 @@ CTarnwickView* CTarnwickView::TopLevel() {
         if (view->m_document.IsTopLevel())
             return view;
     return nullptr;
+}
+
+size_t CTarnwickView::ViewCount() {
+    return AllViews().size();
+}
+
+void CTarnwickView::BecomeFrame(CTarnwickView& parent, const CFrameRecord& record) {
+    // The record of a frame has no children to copy, and its parent is the
+    // layout's, which goes with the page.
+    m_frameRecord = std::make_unique<CFrameRecord>();
+    m_frameRecord->source = record.source;
+    m_frameRecord->name = record.name;
+    m_frameRecord->marginWidth = record.marginWidth;
+    m_frameRecord->marginHeight = record.marginHeight;
+    m_frameRecord->scrolling = record.scrolling;
+    m_frameRecord->orientation = record.orientation;
+    m_noScroll = record.scrolling == 0;
+    if (record.marginWidth != -1 && record.marginHeight != -1) {
+        m_marginWidth = record.marginWidth;
+        m_marginHeight = record.marginHeight;
+    }
+    m_frameName = record.name;
+    m_parentView = &parent;
+    parent.m_childViews.push_back(this);
 }
 
 CTarnwickView* CTarnwickView::FindViewByFrameName(std::string_view name) {
@@ -146,11 +196,14 @@ void CTarnwickView::OnLayoutProgress() {
         UpdateFormControls();
         m_window.InvalidateAll();
     }
-    if (m_current->FrameSetReady()) {
+    if (m_current->FrameSetReady() && !m_splitter) {
         m_document.UpdateTitle();
         StopLayoutThread();
+        // The tree belongs to the layout, which goes first.
+        std::unique_ptr<CFrameRecord> frameSet = CopyFrameTree(m_current->RootFrameSet());
         DeleteLayouts();
-        BuildFrames();
+        if (frameSet)
+            BuildFrames(*frameSet);
         m_window.SetScrollSizes({1, 1}, m_window.ClientSize(), LineSize());
         return;
     }
@@ -186,8 +239,14 @@ void CTarnwickView::ScrollToFragmentOnce(bool finished) {
 }
 
 void CTarnwickView::OnSize() {
-    if (!m_current)
-        return; // the frames of a frame set follow their splitter
+    if (!m_current) {
+        // The frames of a frame set follow their splitter.
+        if (m_splitter) {
+            CPoint client = m_window.ClientSize();
+            m_splitter->Window().Move({0, 0, client.x, client.y});
+        }
+        return;
+    }
     CPoint client = m_window.ClientSize();
     // One pixel wider is the width a scroll bar's appearance or a rounding
     // gives back; it is not worth laying the whole page out again.
@@ -315,6 +374,8 @@ void CTarnwickView::ScrollIntoView(const CRect& area) {
 }
 
 void CTarnwickView::OnPaint(const CRect& clip) {
+    // Under a splitter the view shows as empty: its frames cover it, but
+    // panes squeezed to nothing by a page of many frames leave it bare.
     CPoint client = m_window.ClientSize();
     CRect box = clip.Intersect({0, 0, client.x, client.y});
     if (box.IsEmpty())
@@ -376,15 +437,18 @@ void CTarnwickView::OnLeftButtonDown(CPoint window) {
     const CLinkRecord* link = found.item->LinkAt(document.x, document.y);
     if (!link)
         return;
-    // Copied out: navigating resets this view, which deletes the layout.
+    // Copied out: navigating resets this view, which deletes the layout,
+    // and may destroy this view too (a frame whose link replaces the frame
+    // set): nothing of it may be touched after Navigate.
     std::string address = LinkAddressAt(found, *link, document);
     std::string targetName = link->target;
-    CTarnwickView* top = TopLevel();
-    if (!top)
-        top = this;
-    CTarnwickView* target = targetName.empty() ? nullptr : top->FindViewByFrameName(targetName);
-    if (!target)
-        target = top;
+    CTarnwickView* target = this;
+    if (!targetName.empty()) {
+        CTarnwickView* top = TopLevel();
+        target = top ? top->FindViewByFrameName(targetName) : nullptr;
+        if (!target)
+            target = top ? top : this;
+    }
     target->Document().Navigate({.url = address});
 }
 
@@ -466,14 +530,34 @@ void CTarnwickView::DeleteLayouts() {
     m_statusLink = nullptr;
 }
 
+void CTarnwickView::BuildFrames(const CFrameRecord& frameSet) {
+    // A frame set without frames has nothing to split: the view stays
+    // empty.
+    if (frameSet.children.empty())
+        return;
+    m_splitter = std::make_unique<CViewSplitterWnd>(m_window.CreateSplitter(), *this, frameSet);
+    CPoint client = m_window.ClientSize();
+    m_splitter->Window().Move({0, 0, client.x, client.y});
+}
+
+void CTarnwickView::DestroyFrames() {
+    // Every frame's document clears its page first (which clears the
+    // frames of that page in turn) and stops its loads; then the splitter
+    // takes the views and documents with it, and their loads still running.
+    std::vector<CTarnwickView*> children = std::exchange(m_childViews, {});
+    for (CTarnwickView* child : children)
+        child->Document().DeleteContents();
+    if (m_splitter) {
+        m_splitter.reset();
+        m_window.DestroySplitter();
+    }
+}
+
 void CTarnwickView::ResetView() {
     StopLayoutThread();
-    // The frames' documents stop their loads and reset their own views,
-    // deepest first, once frame sets exist.
-    for (CTarnwickView* child : m_childViews)
-        child->Document().DeleteContents();
+    DestroyFrames();
     DeleteLayouts();
-    m_childViews.clear();
+    m_frameRecord.reset();
     m_fragmentDone = false;
     m_findText.clear();
     m_found.reset();
@@ -485,6 +569,9 @@ void CTarnwickView::ResetView() {
 }
 
 bool CTarnwickView::LayoutSettled() const {
+    for (const CTarnwickView* child : m_childViews)
+        if (!child->LayoutSettled())
+            return false;
     if (!m_pending)
         return true;
     // Ended, not Finished: between the two the thread has yet to signal its

@@ -19,9 +19,11 @@
 
 class CDibSection;
 class CDisplayItem;
+struct CFrameRecord;
 struct CLinkRecord;
 class CNamedEvent;
 class CTarnwickDoc;
+class CViewSplitterWnd;
 
 // The window a page is shown in, without the toolkit: it lays the page out
 // on a layout thread of its own, paints it through an 8-bit offscreen
@@ -47,6 +49,21 @@ public:
     CTarnwickDoc& Document() { return m_document; }
     CViewWindow& Window() { return m_window; }
 
+    // Makes this new view a frame of parent's frame set, as record says:
+    // its name, margins and scrolling; parent lists it among its frames.
+    void BecomeFrame(CTarnwickView& parent, const CFrameRecord& record);
+    // The view whose frame set made this one, or null.
+    [[nodiscard]] CTarnwickView* ParentView() const { return m_parentView; }
+    // The views of this page's frames, nested sets' included, in page order.
+    [[nodiscard]] const std::vector<CTarnwickView*>& ChildViews() const { return m_childViews; }
+    [[nodiscard]] const std::string& FrameName() const { return m_frameName; }
+    [[nodiscard]] bool NoScroll() const { return m_noScroll; }
+    [[nodiscard]] CPoint Margins() const { return {m_marginWidth, m_marginHeight}; }
+    // The splitter over this view while its page is a frame set, or null.
+    [[nodiscard]] CViewSplitterWnd* FrameSplitter() { return m_splitter.get(); }
+    // Every view that exists now, frames' included.
+    [[nodiscard]] static size_t ViewCount();
+
     // CDocumentView
     TargetHandle Handle() const override { return CMessageTarget::Handle(); }
     void ResetView() override;
@@ -64,7 +81,8 @@ public:
     bool OnKeyDown(ViewKey key) override;
 
     // Nothing of the page is still being laid out or waiting to be shown:
-    // the layout thread has ended and its last progress step has run.
+    // the layout thread has ended and its last progress step has run, and
+    // so have those of its frames.
     [[nodiscard]] bool LayoutSettled() const;
     [[nodiscard]] bool HasLayout() const { return m_current != nullptr; }
     [[nodiscard]] int32_t LaidOutWidth() const { return m_laidOutWidth; }
@@ -107,9 +125,11 @@ private:
     // FIXME: the page's form controls are not made: they should follow the
     // layout's form records, one child control per form-control item.
     void UpdateFormControls() {}
-    // FIXME: frame sets show nothing: the frames should be built from the
-    // finished frame-set tree, a view and document per frame.
-    void BuildFrames() {}
+    // A splitter over the view, a pane and a view with a document of its
+    // own for every frame of frameSet.
+    void BuildFrames(const CFrameRecord& frameSet);
+    // The frames' documents clear their pages, then the frames go.
+    void DestroyFrames();
 
     CTarnwickDoc& m_document;
     CViewWindow& m_window;
@@ -127,8 +147,11 @@ private:
     bool m_fragmentDone = false;
     CPageColors m_colors;
     std::string m_backgroundImage;
-    std::vector<CTarnwickView*> m_childViews; // the views of this page's frames
-    std::string m_frameName;                  // empty for the top view
+    std::unique_ptr<CViewSplitterWnd> m_splitter; // owns the frames' views and documents
+    std::vector<CTarnwickView*> m_childViews;     // the views of this page's frames
+    CTarnwickView* m_parentView = nullptr;
+    std::unique_ptr<CFrameRecord> m_frameRecord; // the frame that made this view
+    std::string m_frameName;                     // empty for the top view
     int32_t m_marginWidth = HorizontalMargin;
     int32_t m_marginHeight = VerticalMargin;
     bool m_noScroll = false; // a frame with scrolling off

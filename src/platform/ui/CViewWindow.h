@@ -7,6 +7,7 @@
 #include <string_view>
 
 class CDibSection;
+class CSplitterWindow;
 
 enum class ViewCursor { Arrow, Link, Wait, WorkingInBackground };
 
@@ -62,6 +63,13 @@ public:
     // During OnPaint: copies rect (window coordinates, which are also the
     // section's coordinates) of section to the screen.
     virtual void Present(const CDibSection& section, const CRect& rect) = 0;
+
+    // Frame sets: a splitter child of no size, for the view to move over its
+    // client area; it covers the page and takes the pointer there. The
+    // window owns it until DestroySplitter (one at a time), which may defer
+    // freeing it while the toolkit is still inside one of its handlers.
+    virtual CSplitterWindow& CreateSplitter() = 0;
+    virtual void DestroySplitter() = 0;
 };
 
 // The scroll position nearest to position that keeps the page inside a

@@ -1,6 +1,7 @@
 #include "ui/fltk/CFltkViewWindow.h"
 
 #include "platform/gdi/CDibSection.h"
+#include "ui/fltk/CFltkSplitterWindow.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_RGB_Image.H>
@@ -107,6 +108,8 @@ void CFltkViewWindow::resize(int x, int y, int width, int height) {
     bool sized = width != w() || height != h();
     Fl_Widget::resize(x, y, width, height);
     ArrangeScrollBars();
+    if (m_splitter)
+        m_splitter->FollowHolder();
     InvalidateAll();
     if (sized && m_client)
         m_client->OnSize();
@@ -231,7 +234,37 @@ bool CFltkViewWindow::HandleKey() {
     }
 }
 
+CSplitterWindow& CFltkViewWindow::CreateSplitter() {
+    DestroySplitter();
+    Fl_Group* open = Fl_Group::current();
+    Fl_Group::current(nullptr);
+    m_splitter = new CFltkSplitterWindow(*this, m_statusSink); // owned by this group
+    Fl_Group::current(open);
+    add(m_splitter);
+    return *m_splitter;
+}
+
+void CFltkViewWindow::DestroySplitter() {
+    if (!m_splitter)
+        return;
+    // The splitter may be inside one of its handlers now (a click on a link
+    // in a frame that leaves the page of frames): it is freed once the
+    // toolkit is back in its loop. The keys come back here meanwhile.
+    bool hadFocus = m_splitter->contains(Fl::focus());
+    remove(m_splitter);
+    m_splitter->hide();
+    Fl::delete_widget(m_splitter);
+    m_splitter = nullptr;
+    if (hadFocus)
+        take_focus();
+    InvalidateAll();
+}
+
 int CFltkViewWindow::handle(int event) {
+    // The frames under the pointer take its events, and the keys when they
+    // have the focus.
+    if (m_splitter && event != FL_FOCUS && event != FL_UNFOCUS && event != FL_KEYBOARD)
+        return Fl_Group::handle(event);
     bool onBar = (m_vertical->visible() && Fl::event_inside(m_vertical)) ||
                  (m_horizontal->visible() && Fl::event_inside(m_horizontal));
     CPoint point{Fl::event_x() - x(), Fl::event_y() - y()};

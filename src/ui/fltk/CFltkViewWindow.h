@@ -7,13 +7,15 @@
 #include <functional>
 #include <string>
 
+class CFltkSplitterWindow;
 class Fl_Scrollbar;
 
 // The page area of the main window: the view's section shown through the
 // shared palette, with scroll bars that appear when the page is larger than
 // the window. The scroll bars keep the scroll position. Painting goes
 // through the view's OnPaint from draw(), so every change reaches the screen
-// in one double-buffered flush and nothing flickers. UI thread only.
+// in one double-buffered flush and nothing flickers. A page of frames is
+// covered by a splitter child, which then takes the pointer. UI thread only.
 class CFltkViewWindow final : public Fl_Group, public CViewWindow {
 public:
     CFltkViewWindow(int x, int y, int width, int height);
@@ -41,6 +43,8 @@ public:
     void SetCursor(ViewCursor cursor) override;
     void SetStatusText(std::string_view text) override;
     void Present(const CDibSection& section, const CRect& rect) override;
+    CSplitterWindow& CreateSplitter() override;
+    void DestroySplitter() override;
 
 private:
     static void OnScrollBar(Fl_Widget* bar, void* self);
@@ -58,4 +62,5 @@ private:
     CRect m_dirty; // client coordinates, waiting for draw()
     ViewCursor m_cursor = ViewCursor::Arrow;
     std::function<void(std::string_view)> m_statusSink;
+    CFltkSplitterWindow* m_splitter = nullptr; // owned by this group
 };

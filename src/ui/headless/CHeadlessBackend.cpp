@@ -197,7 +197,7 @@ void CHeadlessBackend::TypeText(std::string_view text) {
         m_focus->TypeText(text);
 }
 
-void CHeadlessBackend::PressKey(std::string_view name) {
+void CHeadlessBackend::PressKey(std::string_view name, CHeadlessViewWindow* page) {
     if (m_focus)
         return m_focus->PressKey(name);
     struct PageKey {
@@ -210,9 +210,11 @@ void CHeadlessBackend::PressKey(std::string_view name) {
         {"Up", ViewKey::Up},          {"Down", ViewKey::Down},
         {"Left", ViewKey::Left},      {"Right", ViewKey::Right},
     };
+    if (!page)
+        page = m_view;
     for (const PageKey& key : keys)
-        if (key.name == name && m_view)
-            m_view->Key(key.key);
+        if (key.name == name && page)
+            page->Key(key.key);
 }
 
 void CHeadlessBackend::EnterAddress(const std::string& typed) {

@@ -114,9 +114,10 @@ public:
     void SetFocus(CHeadlessFocus* focus) { m_focus = focus; }
     CHeadlessFocus* Focus() const { return m_focus; }
     // Typing and keys go to whatever has the focus. The page scrolls by its
-    // keys and takes no text.
+    // keys and takes no text; page is the window that takes them (a frame's),
+    // or the main frame's when null.
     void TypeText(std::string_view text);
-    void PressKey(std::string_view name);
+    void PressKey(std::string_view name, CHeadlessViewWindow* page = nullptr);
     // Whether the frame shows the command enabled (checked) now.
     bool CommandEnabled(unsigned id) const { return m_enabledCommands.contains(id); }
     bool CommandChecked(unsigned id) const { return m_checkedCommands.contains(id); }

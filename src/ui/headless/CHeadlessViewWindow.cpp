@@ -1,6 +1,7 @@
 #include "ui/headless/CHeadlessViewWindow.h"
 
 #include "platform/gdi/CDibSection.h"
+#include "ui/headless/CHeadlessSplitterWindow.h"
 
 #include <algorithm>
 #include <cstring>
@@ -23,16 +24,102 @@ void CHeadlessViewWindow::Paint() {
     m_dirty = {};
     if (m_client && !dirty.IsEmpty())
         m_client->OnPaint(dirty);
+    if (m_splitter)
+        m_splitter->Compose(*this, {m_splitter->Rect().left, m_splitter->Rect().top});
+}
+
+void CHeadlessViewWindow::PaintAll() {
+    if (!m_screen || m_screen->Width() != m_size.x || m_screen->Height() != m_size.y)
+        InvalidateAll();
+    Paint();
 }
 
 void CHeadlessViewWindow::Click(CPoint window) {
+    CPoint inView;
+    if (m_splitter) {
+        CRect at = m_splitter->Rect();
+        if (CHeadlessViewWindow* pane =
+                m_splitter->ViewAt({window.x - at.left, window.y - at.top}, inView))
+            pane->Click(inView);
+        return;
+    }
     if (m_client)
         m_client->OnLeftButtonDown(window);
 }
 
 void CHeadlessViewWindow::MoveMouse(CPoint window) {
+    CPoint inView;
+    if (m_splitter) {
+        CRect at = m_splitter->Rect();
+        if (CHeadlessViewWindow* pane =
+                m_splitter->ViewAt({window.x - at.left, window.y - at.top}, inView))
+            pane->MoveMouse(inView);
+        return;
+    }
     if (m_client)
         m_client->OnSetCursor(window);
+}
+
+CSplitterWindow& CHeadlessViewWindow::CreateSplitter() {
+    m_splitter = std::make_unique<CHeadlessSplitterWindow>(this, nullptr);
+    return *m_splitter;
+}
+
+void CHeadlessViewWindow::DestroySplitter() {
+    m_splitter.reset();
+    InvalidateAll();
+}
+
+CPoint CHeadlessViewWindow::Origin() const {
+    if (!m_holder)
+        return {};
+    CPoint holder = m_holder->Origin();
+    return {holder.x + m_placedAt.x, holder.y + m_placedAt.y};
+}
+
+void CHeadlessViewWindow::HoldIn(CHeadlessSplitterWindow* holder, CPoint at) {
+    m_holder = holder;
+    m_placedAt = at;
+}
+
+void CHeadlessViewWindow::Place(CPoint at, CPoint size) {
+    m_placedAt = at;
+    if (size != m_size)
+        Resize(size);
+}
+
+bool CHeadlessViewWindow::EnsureScreen(std::span<const CRgbQuad, 256> colorTable) {
+    if (!m_screen || m_screen->Width() != m_size.x || m_screen->Height() != m_size.y)
+        m_screen = CDibSection::Create(m_size.x, m_size.y, colorTable);
+    if (!m_screen)
+        return false;
+    // Sections in the shared palette all have the same table; setting it
+    // anyway would throw away the screen's colour-matching table each time.
+    if (!std::ranges::equal(m_screen->ColorTable(), colorTable))
+        m_screen->SetColorTable(colorTable);
+    return true;
+}
+
+void CHeadlessViewWindow::CopyIn(const CDibSection& source, CPoint at, const CRect& sourceRect) {
+    if (!EnsureScreen(source.ColorTable()))
+        return;
+    // A point of source goes to at plus its offset from sourceRect's corner.
+    const int32_t dx = at.x - sourceRect.left;
+    const int32_t dy = at.y - sourceRect.top;
+    CRect to = sourceRect.Intersect(source.Bounds()).Offset(dx, dy).Intersect(m_screen->Bounds());
+    for (int32_t y = to.top; y < to.bottom; ++y)
+        std::memcpy(m_screen->Row(y) + to.left, source.Row(y - dy) + (to.left - dx),
+                    static_cast<size_t>(to.Width()));
+}
+
+void CHeadlessViewWindow::FillFace(const CRect& rect) {
+    if (!m_screen)
+        return;
+    CRect area = rect.Intersect(m_screen->Bounds());
+    // The face of buttons and bars.
+    uint8_t face = CInverseColorTable::Nearest(m_screen->ColorTable(), 0xC0, 0xC0, 0xC0);
+    for (int32_t y = area.top; y < area.bottom; ++y)
+        std::memset(m_screen->Row(y) + area.left, face, static_cast<size_t>(area.Width()));
 }
 
 void CHeadlessViewWindow::Key(ViewKey key) {
@@ -72,14 +159,8 @@ void CHeadlessViewWindow::SetStatusText(std::string_view text) {
 }
 
 void CHeadlessViewWindow::Present(const CDibSection& section, const CRect& rect) {
-    if (!m_screen || m_screen->Width() != m_size.x || m_screen->Height() != m_size.y)
-        m_screen = CDibSection::Create(m_size.x, m_size.y, section.ColorTable());
-    if (!m_screen)
+    if (!EnsureScreen(section.ColorTable()))
         return;
-    // Sections in the shared palette all have the same table; setting it
-    // anyway would throw away the screen's colour-matching table each time.
-    if (!std::ranges::equal(m_screen->ColorTable(), section.ColorTable()))
-        m_screen->SetColorTable(section.ColorTable());
     CRect copy = rect.Intersect(m_screen->Bounds()).Intersect(section.Bounds());
     for (int32_t y = copy.top; y < copy.bottom; ++y)
         std::memcpy(m_screen->Row(y) + copy.left, section.Row(y) + copy.left,

@@ -4,13 +4,19 @@
 
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
+
+class CHeadlessSplitterWindow;
 
 // A view window without a display: a client area of a given size kept in
 // memory. Invalidated areas are painted when Paint is called (the headless
 // shell and tests decide when), and what the view presents lands in an 8-bit
 // screen section of the client size. Input is given by calling the client's
-// handlers through the methods below. UI thread only.
+// handlers through the methods below. A window may be a pane of a splitter
+// (a frame), and may be covered by a splitter of its own (a page of frames),
+// whose panes it paints into its screen and hands the pointer to. UI thread
+// only.
 class CHeadlessViewWindow final : public CViewWindow {
 public:
     static constexpr int32_t ScrollBarWidth = 16;
@@ -20,8 +26,11 @@ public:
 
     // Resizes the client area and tells the view, as a window resize does.
     void Resize(CPoint clientSize);
-    // Paints every invalidated part now.
+    // Paints every invalidated part now, and the panes of its splitter.
     void Paint();
+    // Paints all of it, into a new screen when the size changed.
+    void PaintAll();
+    // Over a splitter, these go to the page area under the point.
     void Click(CPoint window);
     void MoveMouse(CPoint window);
     void Key(ViewKey key);
@@ -48,6 +57,22 @@ public:
     void SetCursor(ViewCursor cursor) override { m_cursor = cursor; }
     void SetStatusText(std::string_view text) override;
     void Present(const CDibSection& section, const CRect& rect) override;
+    CSplitterWindow& CreateSplitter() override;
+    void DestroySplitter() override;
+
+    // The splitter over the window, or null.
+    [[nodiscard]] CHeadlessSplitterWindow* Splitter() { return m_splitter.get(); }
+    // Where the window stands in the window at the top of its chain of
+    // holders (itself when it is no pane).
+    [[nodiscard]] CPoint Origin() const;
+    // For the splitter that holds it: where it stands there, and its place
+    // and client size as panes are arranged.
+    void HoldIn(CHeadlessSplitterWindow* holder, CPoint at);
+    void Place(CPoint at, CPoint size);
+    // For the splitter over it: copies source (a pane's screen) to at, and
+    // fills a bar with the colour of a face.
+    void CopyIn(const CDibSection& source, CPoint at, const CRect& sourceRect);
+    void FillFace(const CRect& rect);
 
 private:
     CViewWindowClient* m_client = nullptr;
@@ -59,4 +84,10 @@ private:
     std::string m_statusText;
     std::function<void(std::string_view)> m_statusSink;
     std::unique_ptr<CDibSection> m_screen;
+    CHeadlessSplitterWindow* m_holder = nullptr;
+    CPoint m_placedAt;
+    std::unique_ptr<CHeadlessSplitterWindow> m_splitter;
+
+    // A screen of the client size in colorTable, kept when it has one.
+    bool EnsureScreen(std::span<const CRgbQuad, 256> colorTable);
 };
