@@ -275,6 +275,15 @@ std::vector<CFormRecord*> CLayoutEngine::FormRecords() {
     return forms;
 }
 
+std::vector<CLayoutEngine::FormControlPlace> CLayoutEngine::FormControlPlaces() {
+    CSemLockGuard guard(m_lock);
+    std::vector<FormControlPlace> places;
+    for (size_t form = 0; form < m_forms.size(); ++form)
+        for (const CFormControlItem* item : m_forms[form]->controls)
+            places.push_back({form, item, item->rect});
+    return places;
+}
+
 std::vector<CObjectItem*> CLayoutEngine::EmbeddedObjects() {
     CSemLockGuard guard(m_lock);
     return m_objects;

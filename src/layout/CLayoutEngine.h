@@ -85,6 +85,16 @@ public:
     [[nodiscard]] bool FrameSetReady();
     [[nodiscard]] const CFrameRecord* RootFrameSet();
     [[nodiscard]] std::vector<CFormRecord*> FormRecords();
+    // A form control as it stands now: its form's place among the form
+    // records, the item (which lives as long as the engine and whose field
+    // never changes) and its rectangle, copied under the lock.
+    struct FormControlPlace {
+        size_t form = 0;
+        const CFormControlItem* item = nullptr;
+        CRect rect;
+    };
+    // Every control of every form, forms and their controls in document order.
+    [[nodiscard]] std::vector<FormControlPlace> FormControlPlaces();
     [[nodiscard]] std::vector<CObjectItem*> EmbeddedObjects();
 
     // The page's text, which text items point into.

@@ -5,6 +5,7 @@
 #include "platform/CMessageTarget.h"
 #include "platform/gdi/GdiTypes.h"
 #include "platform/ui/CViewWindow.h"
+#include "view/CFormControls.h"
 #include "view/CLayoutRunner.h"
 #include "view/CPagePainter.h"
 
@@ -61,6 +62,7 @@ public:
     void OnLeftButtonDown(CPoint window) override;
     void OnSetCursor(CPoint window) override;
     bool OnKeyDown(ViewKey key) override;
+    void OnFormControlEvent(uint32_t commandId, FormControlEvent event) override;
 
     // Nothing of the page is still being laid out or waiting to be shown:
     // the layout thread has ended and its last progress step has run.
@@ -70,6 +72,7 @@ public:
     [[nodiscard]] const CLayoutEngine* CurrentLayout() const { return m_current.get(); }
     [[nodiscard]] CLayoutEngine* CurrentLayout() { return m_current.get(); }
     [[nodiscard]] const CPageColors& Colors() const { return m_colors; }
+    [[nodiscard]] CFormControls& FormControls() { return m_formControls; }
     // The whole laid-out page (at least the client area) painted into a new
     // section, for snapshots of the full document.
     [[nodiscard]] std::unique_ptr<CDibSection> PaintDocument();
@@ -92,8 +95,9 @@ private:
     [[nodiscard]] CPoint ToDocument(CPoint window) const;
     [[nodiscard]] CPageToPaint PageToPaint();
     void ScrollBy(int32_t dx, int32_t dy);
-    // The forms of the page join here (their controls follow the layout).
-    void UpdateFormControls() {}
+    void UpdateFormControls();
+    // Submissions go to this view's document, whatever frame it shows.
+    void SubmitForm(const NavigateRequest& request);
     // Frame sets join here: the frames are built from the finished tree.
     void BuildFrames() {}
 
@@ -118,5 +122,5 @@ private:
     int32_t m_marginWidth = HorizontalMargin;
     int32_t m_marginHeight = VerticalMargin;
     bool m_noScroll = false; // a frame with scrolling off
-    int32_t m_nextControlId = 10000;
+    CFormControls m_formControls{m_window};
 };

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "platform/gdi/GdiTypes.h"
+#include "platform/ui/CFormControl.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 class CDibSection;
@@ -27,6 +29,11 @@ public:
     virtual void OnSetCursor(CPoint window) = 0;
     // True when the key was used.
     virtual bool OnKeyDown(ViewKey key) = 0;
+    // The user acted on the form control made with this command id.
+    virtual void OnFormControlEvent(uint32_t commandId, FormControlEvent event) {
+        (void)commandId;
+        (void)event;
+    }
 };
 
 // The window a page is shown in, as the toolkit-independent view sees it: a
@@ -62,6 +69,12 @@ public:
     // During OnPaint: copies rect (window coordinates, which are also the
     // section's coordinates) of section to the screen.
     virtual void Present(const CDibSection& section, const CRect& rect) = 0;
+
+    // A form control over the page, in its initial state; it stays a child
+    // of this window until it is destroyed. Controls come first in the
+    // keyboard's order in the order they were made.
+    [[nodiscard]] virtual std::unique_ptr<CFormControl>
+    CreateFormControl(const CFormControlSpec& spec) = 0;
 };
 
 // The scroll position nearest to position that keeps the page inside a

@@ -9,8 +9,10 @@ public:
         : m_backend(backend), m_view(backend.m_viewSize) {
         m_backend.m_view = &m_view;
         m_view.SetStatusSink([this](std::string_view text) { SetStatusText(text); });
+        m_view.SetFocusOwner(&m_backend);
     }
     ~CHeadlessMainFrame() override {
+        m_view.SetFocusOwner(nullptr);
         m_backend.m_view = nullptr;
         m_backend.m_focus = nullptr;
         m_backend.m_addressHandler = nullptr;
@@ -58,6 +60,11 @@ void CHeadlessBackend::TypeText(std::string_view text) {
 void CHeadlessBackend::PressKey(std::string_view name) {
     if (m_focus)
         return m_focus->PressKey(name);
+    // From the page, Tab goes to the first control that takes the focus.
+    if (name == "Tab" && m_view) {
+        m_view->FocusNextControl(nullptr);
+        return;
+    }
     struct PageKey {
         std::string_view name;
         ViewKey key;
