@@ -100,7 +100,13 @@ std::string Utf8ToWindows1252(std::string_view text) {
             bytes += text[i++];
             continue;
         }
-        const int32_t byte = UnicodeToWindows1252(character);
+        int32_t byte = UnicodeToWindows1252(character);
+        // The unassigned bytes went out as the control codes of the same
+        // number: they come back as themselves, so that a field the user
+        // left alone sends what the page gave it.
+        if (byte < 0 && character <= 0xFF &&
+            Windows1252ToUnicode(static_cast<uint8_t>(character)) == character)
+            byte = static_cast<int32_t>(character);
         bytes += byte < 0 ? '?' : static_cast<char>(byte);
         i += length;
     }
