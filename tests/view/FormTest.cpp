@@ -390,6 +390,27 @@ TEST_F(FormTest, ButtonsWorkWhateverTheirPlaceOnThePage) {
     }
 }
 
+TEST_F(FormTest, AClickActsOnAControlExactlyWithinItsRectangle) {
+    Show("<form action=\"t.html\"><input type=checkbox name=c></form>");
+    CHeadlessFormControl& box = Control("c");
+    const CRect r = box.Rect();
+    ASSERT_FALSE(r.IsEmpty());
+    struct Case {
+        CPoint document;
+        bool toggles;
+    } cases[] = {
+        {{r.left, r.top}, true},          {{r.right - 1, r.bottom - 1}, true},
+        {{r.left - 1, r.top}, false},     {{r.left, r.top - 1}, false},
+        {{r.right, r.bottom - 1}, false}, {{r.right - 1, r.bottom}, false},
+    };
+    for (const Case& c : cases) {
+        const bool before = box.GetCheck();
+        const CPoint scroll = m_window.ScrollPosition();
+        m_window.Click({c.document.x - scroll.x, c.document.y - scroll.y});
+        EXPECT_EQ(box.GetCheck() != before, c.toggles) << c.document.x << "," << c.document.y;
+    }
+}
+
 TEST_F(FormTest, ControlsAreMovedNotRemadeWhenThePageScrolls) {
     Show(Repeat("<p>Line</p>", 40) + "<form action=\"t.html\"><input name=n value=v></form>");
     CHeadlessFormControl* before = &Control("n");

@@ -44,7 +44,7 @@ void CHeadlessViewWindow::Paint() {
 void CHeadlessViewWindow::Click(CPoint window) {
     // The page takes the focus, unless a control is under the point: the
     // last one made stands in front.
-    m_focused = nullptr;
+    GiveFocus(nullptr);
     CPoint document{window.x + m_position.x, window.y + m_position.y};
     for (auto control = m_controls.rbegin(); control != m_controls.rend(); ++control)
         if ((*control)->Rect().Contains(document.x, document.y))
