@@ -18,7 +18,6 @@ cleanup() {
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 snapshot() { /usr/bin/import -window "$window" "$1" 2>/dev/null; }
-colours_of() { /usr/bin/convert "$1" -format '%k' info:; }
 
 mkdir -p "$dir/www" "$XDG_CONFIG_HOME"
 {
@@ -45,6 +44,23 @@ rect_of() {
 # The page area starts below the buttons (30 pixels) and the location field
 # (26).
 page_top=56
+# until COMMAND...: runs the command until it succeeds, for at most ten
+# seconds.
+until_true() {
+  for _ in $(seq 100); do "$@" && return 0; sleep 0.1; done
+  return 1
+}
+# The control is on the screen: its rectangle holds more than the page's one
+# colour (the layout draws nothing there itself).
+control_shown() {
+  read -r left top right bottom <<<"$(rect_of "$1")"
+  snapshot "$dir/now.png" || return 1
+  [ "$(convert "$dir/now.png" -crop "$((right - left))x$((bottom - top))+$left+$((page_top + top))" \
+    +repage -format '%k' info:)" -gt 1 ]
+}
+visible_windows() { xdotool search --onlyvisible --class '' | wc -l; }
+menu_open() { [ "$(visible_windows)" -gt "$windows" ]; }
+menu_closed() { [ "$(visible_windows)" -le "$windows" ]; }
 # click_control NAME [SCROLLED]: a click in the middle of the control.
 click_control() {
   read -r left top right bottom <<<"$(rect_of "$1")"
@@ -62,30 +78,39 @@ for _ in $(seq 100); do [ -s "$dir/port" ] && break; sleep 0.1; done
 pids+=($!)
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Form page - Vestrial$' | head -n 1)
 [ -n "$window" ] || fail "no window titled 'Form page - Vestrial' appeared"
-for _ in $(seq 50); do
-  snapshot "$dir/shown.png" && [ "$(colours_of "$dir/shown.png")" -gt 8 ] && break
-  sleep 0.2
-done
+until_true control_shown n && until_true control_shown unnamed ||
+  fail "the form's controls did not appear"
+windows=$(visible_windows)
 
 click_control n
 xdotool type --delay 5 "hello world"
 click_control c
 # The drop-down opens with its current option over the list; the next
 # option is one menu line (21 pixels) below it.
-click_control s
 read -r left top right bottom <<<"$(rect_of s)"
-xdotool sleep 0.5 mousemove --window "$window" $(((left + right) / 2)) \
+choice="$((right - left))x$((bottom - top))+$left+$((page_top + top))"
+snapshot "$dir/closed.png"
+convert "$dir/closed.png" -crop "$choice" +repage "$dir/first-option.png"
+click_control s
+until_true menu_open || fail "the drop-down list did not open"
+xdotool mousemove --window "$window" $(((left + right) / 2)) \
   $((page_top + (top + bottom) / 2 + 21)) click 1
+until_true menu_closed || fail "the drop-down list did not close"
+choice_changed() {
+  snapshot "$dir/before.png" &&
+    convert "$dir/before.png" -crop "$choice" +repage "$dir/chosen.png" &&
+    ! cmp -s "$dir/first-option.png" "$dir/chosen.png"
+}
+until_true choice_changed || fail "the drop-down list shows the option it had"
 
 # One turn of the wheel. A piece of the page holding the check box and its
 # label must turn up higher by the same distance, box and text together.
-xdotool sleep 0.3
-snapshot "$dir/before.png"
 read -r left top right bottom <<<"$(rect_of c)"
 piece="$((left + 120))x$((bottom - top + 4))+$((left - 2))+$((page_top + top - 2))"
 convert "$dir/before.png" -crop "$piece" +repage "$dir/piece.png"
-xdotool mousemove --window "$window" 400 300 click 5 sleep 0.5
-snapshot "$dir/after.png"
+xdotool mousemove --window "$window" 400 300 click 5
+scrolled_away() { snapshot "$dir/after.png" && ! cmp -s "$dir/before.png" "$dir/after.png"; }
+until_true scrolled_away || fail "the wheel did not scroll the page"
 # The same columns of the page area above the piece's old place: where the
 # piece is found exactly in it tells how far it went.
 convert "$dir/after.png" -crop "$((left + 120))x$((bottom + 2))+$((left - 2))+$page_top" \
@@ -104,4 +129,23 @@ query=${line#GET /get?}
 query=${query% HTTP/1.0}
 [ "$(tr '&' '\n' <<<"$query" | sort | paste -sd' ')" = "c=on n=hello+world s=2" ] ||
   fail "the server received $line"
+
+# Back on the form (fresh controls): Tab goes from the field to the check
+# box, space ticks it, and Enter in the field submits the form.
+xdotool mousemove --window "$window" 38 14 click 1
+back=$(timeout 20 xdotool search --sync --onlyvisible --name '^Form page - Vestrial$' | head -n 1)
+[ -n "$back" ] || fail "Back did not show the form again"
+until_true control_shown n || fail "the controls did not come back"
+click_control n
+xdotool type --delay 5 "again"
+xdotool key Tab key space
+click_control n
+xdotool key Return
+got=$(timeout 20 xdotool search --sync --onlyvisible --name '^Got 3' | head -n 1)
+[ -n "$got" ] || fail "Enter did not submit (title: $(xdotool getwindowname "$window"))"
+line=$(head -n 1 "$dir/request-3" | tr -d '\r')
+query=${line#GET /get?}
+query=${query% HTTP/1.0}
+[ "$(tr '&' '\n' <<<"$query" | sort | paste -sd' ')" = "c=on n=again s=1" ] ||
+  fail "after Tab and Enter the server received $line"
 echo "forms window test passed"
