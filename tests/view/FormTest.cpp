@@ -411,6 +411,27 @@ TEST_F(FormTest, AClickActsOnAControlExactlyWithinItsRectangle) {
     }
 }
 
+TEST_F(FormTest, ARelayoutMovesTheControlsAndKeepsWhatWasTyped) {
+    Show("<form action=\"t.html\"><p>" + Repeat("words before the field ", 8) +
+         "<input name=n><input type=checkbox name=c></p></form>");
+    CHeadlessFormControl* field = &Control("n");
+    const CRect wide = field->Rect();
+    ClickOn(*field);
+    field->TypeText("typed");
+    m_window.Resize({200, 300});
+    Settle();
+    ASSERT_EQ(m_window.FormControls().size(), 2u);
+    EXPECT_EQ(m_window.FormControls()[0], field);
+    EXPECT_EQ(field->GetText(), "typed");
+    // Where the new layout put it.
+    for (const auto& place : m_view->CurrentLayout()->FormControlPlaces()) {
+        if (place.item->name == "n") {
+            EXPECT_EQ(field->Rect(), place.rect);
+        }
+    }
+    EXPECT_GT(field->Rect().top, wide.top);
+}
+
 TEST_F(FormTest, ControlsAreMovedNotRemadeWhenThePageScrolls) {
     Show(Repeat("<p>Line</p>", 40) + "<form action=\"t.html\"><input name=n value=v></form>");
     CHeadlessFormControl* before = &Control("n");
