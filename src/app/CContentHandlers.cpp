@@ -8,8 +8,8 @@
 #include "images/CPngMimeObject.h"
 
 CContentHandlers::CContentHandlers() {
-    // Tried in the order http, https, about, file, ftp, mailto; mailto joins
-    // with mail sending.
+    // Tried in the order http, https, about, file, ftp, mailto.
+    // FIXME: there is no "mailto:" row: mail sending is not built.
     m_protocols.push_back(RegisterFtpProtocol());
     m_protocols.push_back(RegisterFileProtocol());
     m_protocols.push_back(RegisterAboutProtocol());
@@ -17,8 +17,9 @@ CContentHandlers::CContentHandlers() {
     m_protocols.push_back(RegisterHttpProtocol());
 
     // Tried in the order HTML, JPEG, GIF, PNG, ftp notice, object property
-    // file, mail, and last anything at all; the parsers and decoders join
-    // with their own subsystems.
+    // file, mail, and last anything at all.
+    // FIXME: there are no object property file and mail rows: the control
+    // site and mail sending are not built.
     m_types.push_back(RegisterSaveToFileType());
     m_types.push_back(RegisterLaunchFtpType());
     m_types.push_back(RegisterPngType());

@@ -2,6 +2,7 @@
 
 #include "document/CDocumentView.h"
 #include "layout/CLayoutEngine.h"
+#include "layout/LayoutConstants.h"
 #include "platform/CMessageTarget.h"
 #include "platform/gdi/GdiTypes.h"
 #include "platform/ui/CViewWindow.h"
@@ -30,11 +31,8 @@ class CTarnwickDoc;
 // CLayoutRunner and the progress event.
 class CTarnwickView final : public CDocumentView, public CMessageTarget, public CViewWindowClient {
 public:
-    // Posted by threads that need an inline resource started on the UI thread:
-    // wParam the required capabilities, lParam a std::string* the view frees.
-    static constexpr uint32_t LoadInlineMessage = WM_USER + 100;
-    static constexpr int32_t HorizontalMargin = 12;
-    static constexpr int32_t VerticalMargin = 10;
+    static constexpr int32_t HorizontalMargin = kDefaultSideMargin;
+    static constexpr int32_t VerticalMargin = kDefaultTopMargin;
 
     CTarnwickView(CTarnwickDoc& document, CViewWindow& window);
     ~CTarnwickView() override;
@@ -98,7 +96,8 @@ private:
     void UpdateFormControls();
     // Submissions go to this view's document, whatever frame it shows.
     void SubmitForm(const NavigateRequest& request);
-    // Frame sets join here: the frames are built from the finished tree.
+    // FIXME: frame sets show nothing: the frames should be built from the
+    // finished frame-set tree, a view and document per frame.
     void BuildFrames() {}
 
     CTarnwickDoc& m_document;
