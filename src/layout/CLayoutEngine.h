@@ -79,6 +79,11 @@ public:
     [[nodiscard]] bool FrameSetReady() { return m_page.FrameSetReady(); }
     [[nodiscard]] const CFrameRecord* RootFrameSet() { return m_page.RootFrameSet(); }
     [[nodiscard]] std::vector<CFormRecord*> FormRecords() { return m_page.FormRecords(); }
+    using FormControlPlace = CLayoutPage::FormControlPlace;
+    // Every control of every form, forms and their controls in document order.
+    [[nodiscard]] std::vector<FormControlPlace> FormControlPlaces() {
+        return m_page.FormControlPlaces();
+    }
     [[nodiscard]] std::vector<CObjectItem*> EmbeddedObjects() { return m_page.EmbeddedObjects(); }
 
     // The page's text, which text items point into.

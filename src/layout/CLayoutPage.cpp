@@ -199,6 +199,15 @@ std::vector<CFormRecord*> CLayoutPage::FormRecords() {
     return forms;
 }
 
+std::vector<CLayoutPage::FormControlPlace> CLayoutPage::FormControlPlaces() {
+    CSemLockGuard guard(m_lock);
+    std::vector<FormControlPlace> places;
+    for (size_t form = 0; form < m_forms.size(); ++form)
+        for (const CFormControlItem* item : m_forms[form]->controls)
+            places.push_back({form, item, item->GetRect()});
+    return places;
+}
+
 std::vector<CObjectItem*> CLayoutPage::EmbeddedObjects() {
     CSemLockGuard guard(m_lock);
     return m_objects;

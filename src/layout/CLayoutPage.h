@@ -67,6 +67,16 @@ public:
     [[nodiscard]] bool FrameSetReady() EXCLUDES(m_lock);
     [[nodiscard]] const CFrameRecord* RootFrameSet() EXCLUDES(m_lock);
     [[nodiscard]] std::vector<CFormRecord*> FormRecords() EXCLUDES(m_lock);
+    // A form control as it stands now: its form's place among the form
+    // records, the item (which lives as long as the page and whose field
+    // never changes) and its rectangle, copied under the lock since a float
+    // placed later may still move the item.
+    struct FormControlPlace {
+        size_t form = 0;
+        const CFormControlItem* item = nullptr;
+        CRect rect;
+    };
+    [[nodiscard]] std::vector<FormControlPlace> FormControlPlaces() EXCLUDES(m_lock);
     [[nodiscard]] std::vector<CObjectItem*> EmbeddedObjects() EXCLUDES(m_lock);
 
 private:

@@ -59,3 +59,56 @@ std::string Windows1252ToUtf8(std::string_view text) {
     }
     return utf8;
 }
+
+namespace {
+
+// The character of the well-formed sequence at text[i] and its length, or
+// a length of 0.
+std::pair<char32_t, size_t> DecodeUtf8(std::string_view text, size_t i) {
+    const auto lead = static_cast<uint8_t>(text[i]);
+    size_t length = lead >= 0xF0 && lead <= 0xF4 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC2 ? 2 : 0;
+    if (lead >= 0xF5 || length == 0 || i + length > text.size())
+        return {0, 0};
+    char32_t character = lead & (0x7F >> length);
+    for (size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<uint8_t>(text[i + k]);
+        if ((next & 0xC0) != 0x80)
+            return {0, 0};
+        character = (character << 6) | (next & 0x3F);
+    }
+    // Overlong forms, surrogates and values past the last character.
+    static constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (character < kLeast[length] || (character >= 0xD800 && character <= 0xDFFF) ||
+        character > 0x10FFFF)
+        return {0, 0};
+    return {character, length};
+}
+
+} // namespace
+
+std::string Utf8ToWindows1252(std::string_view text) {
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<uint8_t>(text[i]);
+        if (lead < 0x80) {
+            bytes += text[i++];
+            continue;
+        }
+        auto [character, length] = DecodeUtf8(text, i);
+        if (length == 0) {
+            bytes += text[i++];
+            continue;
+        }
+        int32_t byte = UnicodeToWindows1252(character);
+        // The unassigned bytes went out as the control codes of the same
+        // number: they come back as themselves, so that a field the user
+        // left alone sends what the page gave it.
+        if (byte < 0 && character <= 0xFF &&
+            Windows1252ToUnicode(static_cast<uint8_t>(character)) == character)
+            byte = static_cast<int32_t>(character);
+        bytes += byte < 0 ? '?' : static_cast<char>(byte);
+        i += length;
+    }
+    return bytes;
+}

@@ -17,3 +17,9 @@
 
 // Text as UTF-8, for the toolkit and the window system, which take no other.
 [[nodiscard]] std::string Windows1252ToUtf8(std::string_view text);
+
+// What the toolkit and the keyboard give back (UTF-8) as the engine's text:
+// a character the code page lacks becomes "?", and a byte that is not part
+// of a well-formed sequence stands for itself. Text made by Windows1252ToUtf8
+// comes back byte for byte.
+[[nodiscard]] std::string Utf8ToWindows1252(std::string_view text);

@@ -50,6 +50,14 @@ ScriptResult InWindow(const ScriptCall& call, CHeadlessViewWindow*& view, CPoint
     return ScriptResult::Done();
 }
 
+// The rest of the line as written, blanks included; one quoted word is
+// that word, so that blanks at its ends or an empty text can be typed.
+std::string TypedText(const ScriptLine& line) {
+    if (line.args.size() == 1 && line.text.starts_with('"'))
+        return line.args[0];
+    return line.text;
+}
+
 ScriptResult Click(const ScriptCall& call) {
     CHeadlessViewWindow* view;
     CPoint window;
@@ -108,10 +116,10 @@ const ScriptCommandRegistration kInputCommands({
     {.name = "type",
      .usage = "type TEXT",
      .minArgs = 1,
-     .maxArgs = 1,
+     .maxArgs = ScriptCommand::AnyNumber,
      .run =
          [](const ScriptCall& call) {
-             ScriptBackend().TypeText(call.Arg(0));
+             ScriptBackend().TypeText(TypedText(call.line));
              return ScriptResult::Done();
          }},
 });

@@ -17,6 +17,9 @@ bool WriteScreenshot(CTarnwickApp& app, CHeadlessBackend& backend, const std::st
     const CDibSection* picture = nullptr;
     if (full && app.TopView() && !app.TopView()->FrameSplitter()) {
         whole = app.TopView()->PaintDocument();
+        // The form controls stand over the page as they do in the window.
+        if (whole && backend.View())
+            backend.View()->DrawFormControls(*whole, {0, 0});
         picture = whole.get();
     } else if (CHeadlessViewWindow* window = backend.View()) {
         window->InvalidateAll();

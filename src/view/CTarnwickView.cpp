@@ -2,6 +2,7 @@
 
 #include "content/CDynamicLoad.h"
 #include "content/CMimeObject.h"
+#include "content/CObjectTable.h"
 #include "content/CScheduler.h"
 #include "document/CTarnwickDoc.h"
 #include "layout/CLayoutEngine.h"
@@ -523,6 +524,24 @@ void CTarnwickView::ScrollBy(int32_t dx, int32_t dy) {
     m_window.ScrollTo({position.x + dx, position.y + dy});
 }
 
+void CTarnwickView::UpdateFormControls() {
+    if (m_current)
+        m_formControls.Update(*m_current);
+}
+
+void CTarnwickView::OnFormControlEvent(uint32_t commandId, FormControlEvent event) {
+    if (std::optional<NavigateRequest> request = m_formControls.OnEvent(commandId, event))
+        SubmitForm(*request);
+}
+
+void CTarnwickView::SubmitForm(const NavigateRequest& request) {
+    // A cached answer to the same post would be shown instead of posting.
+    if (request.method == Method::Post)
+        FlushObject(request.url, request.method, request.headers, request.postData);
+    // Navigating resets this view: the controls are gone when it returns.
+    m_document.Navigate(request);
+}
+
 void CTarnwickView::DeleteLayouts() {
     m_pendingOwned.reset();
     m_current.reset();
@@ -558,10 +577,10 @@ void CTarnwickView::ResetView() {
     DestroyFrames();
     DeleteLayouts();
     m_frameRecord.reset();
+    m_formControls.Clear();
     m_fragmentDone = false;
     m_findText.clear();
     m_found.reset();
-    m_nextControlId = 10000;
     // An empty view neither scrolls nor keeps the old page's place.
     m_window.SetScrollSizes({1, 1}, m_window.ClientSize(), LineSize());
     m_window.ScrollTo({0, 0});

@@ -6,6 +6,7 @@
 #include "platform/CMessageTarget.h"
 #include "platform/gdi/GdiTypes.h"
 #include "platform/ui/CViewWindow.h"
+#include "view/CFormControls.h"
 #include "view/CLayoutRunner.h"
 #include "view/CPagePainter.h"
 #include "view/CTextFinder.h"
@@ -79,6 +80,7 @@ public:
     void OnLeftButtonDown(CPoint window) override;
     void OnSetCursor(CPoint window) override;
     bool OnKeyDown(ViewKey key) override;
+    void OnFormControlEvent(uint32_t commandId, FormControlEvent event) override;
 
     // Nothing of the page is still being laid out or waiting to be shown:
     // the layout thread has ended and its last progress step has run, and
@@ -89,6 +91,7 @@ public:
     [[nodiscard]] const CLayoutEngine* CurrentLayout() const { return m_current.get(); }
     [[nodiscard]] CLayoutEngine* CurrentLayout() { return m_current.get(); }
     [[nodiscard]] const CPageColors& Colors() const { return m_colors; }
+    [[nodiscard]] CFormControls& FormControls() { return m_formControls; }
     // The whole laid-out page (at least the client area) painted into a new
     // section, for snapshots of the full document.
     [[nodiscard]] std::unique_ptr<CDibSection> PaintDocument();
@@ -122,9 +125,9 @@ private:
     [[nodiscard]] CPageToPaint PageToPaint();
     void ScrollBy(int32_t dx, int32_t dy);
     void ScrollIntoView(const CRect& area);
-    // FIXME: the page's form controls are not made: they should follow the
-    // layout's form records, one child control per form-control item.
-    void UpdateFormControls() {}
+    void UpdateFormControls();
+    // Submissions go to this view's document, whatever frame it shows.
+    void SubmitForm(const NavigateRequest& request);
     // A splitter over the view, a pane and a view with a document of its
     // own for every frame of frameSet.
     void BuildFrames(const CFrameRecord& frameSet);
@@ -157,5 +160,5 @@ private:
     bool m_noScroll = false; // a frame with scrolling off
     std::string m_findText;
     std::optional<CTextRange> m_found;
-    int32_t m_nextControlId = 10000;
+    CFormControls m_formControls{m_window};
 };

@@ -44,4 +44,33 @@ TEST(Windows1252, EveryCharacterFindsItsByteAgain) {
     EXPECT_EQ(UnicodeToWindows1252(0x10FFFF), -1);
 }
 
+TEST(Windows1252, ToolkitTextComesBackByteForByte) {
+    std::string every;
+    for (int b = 0; b <= 0xFF; ++b)
+        every += static_cast<char>(b);
+    EXPECT_EQ(Utf8ToWindows1252(Windows1252ToUtf8(every)), every);
+}
+
+TEST(Windows1252, Utf8FromTheToolkit) {
+    struct Case {
+        std::string utf8, bytes;
+    } cases[] = {
+        {"\xE2\x82\xAC \xC3\xA9", "\x80 \xE9"},   // the euro, e acute
+        {"\xC4\x80", "?"},                        // U+0100: not in the code page
+        {"\xF4\x8F\xBF\xBF", "?"},                // U+10FFFF, the last character
+        {"\xF4\x90\x80\x80", "\xF4\x90\x80\x80"}, // one past it: bytes as they are
+        {"\xC2\x80", "?"},                        // U+0080, the least of two bytes
+        {"\xC1\xBF", "\xC1\xBF"},                 // overlong U+007F
+        {"\xE0\x9F\xBF", "\xE0\x9F\xBF"},         // overlong U+07FF
+        {"\xED\xA0\x80", "\xED\xA0\x80"},         // a surrogate
+        {"\xE2\x82", "\xE2\x82"},                 // cut short at the end
+        {"\xE2\x82x", "\xE2\x82x"},               // cut short before a letter
+        {"\x80\xBF", "\x80\xBF"},                 // lone continuation bytes
+        {"\xF5\x80\x80\x80", "\xF5\x80\x80\x80"}, // no such lead byte
+        {"", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Utf8ToWindows1252(c.utf8), c.bytes) << c.utf8;
+}
+
 } // namespace

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "platform/gdi/GdiTypes.h"
+#include "platform/ui/CFormControl.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <string_view>
 
 class CDibSection;
@@ -28,6 +30,11 @@ public:
     virtual void OnSetCursor(CPoint window) = 0;
     // True when the key was used.
     virtual bool OnKeyDown(ViewKey key) = 0;
+    // The user acted on the form control made with this command id.
+    virtual void OnFormControlEvent(uint32_t commandId, FormControlEvent event) {
+        (void)commandId;
+        (void)event;
+    }
 };
 
 // The window a page is shown in, as the toolkit-independent view sees it: a
@@ -70,6 +77,11 @@ public:
     // freeing it while the toolkit is still inside one of its handlers.
     virtual CSplitterWindow& CreateSplitter() = 0;
     virtual void DestroySplitter() = 0;
+    // A form control over the page, in its initial state; it stays a child
+    // of this window until it is destroyed. Controls come first in the
+    // keyboard's order in the order they were made.
+    [[nodiscard]] virtual std::unique_ptr<CFormControl>
+    CreateFormControl(const CFormControlSpec& spec) = 0;
 };
 
 // The scroll position nearest to position that keeps the page inside a

@@ -2,6 +2,7 @@
 
 #include "platform/gdi/CDibSection.h"
 #include "ui/fltk/CFltkSplitterWindow.h"
+#include "ui/fltk/CFltkFormControl.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_RGB_Image.H>
@@ -67,6 +68,9 @@ CFltkViewWindow::CFltkViewWindow(int x, int y, int width, int height)
     m_horizontal = new Fl_Scrollbar(0, 0, 1, 1); // owned by this group
     m_horizontal->type(FL_HORIZONTAL);
     m_horizontal->callback(OnScrollBar, this);
+    // Tab goes from control to control; the bars are for the mouse.
+    m_vertical->clear_visible_focus();
+    m_horizontal->clear_visible_focus();
     end();
     ArrangeScrollBars();
 }
@@ -100,6 +104,7 @@ void CFltkViewWindow::ArrangeScrollBars() {
     m_vertical->linesize(m_line.y);
     m_horizontal->value(m_position.x, page.x, 0, std::max(m_total.x, page.x));
     m_horizontal->linesize(m_line.x);
+    PlaceFormControls();
     if (changed)
         InvalidateAll();
 }
@@ -169,7 +174,22 @@ void CFltkViewWindow::draw() {
     // The corner between two bars belongs to neither.
     if (m_vertical->visible() && m_horizontal->visible())
         fl_rectf(x() + page.x, y() + page.y, w() - page.x, h() - page.y, FL_BACKGROUND_COLOR);
-    draw_children();
+    // Only a child that changed is drawn again, unless the page was.
+    const bool all = (damage() & ~FL_DAMAGE_CHILD) != 0;
+    auto drawChild = [this, all](Fl_Widget& child) {
+        if (all)
+            draw_child(child);
+        else
+            update_child(child);
+    };
+    // Controls scrolled partly out of the page are cut at its edges, not
+    // drawn over the bars or the window's other parts.
+    fl_push_clip(x(), y(), page.x, page.y);
+    for (CFltkFormControl* control : m_controls)
+        drawChild(control->Widget());
+    fl_pop_clip();
+    drawChild(*m_vertical);
+    drawChild(*m_horizontal);
 }
 
 void CFltkViewWindow::Present(const CDibSection& section, const CRect& rect) {
@@ -270,7 +290,7 @@ int CFltkViewWindow::handle(int event) {
     CPoint point{Fl::event_x() - x(), Fl::event_y() - y()};
     switch (event) {
     case FL_PUSH:
-        if (onBar)
+        if (onBar || OverFormControl())
             break;
         take_focus();
         if (Fl::event_button() == FL_LEFT_MOUSE && m_client)
@@ -282,6 +302,8 @@ int CFltkViewWindow::handle(int event) {
             SetCursor(ViewCursor::Arrow);
             break;
         }
+        if (OverFormControl())
+            break;
         if (m_client)
             m_client->OnSetCursor(point);
         Fl_Group::handle(event);
@@ -293,7 +315,7 @@ int CFltkViewWindow::handle(int event) {
     case FL_UNFOCUS:
         return 1;
     case FL_KEYBOARD:
-        if (HandleKey())
+        if (HandleKey() || FocusControlFromPage())
             return 1;
         break;
     case FL_MOUSEWHEEL:
@@ -306,4 +328,88 @@ int CFltkViewWindow::handle(int event) {
         break;
     }
     return Fl_Group::handle(event);
+}
+
+std::unique_ptr<CFormControl> CFltkViewWindow::CreateFormControl(const CFormControlSpec& spec) {
+    return std::make_unique<CFltkFormControl>(*this, spec);
+}
+
+void CFltkViewWindow::AddFormControl(CFltkFormControl& control) {
+    // Before the scroll bars, which must stay last: the group gives a click
+    // to the last child under it, and a control scrolled under a bar must
+    // not take the bar's clicks.
+    insert(control.Widget(), find(m_vertical));
+    m_controls.push_back(&control);
+    PlaceFormControl(control);
+}
+
+void CFltkViewWindow::RemoveFormControl(CFltkFormControl& control) {
+    Fl_Widget& widget = control.Widget();
+    const bool hadFocus = widget.contains(Fl::focus());
+    std::erase(m_controls, &control);
+    Invalidate(control.Rect().Offset(-m_position.x, -m_position.y));
+    remove(widget);
+    widget.hide();
+    // The keys go back to the page, which scrolls by them.
+    if (hadFocus && visible_r())
+        take_focus();
+}
+
+void CFltkViewWindow::PlaceFormControl(CFltkFormControl& control) {
+    Fl_Widget& widget = control.Widget();
+    const CRect rect = control.Rect();
+    const CRect before{widget.x() - x(), widget.y() - y(), widget.x() - x() + widget.w(),
+                       widget.y() - y() + widget.h()};
+    const CRect after = rect.Offset(-m_position.x, -m_position.y);
+    if (before == after)
+        return;
+    widget.resize(x() + after.left, y() + after.top, after.Width(), after.Height());
+    Invalidate(before);
+    Invalidate(after);
+}
+
+void CFltkViewWindow::PlaceFormControls() {
+    for (CFltkFormControl* control : m_controls)
+        PlaceFormControl(*control);
+}
+
+bool CFltkViewWindow::OverFormControl() const {
+    CPoint page = PageArea();
+    CPoint point{Fl::event_x() - x(), Fl::event_y() - y()};
+    if (point.x >= page.x || point.y >= page.y)
+        return false;
+    for (const CFltkFormControl* control : m_controls)
+        if (Fl::event_inside(&control->Widget()))
+            return true;
+    return false;
+}
+
+bool CFltkViewWindow::FocusControlFromPage() {
+    if (Fl::event_key() != FL_Tab || Fl::focus() != this || m_controls.empty())
+        return false;
+    const bool backwards = Fl::event_state(FL_SHIFT) != 0;
+    for (size_t i = 0; i < m_controls.size(); ++i) {
+        CFltkFormControl* control = m_controls[backwards ? m_controls.size() - 1 - i : i];
+        if (control->Widget().take_focus())
+            return true;
+    }
+    return false;
+}
+
+void CFltkViewWindow::ReportFormControlEvent(uint32_t commandId, FormControlEvent event) {
+    if (m_client)
+        m_client->OnFormControlEvent(commandId, event);
+}
+
+void CFltkViewWindow::PaintPageUnder(const Fl_Widget& widget) {
+    CPoint page = PageArea();
+    CRect area = CRect{widget.x() - x(), widget.y() - y(), widget.x() - x() + widget.w(),
+                       widget.y() - y() + widget.h()}
+                     .Intersect({0, 0, page.x, page.y});
+    if (area.IsEmpty())
+        return;
+    if (m_client)
+        m_client->OnPaint(area);
+    else
+        fl_rectf(x() + area.left, y() + area.top, area.Width(), area.Height(), FL_GRAY);
 }

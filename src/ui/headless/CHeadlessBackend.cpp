@@ -18,8 +18,10 @@ public:
                             {.barId = BarId::StatusBar, .side = DockSide::Bottom}};
         m_backend.m_closed = false;
         m_view.SetStatusSink([this](std::string_view text) { SetStatusText(text); });
+        m_view.SetFocusOwner(&m_backend);
     }
     ~CHeadlessMainFrame() override {
+        m_view.SetFocusOwner(nullptr);
         m_backend.m_view = nullptr;
         m_backend.m_focus = nullptr;
         m_backend.m_commandHandler = nullptr;
@@ -200,6 +202,11 @@ void CHeadlessBackend::TypeText(std::string_view text) {
 void CHeadlessBackend::PressKey(std::string_view name, CHeadlessViewWindow* page) {
     if (m_focus)
         return m_focus->PressKey(name);
+    // From the page, Tab goes to the first control that takes the focus.
+    if (name == "Tab" && m_view) {
+        m_view->FocusNextControl(nullptr);
+        return;
+    }
     struct PageKey {
         std::string_view name;
         ViewKey key;

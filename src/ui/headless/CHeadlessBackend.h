@@ -2,6 +2,7 @@
 
 #include "platform/ui/CUiBackend.h"
 #include "ui/headless/CAnswerQueue.h"
+#include "ui/headless/CHeadlessFocus.h"
 #include "ui/headless/CHeadlessInput.h"
 #include "ui/headless/CHeadlessViewWindow.h"
 
@@ -9,16 +10,6 @@
 #include <set>
 #include <string>
 #include <vector>
-
-// What takes typed text and keys in the window without a display: the page,
-// unless something (a form control) has taken the focus.
-class CHeadlessFocus {
-public:
-    virtual ~CHeadlessFocus() = default;
-    virtual void TypeText(std::string_view text) = 0;
-    // Keys by their X names: "Return", "Tab", "Page_Down", ...
-    virtual void PressKey(std::string_view name) = 0;
-};
 
 class CHeadlessBackend;
 
@@ -55,7 +46,7 @@ private:
 // where a script or a test put it beforehand; a dialog with none queued takes
 // its default (Cancel, No, discard) and says so on stderr, so every question
 // the engine asks can be tested.
-class CHeadlessBackend final : public CUiBackend {
+class CHeadlessBackend final : public CUiBackend, public CHeadlessFocusOwner {
 public:
     // The kinds of answer the dialogs here take, and their words:
     // a question (any message box with more than an OK button): "yes", "no",
@@ -111,7 +102,11 @@ public:
     // an enabled command does anything.
     void ChooseCommand(unsigned id);
     // null gives the focus back to the page.
-    void SetFocus(CHeadlessFocus* focus) { m_focus = focus; }
+    void SetFocus(CHeadlessFocus* focus) override { m_focus = focus; }
+    void ReleaseFocus(CHeadlessFocus* focus) override {
+        if (m_focus == focus)
+            m_focus = nullptr;
+    }
     CHeadlessFocus* Focus() const { return m_focus; }
     // Typing and keys go to whatever has the focus. The page scrolls by its
     // keys and takes no text; page is the window that takes them (a frame's),

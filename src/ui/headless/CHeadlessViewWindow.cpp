@@ -1,14 +1,30 @@
 #include "ui/headless/CHeadlessViewWindow.h"
 
+#include "platform/gdi/CDeviceContext.h"
 #include "platform/gdi/CDibSection.h"
 #include "ui/headless/CHeadlessSplitterWindow.h"
+#include "platform/gdi/CFont.h"
+#include "ui/headless/CHeadlessFocus.h"
+#include "ui/headless/CHeadlessFormControl.h"
 
 #include <algorithm>
 #include <cstring>
 
+namespace {
+
+// The user-interface font the controls show their text in: a sans-serif
+// face whose cell fits the controls' dialog-unit heights.
+const CLogFont kControlFont{
+    .height = 15, .faceName = "Arial", .pitch = FontPitch::Variable, .family = FontFamily::Swiss};
+
+} // namespace
+
 CHeadlessViewWindow::CHeadlessViewWindow(CPoint clientSize) : m_size(clientSize) {}
 
-CHeadlessViewWindow::~CHeadlessViewWindow() = default;
+CHeadlessViewWindow::~CHeadlessViewWindow() {
+    for (CHeadlessFormControl* control : m_controls)
+        control->Detach();
+}
 
 void CHeadlessViewWindow::Resize(CPoint clientSize) {
     m_size = clientSize;
@@ -43,6 +59,13 @@ void CHeadlessViewWindow::Click(CPoint window) {
             pane->Click(inView);
         return;
     }
+    // The page takes the focus, unless a control is under the point: the
+    // last one made stands in front.
+    GiveFocus(nullptr);
+    CPoint document{window.x + m_position.x, window.y + m_position.y};
+    for (auto control = m_controls.rbegin(); control != m_controls.rend(); ++control)
+        if ((*control)->Rect().Contains(document.x, document.y))
+            return (*control)->Click();
     if (m_client)
         m_client->OnLeftButtonDown(window);
 }
@@ -165,4 +188,75 @@ void CHeadlessViewWindow::Present(const CDibSection& section, const CRect& rect)
     for (int32_t y = copy.top; y < copy.bottom; ++y)
         std::memcpy(m_screen->Row(y) + copy.left, section.Row(y) + copy.left,
                     static_cast<size_t>(copy.Width()));
+    // Child windows stand over the page.
+    if (!copy.IsEmpty())
+        DrawFormControls(*m_screen, m_position, copy);
+}
+
+std::unique_ptr<CFormControl> CHeadlessViewWindow::CreateFormControl(const CFormControlSpec& spec) {
+    auto control = std::make_unique<CHeadlessFormControl>(*this, spec);
+    m_controls.push_back(control.get());
+    InvalidateDocument(spec.rect);
+    return control;
+}
+
+void CHeadlessViewWindow::Forget(CHeadlessFormControl& control) {
+    InvalidateDocument(control.Rect());
+    std::erase(m_controls, &control);
+    if (m_focused == &control)
+        m_focused = nullptr;
+    if (m_focusOwner)
+        m_focusOwner->ReleaseFocus(&control);
+}
+
+void CHeadlessViewWindow::GiveFocus(CHeadlessFormControl* control) {
+    if (m_focused)
+        InvalidateDocument(m_focused->Rect());
+    m_focused = control;
+    if (control)
+        InvalidateDocument(control->Rect());
+    if (m_focusOwner)
+        m_focusOwner->SetFocus(control);
+}
+
+void CHeadlessViewWindow::FocusNextControl(CHeadlessFormControl* from) {
+    auto next = m_controls.begin();
+    if (from) {
+        next = std::ranges::find(m_controls, from);
+        if (next != m_controls.end())
+            ++next;
+    }
+    GiveFocus(next == m_controls.end() ? nullptr : *next);
+}
+
+void CHeadlessViewWindow::NotifyFormControl(uint32_t commandId, FormControlEvent event) {
+    if (m_client)
+        m_client->OnFormControlEvent(commandId, event);
+}
+
+void CHeadlessViewWindow::InvalidateDocument(const CRect& rect) {
+    Invalidate(rect.Offset(-m_position.x, -m_position.y));
+}
+
+CFont* CHeadlessViewWindow::ControlFont() {
+    if (!m_controlFont)
+        m_controlFont = CFont::Create(kControlFont);
+    return m_controlFont.get();
+}
+
+void CHeadlessViewWindow::DrawFormControls(CDibSection& section, CPoint origin) {
+    DrawFormControls(section, origin, section.Bounds());
+}
+
+void CHeadlessViewWindow::DrawFormControls(CDibSection& section, CPoint origin, const CRect& clip) {
+    CFont* font = ControlFont();
+    if (!font || m_controls.empty())
+        return;
+    CDeviceContext dc(section);
+    dc.SetViewportOrg({-origin.x, -origin.y});
+    dc.SelectClipRect(clip);
+    CRect area = clip.Offset(origin.x, origin.y);
+    for (CHeadlessFormControl* control : m_controls)
+        if (!control->Rect().Intersect(area).IsEmpty())
+            control->Draw(dc, *font, control == m_focused);
 }

@@ -6,17 +6,23 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <vector>
+
+class CFont;
+class CHeadlessFocusOwner;
+class CHeadlessFormControl;
 
 class CHeadlessSplitterWindow;
 
 // A view window without a display: a client area of a given size kept in
 // memory. Invalidated areas are painted when Paint is called (the headless
 // shell and tests decide when), and what the view presents lands in an 8-bit
-// screen section of the client size. Input is given by calling the client's
-// handlers through the methods below. A window may be a pane of a splitter
-// (a frame), and may be covered by a splitter of its own (a page of frames),
-// whose panes it paints into its screen and hands the pointer to. UI thread
-// only.
+// screen section of the client size, with the form controls drawn over it.
+// Input is given by calling the client's handlers through the methods below;
+// a click on a form control is the control's. A window may be a pane of a
+// splitter (a frame), and may be covered by a splitter of its own (a page of
+// frames), whose panes it paints into its screen and hands the pointer to.
+// UI thread only.
 class CHeadlessViewWindow final : public CViewWindow {
 public:
     static constexpr int32_t ScrollBarWidth = 16;
@@ -44,6 +50,27 @@ public:
     void SetStatusSink(std::function<void(std::string_view)> sink) {
         m_statusSink = std::move(sink);
     }
+    // Where a control that takes the focus says so; may be null.
+    void SetFocusOwner(CHeadlessFocusOwner* owner) { m_focusOwner = owner; }
+
+    // The form controls, in the order they were made (the keyboard's order).
+    [[nodiscard]] const std::vector<CHeadlessFormControl*>& FormControls() const {
+        return m_controls;
+    }
+    // The form control with the focus, or null.
+    [[nodiscard]] CHeadlessFormControl* FocusedControl() const { return m_focused; }
+    // The focus goes to the control after from (the first for null) that
+    // takes it, or back to the page after the last.
+    void FocusNextControl(CHeadlessFormControl* from);
+    // Draws the form controls over a picture of the page whose top-left
+    // corner is the document point origin.
+    void DrawFormControls(CDibSection& section, CPoint origin);
+
+    // For the controls.
+    void GiveFocus(CHeadlessFormControl* control);
+    void Forget(CHeadlessFormControl& control);
+    void NotifyFormControl(uint32_t commandId, FormControlEvent event);
+    void InvalidateDocument(const CRect& rect);
 
     void SetClient(CViewWindowClient* client) override { m_client = client; }
     CPoint ClientSize() const override { return m_size; }
@@ -73,8 +100,13 @@ public:
     // fills a bar with the colour of a face.
     void CopyIn(const CDibSection& source, CPoint at, const CRect& sourceRect);
     void FillFace(const CRect& rect);
+    [[nodiscard]] std::unique_ptr<CFormControl>
+    CreateFormControl(const CFormControlSpec& spec) override;
 
 private:
+    [[nodiscard]] CFont* ControlFont();
+    void DrawFormControls(CDibSection& section, CPoint origin, const CRect& clip);
+
     CViewWindowClient* m_client = nullptr;
     CPoint m_size;
     CPoint m_position;
@@ -90,4 +122,8 @@ private:
 
     // A screen of the client size in colorTable, kept when it has one.
     bool EnsureScreen(std::span<const CRgbQuad, 256> colorTable);
+    CHeadlessFocusOwner* m_focusOwner = nullptr;
+    std::vector<CHeadlessFormControl*> m_controls; // owned by the view
+    CHeadlessFormControl* m_focused = nullptr;
+    std::unique_ptr<CFont> m_controlFont;
 };
