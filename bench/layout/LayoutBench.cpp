@@ -14,6 +14,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -39,7 +40,7 @@ public:
 };
 
 std::string CorpusPage(const char* name) {
-    std::ifstream in(std::string(VESTRIAL_HTML_CORPUS) + "/" + name, std::ios::binary);
+    std::ifstream in(std::filesystem::path(VESTRIAL_HTML_CORPUS) / name, std::ios::binary);
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();

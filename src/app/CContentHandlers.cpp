@@ -2,6 +2,7 @@
 
 #include "content/CHttpWorker.h"
 #include "content/LocalSchemes.h"
+#include "controls/CObjectPropertyFile.h"
 #include "html/CHtmlObject.h"
 #include "images/CGifMimeObject.h"
 #include "images/CJpegMimeObject.h"
@@ -15,9 +16,9 @@ CContentHandlers::CContentHandlers() {
     m_protocols.push_back(RegisterHttpProtocol());
 
     // Tried in the order HTML, JPEG, GIF, ftp notice, object property file,
-    // mail, and last anything at all; the parsers and decoders join with
-    // their own subsystems.
+    // mail, and last anything at all; mail joins with mail sending.
     m_types.push_back(RegisterSaveToFileType());
+    m_types.push_back(RegisterObjectPropertyFileType());
     m_types.push_back(RegisterLaunchFtpType());
     m_types.push_back(RegisterGifType());
     m_types.push_back(RegisterJpegType());

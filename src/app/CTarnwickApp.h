@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+class CComInitialization;
 class CMainFrameWindow;
 class CTarnwickDoc;
 class CNamedEvent;
@@ -69,8 +70,10 @@ private:
     void DeleteTempFiles();
 
     CUiBackend& m_ui;
+    CRegistry& m_registry;
     CProfile m_profile;
     CAppSettings m_settings;
+    std::unique_ptr<CComInitialization> m_com; // outlives every document and its controls
     std::unique_ptr<CNamedEvent> m_notifyEvent;
     std::unique_ptr<CMainFrameWindow> m_mainFrame;
     std::unique_ptr<CFrameAdapter> m_frameAdapter;

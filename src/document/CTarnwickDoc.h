@@ -3,15 +3,19 @@
 #include "content/CInlineResources.h"
 #include "content/CLoadOwner.h"
 #include "content/LoadTypes.h"
+#include "document/CAmbientProperties.h"
+#include "document/CDocumentItem.h"
 #include "platform/CMessageTarget.h"
 #include "platform/CSemLock.h"
 
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <set>
 #include <string>
+#include <vector>
 
 class CDocumentFrame;
 class CDocumentView;
@@ -66,6 +70,14 @@ public:
     NavigationKind LastNavigationKind() const { return m_navigationKind; }
     // Nothing of this pane is still on its way.
     bool Idle();
+    // Every load of the document has ended (failed or complete).
+    bool AllLoadsEnded() const;
+
+    // The items of the page (the sites of its embedded controls), in the
+    // order they were added; they go when the page is left.
+    void AddItem(std::unique_ptr<CDocumentItem> item);
+    const std::vector<std::unique_ptr<CDocumentItem>>& Items() const { return m_items; }
+    const CAmbientProperties& Ambients() const { return m_ambients; }
 
     void OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
 
@@ -96,6 +108,8 @@ private:
     // subsystems; until then nothing is recorded and nothing is added.
     void UpdateHistory(const std::string& url);
     std::string CredentialHeaderFor(const std::string& url);
+    // Stops and closes the items, then deletes them.
+    void ReleaseItems();
 
     CDocumentFrame* m_frame;
     CDocumentView* m_view = nullptr;
@@ -122,6 +136,9 @@ private:
     std::mutex m_requestsMutex;
     std::deque<InlineRequest> m_requests; // guarded by m_requestsMutex
     std::set<std::string> m_waitingUrls;  // the URLs in m_requests; likewise
+
+    CAmbientProperties m_ambients;
+    std::vector<std::unique_ptr<CDocumentItem>> m_items;
 
     // Last, so that its loads go first when the document is destroyed.
     COwner m_loadOwner{*this};

@@ -85,7 +85,6 @@ void CPagePainter::ComposeWith(CDeviceContext& dc, CFontCache& fonts, const CRec
     dc.SelectPalette(&GetSharedPalette());
     dc.RealizePalette();
     PaintBackground(dc, area, page);
-    // Embedded controls draw themselves here once the control site exists.
     CTextStore text = page.content ? page.content->GetTextStore() : CTextStore();
     CPaintContext context{dc,
                           fonts,
@@ -97,6 +96,9 @@ void CPagePainter::ComposeWith(CDeviceContext& dc, CFontCache& fonts, const CRec
                           page.resources};
     if (page.layout)
         page.layout->ForEachItemIn(area, [&](const CDisplayItem& item) { item.Draw(context); });
+    // The controls last: they stand over the page as child windows would.
+    if (page.drawControls)
+        page.drawControls(dc, area);
 }
 
 void CPagePainter::PaintBackground(CDeviceContext& dc, const CRect& area,

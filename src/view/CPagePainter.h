@@ -3,6 +3,7 @@
 #include "platform/gdi/GdiTypes.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -29,6 +30,9 @@ struct CPageToPaint {
     CInlineResources* resources = nullptr; // may be null
     CPageColors colors;
     std::string backgroundImage;
+    // Draws the page's embedded controls over it (dc in document
+    // coordinates, the area to paint); may be empty.
+    std::function<void(CDeviceContext& dc, const CRect& area)> drawControls;
 };
 
 // Composes a page into an 8-bit section in the shared palette: background

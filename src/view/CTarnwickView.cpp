@@ -32,7 +32,7 @@ CTarnwickView::CTarnwickView(CTarnwickDoc& document, CViewWindow& window)
       m_progressEvent(std::make_unique<CNamedEvent>([this](uint32_t) { OnLayoutProgress(); }, 0,
                                                     "LayoutProgress" +
                                                         std::to_string(CMessageTarget::Handle()))),
-      m_runner([event = m_progressEvent.get()] { event->Signal(); }) {
+      m_runner([event = m_progressEvent.get()] { event->Signal(); }), m_controls(document, window) {
     AllViews().push_back(this);
     m_document.SetView(this);
     m_window.SetClient(this);
@@ -170,6 +170,12 @@ void CTarnwickView::OnLayoutProgress() {
     SetScrollSizesFromLayout();
     ScrollToFragmentOnce(finished);
     UpdateFormControls();
+    UpdateControlItems();
+}
+
+void CTarnwickView::UpdateControlItems() {
+    // A relayout's new layout is current only once it has finished.
+    m_controls.Update(m_current.get(), m_runner.Finished() && m_pending == m_current.get());
 }
 
 void CTarnwickView::ScrollToFragmentOnce(bool finished) {
@@ -223,6 +229,9 @@ void CTarnwickView::OnInlineLoadNotify(uint32_t flags, CDynamicLoad* load) {
     }
     m_runner.Wake();
     UpdateFormControls();
+    // A property file that arrives after layout has finished (the embed had
+    // a size of its own) is the step its control waited for.
+    UpdateControlItems();
 }
 
 void CTarnwickView::ShowImageChange(CMimeObject& object) {
@@ -272,7 +281,12 @@ void CTarnwickView::ApplyPageChange(uint32_t flags, CMimeObject& content) {
 }
 
 CPageToPaint CTarnwickView::PageToPaint() {
-    return {m_current.get(), m_document.ContentObject(), &m_document, m_colors, m_backgroundImage};
+    return {m_current.get(),
+            m_document.ContentObject(),
+            &m_document,
+            m_colors,
+            m_backgroundImage,
+            [this](CDeviceContext& dc, const CRect& area) { m_controls.Draw(dc, area); }};
 }
 
 void CTarnwickView::OnPaint(const CRect& clip) {
@@ -327,7 +341,9 @@ std::string CTarnwickView::LinkAddressAt(const CLayoutEngine::LinkedItem& found,
 void CTarnwickView::OnLeftButtonDown(CPoint window) {
     if (!m_current)
         return;
-    // The selection of embedded control items joins with the control site.
+    // A click on a control is the control's.
+    if (m_controls.OnLeftButtonDown(window))
+        return;
     CPoint document = ToDocument(window);
     CLayoutEngine::LinkedItem found = m_current->LinkedItemAt(document.x, document.y);
     if (!found.item)
@@ -348,7 +364,16 @@ void CTarnwickView::OnLeftButtonDown(CPoint window) {
     target->Document().Navigate(address, Method::Get, "", "", false);
 }
 
+void CTarnwickView::OnLeftButtonUp(CPoint window) {
+    (void)m_controls.OnLeftButtonUp(window);
+}
+
+bool CTarnwickView::OnCharacter(char character) {
+    return m_controls.OnCharacter(character);
+}
+
 void CTarnwickView::OnSetCursor(CPoint window) {
+    (void)m_controls.OnMouseMove(window);
     if (m_document.MainLoad()) {
         m_window.SetCursor(ViewCursor::Wait);
         return;
@@ -382,6 +407,9 @@ void CTarnwickView::OnSetCursor(CPoint window) {
 }
 
 bool CTarnwickView::OnKeyDown(ViewKey key) {
+    // The control with the keyboard first; what it leaves scrolls the page.
+    if (m_controls.OnKeyDown(key))
+        return true;
     CPoint client = m_window.ClientSize();
     CPoint line = LineSize();
     CPoint position = m_window.ScrollPosition();
@@ -428,6 +456,7 @@ void CTarnwickView::DeleteLayouts() {
 
 void CTarnwickView::ResetView() {
     StopLayoutThread();
+    m_controls.Reset();
     // The frames' documents stop their loads and reset their own views,
     // deepest first, once frame sets exist.
     for (CTarnwickView* child : m_childViews)

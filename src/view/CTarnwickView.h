@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/CViewControls.h"
 #include "document/CDocumentView.h"
 #include "layout/CLayoutEngine.h"
 #include "platform/CMessageTarget.h"
@@ -59,8 +60,10 @@ public:
     void OnPaint(const CRect& clip) override;
     void OnSize() override;
     void OnLeftButtonDown(CPoint window) override;
+    void OnLeftButtonUp(CPoint window) override;
     void OnSetCursor(CPoint window) override;
     bool OnKeyDown(ViewKey key) override;
+    bool OnCharacter(char character) override;
 
     // Nothing of the page is still being laid out or waiting to be shown:
     // the layout thread has ended and its last progress step has run.
@@ -70,6 +73,8 @@ public:
     [[nodiscard]] const CLayoutEngine* CurrentLayout() const { return m_current.get(); }
     [[nodiscard]] CLayoutEngine* CurrentLayout() { return m_current.get(); }
     [[nodiscard]] const CPageColors& Colors() const { return m_colors; }
+    // The page's embedded controls.
+    [[nodiscard]] CViewControls& Controls() { return m_controls; }
     // The whole laid-out page (at least the client area) painted into a new
     // section, for snapshots of the full document.
     [[nodiscard]] std::unique_ptr<CDibSection> PaintDocument();
@@ -96,6 +101,8 @@ private:
     void UpdateFormControls() {}
     // Frame sets join here: the frames are built from the finished tree.
     void BuildFrames() {}
+    // The control sites of the page's embeds, made once layout is done.
+    void UpdateControlItems();
 
     CTarnwickDoc& m_document;
     CViewWindow& m_window;
@@ -119,4 +126,5 @@ private:
     int32_t m_marginHeight = VerticalMargin;
     bool m_noScroll = false; // a frame with scrolling off
     int32_t m_nextControlId = 10000;
+    CViewControls m_controls;
 };

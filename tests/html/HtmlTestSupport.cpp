@@ -63,7 +63,7 @@ std::vector<std::string> CorpusFiles() {
 }
 
 std::string ReadCorpusFile(const std::string& name) {
-    std::ifstream file(std::string(VESTRIAL_HTML_CORPUS) + "/" + name, std::ios::binary);
+    std::ifstream file(std::filesystem::path(VESTRIAL_HTML_CORPUS) / name, std::ios::binary);
     std::stringstream content;
     content << file.rdbuf();
     return content.str();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -20,7 +21,7 @@ std::string ReadFile(const std::string& path) {
 TEST(LayoutGolden, DumpsMatchTheCheckedOnes) {
     for (const char* name : {"small-page"}) {
         SCOPED_TRACE(name);
-        const std::string base = std::string(VESTRIAL_LAYOUT_GOLDEN) + "/" + name;
+        const std::string base = (std::filesystem::path(VESTRIAL_LAYOUT_GOLDEN) / name).string();
         LaidOutPage page = LayOut(ReadFile(base + ".html"), 400);
         const std::string dump = Dump(*page.engine);
         if (std::getenv("VESTRIAL_UPDATE_GOLDEN")) {

@@ -10,7 +10,7 @@
 namespace {
 
 std::string ReadCorpus(const std::string& name) {
-    std::ifstream in(std::string(VESTRIAL_HTML_CORPUS) + "/" + name, std::ios::binary);
+    std::ifstream in(std::filesystem::path(VESTRIAL_HTML_CORPUS) / name, std::ios::binary);
     std::ostringstream out;
     out << in.rdbuf();
     return out.str();

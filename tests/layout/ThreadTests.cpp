@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <filesystem>
 #include <fstream>
 #include <semaphore>
 #include <sstream>
@@ -13,7 +14,8 @@ namespace {
 // Passes on a layout thread while parsing goes on and the UI thread paints
 // and hit-tests: under ThreadSanitizer this must be clean.
 TEST(LayoutThreads, QueriesRunWhilePassesLayOut) {
-    std::ifstream in(std::string(VESTRIAL_HTML_CORPUS) + "/university.html", std::ios::binary);
+    std::ifstream in(std::filesystem::path(VESTRIAL_HTML_CORPUS) / "university.html",
+                     std::ios::binary);
     std::ostringstream read;
     read << in.rdbuf();
     std::string html;

@@ -28,9 +28,20 @@ struct GObjectUnref {
 using GsfInputPtr = std::unique_ptr<GsfInput, GObjectUnref>;
 using Block = std::shared_ptr<const std::vector<uint8_t>>;
 
+void IgnoreMessage(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
+
 void InitialiseGsfOnce() {
     static std::once_flag once;
-    std::call_once(once, [] { gsf_init(); });
+    std::call_once(once, [] {
+        gsf_init();
+        // A damaged file is a failure to open it, reported as such; libgsf's
+        // own complaints about it would only reach the terminal.
+        for (const char* domain : {"libgsf", "libgsf:msole"})
+            g_log_set_handler(domain,
+                              static_cast<GLogLevelFlags>(
+                                  G_LOG_LEVEL_CRITICAL | G_LOG_LEVEL_WARNING | G_LOG_LEVEL_MESSAGE),
+                              IgnoreMessage, nullptr);
+    });
 }
 
 // Names reach us in Latin-1 and come from libgsf in UTF-8.

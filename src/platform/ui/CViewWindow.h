@@ -23,10 +23,17 @@ public:
     // The client size changed.
     virtual void OnSize() = 0;
     virtual void OnLeftButtonDown(CPoint window) = 0;
+    virtual void OnLeftButtonUp(CPoint window) { (void)window; }
     // The pointer moved over the client area: choose the cursor and status text.
     virtual void OnSetCursor(CPoint window) = 0;
     // True when the key was used.
     virtual bool OnKeyDown(ViewKey key) = 0;
+    // A typed character (Windows Latin-1; Return as '\r', Backspace as
+    // '\b'): true when it was used.
+    virtual bool OnCharacter(char character) {
+        (void)character;
+        return false;
+    }
 };
 
 // The window a page is shown in, as the toolkit-independent view sees it: a

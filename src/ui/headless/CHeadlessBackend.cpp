@@ -81,3 +81,8 @@ std::optional<std::string> CHeadlessBackend::AskSaveFileName(std::string_view pr
     m_fileNames.pop_front();
     return answer;
 }
+
+void CHeadlessBackend::Notice(std::string_view text) {
+    std::fprintf(stderr, "vestrial: %.*s\n", static_cast<int>(text.size()), text.data());
+    m_notices.emplace_back(text);
+}

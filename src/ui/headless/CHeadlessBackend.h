@@ -28,6 +28,8 @@ public:
     // The proposed names the save dialog was shown with.
     const std::vector<std::string>& ProposedFileNames() const { return m_proposed; }
     const std::vector<ShownMessage>& Shown() const { return m_shown; }
+    // The status-bar notices, in order.
+    const std::vector<std::string>& Notices() const { return m_notices; }
     const std::string& StatusText() const { return m_statusText; }
     const std::string& Title() const { return m_title; }
     const std::string& Location() const { return m_location; }
@@ -45,6 +47,7 @@ public:
                                 MessageBoxIcon icon) override;
     bool AskSaveOrDiscard(std::string_view url, std::string_view contentType) override;
     std::optional<std::string> AskSaveFileName(std::string_view proposedName) override;
+    void Notice(std::string_view text) override;
 
 private:
     friend class CHeadlessMainFrame;
@@ -52,6 +55,7 @@ private:
     CHeadlessInput m_input;
     std::deque<MessageBoxResult> m_answers;
     std::vector<ShownMessage> m_shown;
+    std::vector<std::string> m_notices;
     std::deque<bool> m_saveAnswers;
     std::deque<std::optional<std::string>> m_fileNames;
     std::vector<std::string> m_proposed;
