@@ -37,6 +37,8 @@ enum : DISPID {
     kAutostart = 5,
     kTime = 6,
     kInterval = 7,
+    kUserDirectory = 8,
+    kFontName = 9,
     kStart = 20,
     kStop = 21,
     kTickEvent = 1,
@@ -50,6 +52,8 @@ constexpr VSTMEMBER kMembers[] = {
     {"Autostart", kAutostart, VSTMEMBER_PROPERTY, VT_BOOL, 0, nullptr},
     {"Time", kTime, VSTMEMBER_PROPERTY, VT_BSTR, 0, nullptr},
     {"Interval", kInterval, VSTMEMBER_PROPERTY, VT_I4, 0, nullptr},
+    {"UserDirectory", kUserDirectory, VSTMEMBER_PROPERTY, VT_BSTR, 0, nullptr},
+    {"FontName", kFontName, VSTMEMBER_PROPERTY, VT_BSTR, 0, nullptr},
     {"Start", kStart, VSTMEMBER_METHOD, VT_EMPTY, 0, nullptr},
     {"Stop", kStop, VSTMEMBER_METHOD, VT_EMPTY, 0, nullptr},
 };
@@ -103,6 +107,20 @@ private:
         return std::string(buffer, length);
     }
 
+    // The name of the page's font, as the clock shows it.
+    std::string AmbientFontName() const {
+        CVariant font = Ambient(DISPID_AMBIENT_FONT);
+        if (font.Type() != VT_DISPATCH || !font.Get()->pdispVal)
+            return {};
+        DISPPARAMS none{nullptr, nullptr, 0, 0};
+        CVariant name;
+        if (FAILED(font.Get()->pdispVal->Invoke(DISPID_FONT_NAME, GUID_NULL, 0,
+                                                DISPATCH_PROPERTYGET, &none, name.Get(), nullptr,
+                                                nullptr)))
+            return {};
+        return name.Text();
+    }
+
     COLORREF Color(bool fore) const {
         if (fore && m_foreColor)
             return *m_foreColor;
@@ -148,6 +166,11 @@ private:
             return get ? ReturnText(result, m_format) : DISP_E_MEMBERNOTFOUND;
         case kTime:
             return get ? ReturnText(result, TimeText()) : DISP_E_MEMBERNOTFOUND;
+        case kUserDirectory:
+            return get ? ReturnText(result, Ambient(DISPID_AMBIENT_USERDIRECTORY).Text())
+                       : DISP_E_MEMBERNOTFOUND;
+        case kFontName:
+            return get ? ReturnText(result, AmbientFontName()) : DISP_E_MEMBERNOTFOUND;
         case kAutostart:
             if (!get)
                 return DISP_E_MEMBERNOTFOUND;

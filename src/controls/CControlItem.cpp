@@ -367,6 +367,10 @@ size_t CControlItem::PendingReads() const {
     return m_reads.size();
 }
 
+ComPtr<IDispatch> CControlItem::Dispatch() const {
+    return m_object.As<IDispatch>(IID_IDispatch);
+}
+
 HRESULT CControlItem::OnEvent(DISPID id, const DISPPARAMS* params) {
     m_eventId = id;
     m_eventParams.clear();
@@ -444,8 +448,9 @@ DISPID CControlItem::AmbientIdOf(const char* name) const {
 }
 
 void CControlItem::OnChange(Change change) {
+    // A control without a size of its own may have one now.
     if (change == Change::Content)
-        SizeFromExtent();
+        (void)GetItemPosition();
     (void)InvalidateControl(nullptr);
 }
 

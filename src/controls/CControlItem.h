@@ -78,6 +78,9 @@ public:
     [[nodiscard]] const std::string& FileAddress() const { return m_fileAddress; }
     // The number of files asked for with "ReadFile" still on their way.
     [[nodiscard]] size_t PendingReads() const;
+    // The control's dispatch interface (its properties and methods), or
+    // null while there is no control.
+    [[nodiscard]] ComPtr<IDispatch> Dispatch() const;
 
     // CDocumentItem: stops an active control and closes it.
     void OnClearPage() override;

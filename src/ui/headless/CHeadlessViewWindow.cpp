@@ -26,8 +26,24 @@ void CHeadlessViewWindow::Paint() {
 }
 
 void CHeadlessViewWindow::Click(CPoint window) {
+    Press(window);
+    Release(window);
+}
+
+void CHeadlessViewWindow::Press(CPoint window) {
     if (m_client)
         m_client->OnLeftButtonDown(window);
+}
+
+void CHeadlessViewWindow::Release(CPoint window) {
+    if (m_client)
+        m_client->OnLeftButtonUp(window);
+}
+
+void CHeadlessViewWindow::Type(std::string_view text) {
+    for (char character : text)
+        if (m_client)
+            (void)m_client->OnCharacter(character);
 }
 
 void CHeadlessViewWindow::MoveMouse(CPoint window) {

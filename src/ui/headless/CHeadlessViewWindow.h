@@ -22,7 +22,12 @@ public:
     void Resize(CPoint clientSize);
     // Paints every invalidated part now.
     void Paint();
+    // A press and release of the left button.
     void Click(CPoint window);
+    void Press(CPoint window);
+    void Release(CPoint window);
+    // Characters typed, one at a time.
+    void Type(std::string_view text);
     void MoveMouse(CPoint window);
     void Key(ViewKey key);
 
