@@ -48,6 +48,8 @@ private:
     [[nodiscard]] CPoint PageArea() const;
     void ArrangeScrollBars();
     bool HandleKey();
+    // Typed characters for the page's controls.
+    bool HandleCharacters();
 
     CViewWindowClient* m_client = nullptr;
     Fl_Scrollbar* m_vertical;   // owned by this group
