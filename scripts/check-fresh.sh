@@ -50,7 +50,7 @@ recommended_only() {
     while read -r package; do
       dpkg-query -W -f='${Status} ${Priority}\n' "$package" 2>/dev/null |
         grep -q 'install ok installed \(optional\|extra\)' && echo "$package"
-    done
+    done || true
 }
 
 if [ $remove -eq 1 ]; then

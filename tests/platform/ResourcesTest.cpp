@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -10,12 +11,7 @@
 namespace {
 
 std::vector<unsigned char> ReadSourceFile(const std::string& relative) {
-    // Built up in steps: GCC 12 warns falsely about the chained "+" for some
-    // lengths of the source directory's path.
-    std::string path = VESTRIAL_SOURCE_DIR;
-    path += '/';
-    path += relative;
-    std::ifstream in(path, std::ios::binary);
+    std::ifstream in(std::filesystem::path(VESTRIAL_SOURCE_DIR) / relative, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
