@@ -367,6 +367,10 @@ size_t CControlItem::PendingReads() const {
     return m_reads.size();
 }
 
+IDispatch* CControlItem::EventSink() const {
+    return m_eventSink.Get();
+}
+
 ComPtr<IDispatch> CControlItem::Dispatch() const {
     return m_object.As<IDispatch>(IID_IDispatch);
 }

@@ -99,6 +99,8 @@ public:
     HRESULT SetCapture(bool capture);
     HRESULT RequestFocus(bool focus);
     [[nodiscard]] const IID& EventIid() const { return m_eventIid; }
+    // The sink of the control's event interface.
+    [[nodiscard]] IDispatch* EventSink() const;
 
     // The position given to the control, after taking its size from its
     // extent when the rectangle is empty.

@@ -26,6 +26,9 @@ HRESULT CControlSite::QueryInterface(REFIID riid, void** object) {
         return Give(object, static_cast<IPropertyNotifySink*>(this));
     if (riid == IID_IAdviseSink)
         return Give(object, static_cast<IAdviseSink*>(this));
+    // The control's event interface is answered by the item's event sink.
+    if (m_item && m_item->EventIid() != GUID_NULL && riid == m_item->EventIid())
+        return Give(object, m_item->EventSink());
     return E_NOINTERFACE;
 }
 

@@ -343,3 +343,31 @@ TEST_F(ControlTest, AnItemWithoutASizeTakesItFromTheControlsExtent) {
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(ControlTest, TheSiteAnswersTheEventInterfaceWithTheEventSink) {
+    WriteOpf("fetch.opf", kFetchClass, {{"LogFile", PathOf("fetch.log")}});
+    NavigateAndSettle(WritePage("page.html", "<embed src=fetch.opf width=300 height=100>"));
+    ASSERT_EQ(Items().size(), 1u);
+    auto object = Items()[0]->Dispatch().As<IOleObject>(IID_IOleObject);
+    ASSERT_TRUE(object);
+    ComPtr<IOleClientSite> site;
+    ASSERT_EQ(object->GetClientSite(site.Receive()), S_OK);
+    ASSERT_TRUE(site);
+    constexpr IID kFetchEvents = {
+        0x936B9DAF, 0x59AF, 0x49B7, {0x99, 0x4B, 0x3B, 0x8E, 0x03, 0xD3, 0x83, 0x20}};
+    auto sink = site.As<IDispatch>(kFetchEvents);
+    ASSERT_TRUE(sink);
+    EXPECT_NE(static_cast<void*>(sink.Get()), static_cast<void*>(site.Get()));
+    // "ReadFile" with a number last: answered at once with failure.
+    CVariant arguments[] = {CVariant::I4(5), CVariant::String("name.txt")};
+    VARIANT raw[] = {*arguments[0].Get(), *arguments[1].Get()};
+    DISPPARAMS params{raw, nullptr, 2, 0};
+    ASSERT_EQ(sink->Invoke(1, GUID_NULL, 0, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr),
+              S_OK);
+    EXPECT_EQ(LogOf("fetch.log").back(), "OnReadFileNotify  0");
+    EXPECT_FALSE(site.As<IDispatch>({0x1, 0x2, 0x3, {4, 5, 6, 7, 8, 9, 10, 11}}));
+}
+
+} // namespace
