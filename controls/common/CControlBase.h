@@ -146,6 +146,7 @@ template <class T> HRESULT CreateControlObject(REFIID iid, void** object) {
     if (!object)
         return E_POINTER;
     *object = nullptr;
+    // Reference counted: the last Release deletes it.
     auto* control = new (std::nothrow) T();
     if (!control)
         return E_OUTOFMEMORY;

@@ -67,6 +67,7 @@ std::string ControlDirectory() {
 
 CControlItem::CControlItem(CTarnwickDoc& document, const CRect& windowRect, CPoint scroll)
     : m_document(document), m_rect(windowRect), m_layoutScroll(scroll) {
+    // Reference-counted objects: their last Release deletes them.
     m_site = ComPtr<CControlSite>::Adopt(new CControlSite(*this));
     m_eventSink = ComPtr<CEventSink>::Adopt(new CEventSink(*this));
 }

@@ -3,6 +3,8 @@
 #include "controls/CPropertyFileReader.h"
 #include "platform/com/ComStorage.h"
 
+#include <new>
+
 CObjectPropertyFile::CObjectPropertyFile(std::string url, std::string contentType)
     : CSingleElementObject(std::move(url), std::move(contentType),
                            Caps::Document | Caps::InlineImage | Caps::Embeddable) {}
@@ -13,13 +15,26 @@ Status CObjectPropertyFile::Write(const char* bytes, size_t count) {
     CSemLockGuard guard(m_lock);
     if (count > MaxFileSize - m_data.size())
         return Status::Failed;
-    m_data.insert(m_data.end(), bytes, bytes + count);
+    try {
+        m_data.insert(m_data.end(), bytes, bytes + count);
+    } catch (const std::bad_alloc&) {
+        return Status::Failed;
+    }
     return Status::Continue;
 }
 
 Status CObjectPropertyFile::EndOfData() {
     if (GetStatus() == Status::Failed)
         return Status::Failed;
+    // Out of memory on the way fails the file; nothing leaves the worker.
+    try {
+        return ReadFile();
+    } catch (const std::bad_alloc&) {
+        return Status::Failed;
+    }
+}
+
+Status CObjectPropertyFile::ReadFile() {
     std::vector<uint8_t> block;
     {
         CSemLockGuard guard(m_lock);

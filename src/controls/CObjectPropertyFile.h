@@ -42,6 +42,9 @@ public:
     [[nodiscard]] static CObjectPropertyFile* From(CMimeObject* object);
 
 private:
+    // Copies the data into lock bytes and reads the description.
+    [[nodiscard]] Status ReadFile();
+
     std::vector<char> m_data;          // guarded by m_lock; emptied once read
     ComPtr<ILockBytes> m_lockBytes;    // guarded by m_lock
     CControlDescription m_description; // guarded by m_lock

@@ -1,6 +1,7 @@
 #include "platform/CTimer.h"
 
 #include "platform/CNamedEvent.h"
+#include "platform/CWakeFd.h"
 
 #include <chrono>
 #include <condition_variable>
@@ -115,6 +116,9 @@ private:
 };
 
 CTimerService& Service() {
+    // Made first, so that the doorbell the helper thread rings is destroyed
+    // only after the service has stopped that thread.
+    (void)UiWake();
     static CTimerService service;
     return service;
 }

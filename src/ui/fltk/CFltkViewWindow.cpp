@@ -3,11 +3,11 @@
 #include "platform/gdi/CDibSection.h"
 
 #include <FL/Fl.H>
-#include <FL/fl_utf8.h>
 #include <FL/Fl_RGB_Image.H>
 #include <FL/Fl_Scrollbar.H>
 #include <FL/Fl_Window.H>
 #include <FL/fl_draw.H>
+#include <FL/fl_utf8.h>
 
 #include <algorithm>
 #include <array>
