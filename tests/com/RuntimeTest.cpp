@@ -164,11 +164,11 @@ TEST(ComVariants, CopiesHoldTheirOwnReference) {
 constexpr IID kEvents = {0x11111111, 0x2222, 0x3333, {4, 4, 5, 5, 6, 6, 7, 7}};
 
 TEST(ComConnectionPoints, SinksAreCalledUntilTheyDisconnect) {
-    ComPtr<IConnectionPoint> point;
-    ASSERT_EQ(VstCreateConnectionPoint(nullptr, kEvents, point.Receive()), S_OK);
     CCounted first;
     CCounted second;
     first.eventIid = second.eventIid = kEvents;
+    ComPtr<IConnectionPoint> point;
+    ASSERT_EQ(VstCreateConnectionPoint(nullptr, kEvents, point.Receive()), S_OK);
     DWORD firstCookie = 0;
     DWORD secondCookie = 0;
     ASSERT_EQ(point->Advise(static_cast<IDispatch*>(&first), &firstCookie), S_OK);
@@ -205,11 +205,12 @@ TEST(ComConnectionPoints, ASinkWithoutTheInterfaceCannotConnect) {
 }
 
 TEST(ComConnectionPoints, PropertyNotificationsReachEverySink) {
-    ComPtr<IConnectionPoint> point;
-    ASSERT_EQ(VstCreateConnectionPoint(nullptr, IID_IPropertyNotifySink, point.Receive()), S_OK);
+    // The sinks outlive the point, which holds references to them.
     CCounted allows;
     CCounted refuses;
     refuses.refuseEdits = true;
+    ComPtr<IConnectionPoint> point;
+    ASSERT_EQ(VstCreateConnectionPoint(nullptr, IID_IPropertyNotifySink, point.Receive()), S_OK);
     DWORD cookie;
     ASSERT_EQ(point->Advise(static_cast<IDispatch*>(&allows), &cookie), S_OK);
     EXPECT_EQ(VstFireOnRequestEdit(point.Get(), 3), S_OK);
