@@ -1,6 +1,6 @@
 // Loads URLs through the real content pipeline (scheduler, HTTP worker,
 // socket layer, UI loop) and reports how long that took. bench/http_bench.sh
-// runs it against lighttpd next to curl.
+// runs it against lighttpd next to curl, over http and https.
 //   net_bench throughput URL            one load; prints bytes, seconds, MB/s
 //   net_bench parallel URL-PREFIX N MAX  N loads of PREFIX0..PREFIX(N-1) with
 //                                        MaxConnections MAX; prints seconds
@@ -72,6 +72,7 @@ double RunLoads(const std::vector<std::string>& urls, int32_t maxConnections) {
          },
          Caps::Document | Caps::InlineImage, "*/*"});
     ProtocolRegistration http = RegisterHttpProtocol();
+    ProtocolRegistration https = RegisterHttpsProtocol();
 
     const auto start = std::chrono::steady_clock::now();
     double seconds;

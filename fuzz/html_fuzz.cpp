@@ -49,9 +49,9 @@ std::vector<std::string> Normalised(CHtmlObject& object) {
     return lines;
 }
 
-std::vector<std::string> Feed(std::string_view type, std::string_view body,
+std::vector<std::string> Feed(const std::string& type, std::string_view body,
                               std::string_view pieces) {
-    CHtmlObject object("http://fuzz/dir/page.html", std::string(type));
+    CHtmlObject object("http://fuzz/dir/page.html", type);
     size_t at = 0;
     size_t turn = 0;
     while (at < body.size()) {
@@ -68,13 +68,17 @@ std::vector<std::string> Feed(std::string_view type, std::string_view body,
 
 } // namespace
 
-// Layout of an input: one byte choosing the type, one byte n, then n bytes of
+// Layout of an input: one byte choosing the type (bit 0: plain text; bits 1
+// and 2: no charset, UTF-8, ISO-8859-1, none), one byte n, then n bytes of
 // piece sizes, then the body.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view input(reinterpret_cast<const char*>(data), size);
     if (input.size() < 2)
         return 0;
-    std::string_view type = (input[0] & 1) ? "text/plain" : "text/html";
+    static constexpr std::string_view Charsets[] = {"", "; charset=utf-8", "; charset=iso-8859-1",
+                                                    ""};
+    const std::string type = std::string((input[0] & 1) ? "text/plain" : "text/html") +
+                             std::string(Charsets[(input[0] >> 1) & 3]);
     size_t n = std::min<size_t>(static_cast<unsigned char>(input[1]), input.size() - 2);
     std::string_view pieces = input.substr(2, n);
     std::string_view body = input.substr(2 + n);

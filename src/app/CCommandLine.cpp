@@ -54,6 +54,12 @@ CCommandLineResult ParseCommandLine(const std::vector<std::string>& arguments) {
             if (!path || path->empty())
                 return {std::nullopt, "--screenshot needs the path of the PNG file to write"};
             commandLine.screenshot = *path;
+        } else if (!optionsEnded && argument == "--script") {
+            const std::string* path = value();
+            if (!path || path->empty())
+                return {std::nullopt,
+                        "--script needs the path of the script (- for standard input)"};
+            commandLine.script = *path;
         } else if (!optionsEnded && argument == "--size") {
             const std::string* size = value();
             if (!size || !ParseSize(*size, commandLine.width, commandLine.height))
@@ -82,6 +88,14 @@ CCommandLineResult ParseCommandLine(const std::vector<std::string>& arguments) {
         return {std::nullopt, "--screenshot and --dump-layout need --headless"};
     if (commandLine.fullPage && commandLine.screenshot.empty())
         return {std::nullopt, "--full needs --screenshot"};
+    if (!commandLine.script.empty()) {
+        if (!headless)
+            return {std::nullopt, "--script needs --headless"};
+        // A script has commands of its own for these.
+        if (!commandLine.screenshot.empty() || commandLine.dumpLayout || commandLine.dumpElements)
+            return {std::nullopt, "--script cannot be combined with --screenshot, --dump-layout or "
+                                  "--dump-elements (use its commands instead)"};
+    }
     return {commandLine, {}};
 }
 
@@ -97,6 +111,8 @@ const char* CommandLineUsage() {
            "  --full       with --screenshot: the whole page instead of the first screen\n"
            "  --dump-layout  with --headless: print the page's display items\n"
            "  --size WxH   with --headless: the page window's size (default 800x600)\n"
+           "  --script FILE  with --headless: follow the commands in FILE (- for standard\n"
+           "               input), one per line; see the README\n"
            "  --version    print the version and exit\n"
            "  --help       print this help and exit\n";
 }

@@ -26,11 +26,15 @@ struct CCommandLine {
     bool fullPage = false;
     // Headless only: print the page's display items once laid out.
     bool dumpLayout = false;
+    // Headless only: the script of commands to follow ("-" for standard
+    // input). It starts on an empty page unless a URL is given.
+    std::string script;
     // The client size of the page window in the headless shell.
     int width = 800;
     int height = 600;
 
     bool OpensSomething() const { return !target.empty(); }
+    bool SuppressesHomePage() const { return !script.empty(); }
 };
 
 struct CCommandLineResult {

@@ -6,20 +6,23 @@
 #include "html/CHtmlObject.h"
 #include "images/CGifMimeObject.h"
 #include "images/CJpegMimeObject.h"
+#include "images/CPngMimeObject.h"
 
 CContentHandlers::CContentHandlers() {
-    // Tried in the order http, about, file, ftp, mailto; mailto joins with
-    // mail sending.
+    // Tried in the order http, https, about, file, ftp, mailto; mailto joins
+    // with mail sending.
     m_protocols.push_back(RegisterFtpProtocol());
     m_protocols.push_back(RegisterFileProtocol());
     m_protocols.push_back(RegisterAboutProtocol());
+    m_protocols.push_back(RegisterHttpsProtocol());
     m_protocols.push_back(RegisterHttpProtocol());
 
-    // Tried in the order HTML, JPEG, GIF, ftp notice, object property file,
-    // mail, and last anything at all; mail joins with mail sending.
+    // Tried in the order HTML, JPEG, GIF, PNG, ftp notice, object property
+    // file, mail, and last anything at all; mail joins with mail sending.
     m_types.push_back(RegisterSaveToFileType());
     m_types.push_back(RegisterObjectPropertyFileType());
     m_types.push_back(RegisterLaunchFtpType());
+    m_types.push_back(RegisterPngType());
     m_types.push_back(RegisterGifType());
     m_types.push_back(RegisterJpegType());
     m_types.push_back(RegisterHtmlType());

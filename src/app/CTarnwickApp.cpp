@@ -15,6 +15,7 @@
 #include "platform/Verify.h"
 #include "platform/com/ComHost.h"
 #include "platform/ui/CUiBackend.h"
+#include "platform/ui/CommandIds.h"
 #include "view/CTarnwickView.h"
 
 #include <cctype>
@@ -116,26 +117,92 @@ bool CTarnwickApp::InitInstance(const CCommandLine& commandLine) {
     m_mainFrame = m_ui.CreateMainFrame();
     m_mainFrame->SetTitle(LoadString(StringId::AppName));
     m_frameAdapter = std::make_unique<CFrameAdapter>(*m_mainFrame);
-    m_document = std::make_unique<CTarnwickDoc>(m_frameAdapter.get());
+    m_document = std::make_unique<CTarnwickDoc>(m_frameAdapter.get(), &m_history);
     m_view = std::make_unique<CTarnwickView>(*m_document, m_mainFrame->ViewWindow());
     m_mainFrame->SetAddressHandler([this](const std::string& typed) { OpenTypedAddress(typed); });
+    m_mainFrame->SetCommandHandler([this](unsigned id) { OnCommand(id); });
     m_document->UpdateTitle();
+    UpdateCommands();
     m_mainFrame->Show();
 
     if (commandLine.OpensSomething()) {
         OpenUrl(CommandLineTarget(commandLine.target));
-    } else {
-        std::string homePage;
+    } else if (!commandLine.SuppressesHomePage()) {
         int32_t loadHomePage;
         {
             CSemLockGuard guard(m_settings.m_lock);
-            homePage = m_settings.m_homePage;
             loadHomePage = m_settings.m_loadHomePage;
         }
         if (loadHomePage != 0)
-            OpenUrl(homePage);
+            OpenHomePage();
     }
     return true;
+}
+
+void CTarnwickApp::OpenHomePage() {
+    std::string homePage;
+    {
+        CSemLockGuard guard(m_settings.m_lock);
+        homePage = m_settings.m_homePage;
+    }
+    OpenUrl(homePage);
+}
+
+std::span<const CTarnwickApp::Command> CTarnwickApp::Commands() {
+    static constexpr Command commands[] = {
+        {CommandId::Back, "back"},     {CommandId::Forward, "forward"}, {CommandId::Home, "home"},
+        {CommandId::Reload, "reload"}, {CommandId::Stop, "stop"},
+    };
+    return commands;
+}
+
+bool CTarnwickApp::IsCommandEnabled(unsigned id) {
+    switch (id) {
+    case CommandId::Back:
+        return m_history.CanGoBack();
+    case CommandId::Forward:
+        return m_history.CanGoForward();
+    case CommandId::Home:
+        return true;
+    case CommandId::Reload:
+        return m_document && m_document->CanReload();
+    case CommandId::Stop:
+        return Scheduler().AnyActive();
+    default:
+        return false;
+    }
+}
+
+void CTarnwickApp::OnCommand(unsigned id) {
+    if (!m_document || !IsCommandEnabled(id))
+        return;
+    switch (id) {
+    case CommandId::Back:
+        m_document->Navigate({.url = std::string(CTarnwickDoc::BackwardUrl)});
+        break;
+    case CommandId::Forward:
+        m_document->Navigate({.url = std::string(CTarnwickDoc::ForwardUrl)});
+        break;
+    case CommandId::Home:
+        OpenHomePage();
+        break;
+    case CommandId::Reload:
+        m_document->Reload();
+        break;
+    case CommandId::Stop:
+        m_document->StopAll();
+        break;
+    default:
+        break;
+    }
+    UpdateCommands();
+}
+
+void CTarnwickApp::UpdateCommands() {
+    if (!m_mainFrame)
+        return;
+    for (const Command& command : Commands())
+        m_mainFrame->EnableCommand(command.id, IsCommandEnabled(command.id));
 }
 
 int CTarnwickApp::Run() {
@@ -148,8 +215,10 @@ int CTarnwickApp::ExitInstance() {
     // The window goes first, with its document and every load it owns; the
     // view before the document, so that its layout thread has ended before
     // the inline resources it asks for go.
-    if (m_mainFrame)
+    if (m_mainFrame) {
         m_mainFrame->SetAddressHandler(nullptr);
+        m_mainFrame->SetCommandHandler(nullptr);
+    }
     m_view.reset();
     m_document.reset();
     m_frameAdapter.reset();
@@ -157,7 +226,7 @@ int CTarnwickApp::ExitInstance() {
 
     Scheduler().SetNotifyEvent(nullptr);
     m_notifyEvent.reset();
-    // The history is emptied here once it exists.
+    m_history.Clear();
     DeleteTempFiles();
     // Every control has gone with its document: their libraries may go.
     m_com.reset();
@@ -175,7 +244,7 @@ bool CTarnwickApp::SaveSettings() {
 
 void CTarnwickApp::OpenUrl(const std::string& url) {
     if (m_document)
-        m_document->Navigate(url);
+        m_document->Navigate({.url = url});
 }
 
 void CTarnwickApp::OnAbout() {
@@ -204,12 +273,17 @@ bool CTarnwickApp::PageSettled() {
     if (!m_document)
         return true;
     // A page about to be shown, or a request of the layout thread, is still
-    // in the message queue.
-    return m_document->Idle() && UiMessageQueue().Empty() && (!m_view || m_view->LayoutSettled());
+    // in the message queue; a notification not yet pumped may still start
+    // or show something.
+    return m_document->Idle() && UiMessageQueue().Empty() && (!m_view || m_view->LayoutSettled()) &&
+           !(m_notifyEvent && m_notifyEvent->IsSignalled());
 }
 
 bool CTarnwickApp::OnIdle(long count) {
-    if (m_quitWhenIdle && PageSettled())
+    UpdateCommands();
+    if (m_idleObserver)
+        m_idleObserver(PageSettled());
+    else if (m_quitWhenIdle && PageSettled())
         PostQuitMessage(0);
     // One pass of idle work per quiet spell is enough: there is nothing yet
     // whose state must be brought up to date more than once.

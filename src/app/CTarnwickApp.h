@@ -3,10 +3,14 @@
 #include "app/CAppSettings.h"
 #include "app/CCommandLine.h"
 #include "app/CProfile.h"
+#include "document/CHistory.h"
 
+#include <functional>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CComInitialization;
@@ -22,6 +26,12 @@ class CUiBackend;
 // window, and runs start-up, the loop and the clean-up at exit.
 class CTarnwickApp {
 public:
+    // A command of the main window with the name scripts know it by.
+    struct Command {
+        unsigned id;
+        std::string_view name;
+    };
+
     static constexpr const char* NotifyEventName = "DynamicLoadNotify";
     static constexpr const char* CompanyKey = "Vestrial";
 
@@ -47,9 +57,22 @@ public:
 
     // The headless shell ends the loop once nothing is loading any more.
     void QuitWhenIdle() { m_quitWhenIdle = true; }
+    // Called whenever the loop idles, with whether the page has settled
+    // (PageSettled, and no notification waiting): the script shell's pace.
+    void SetIdleObserver(std::function<void(bool settled)> observer) {
+        m_idleObserver = std::move(observer);
+    }
+
+    // The main window's commands, in the order the tool bar shows them.
+    static std::span<const Command> Commands();
+    [[nodiscard]] bool IsCommandEnabled(unsigned id);
+    // Runs the command as the window does when it is chosen; a command that
+    // is not enabled does nothing.
+    void OnCommand(unsigned id);
 
     CUiBackend& Ui() { return m_ui; }
     CTarnwickDoc* TopDocument() { return m_document.get(); }
+    CHistory& History() { return m_history; }
     CTarnwickView* TopView() { return m_view.get(); }
     // Nothing of the top page is still loading, waiting to be shown or laid
     // out.
@@ -67,6 +90,10 @@ private:
     class CFrameAdapter;
 
     void OnDynamicLoadNotify();
+    // Greys and ungreys the window's controls by the rules, as idle time
+    // allows.
+    void UpdateCommands();
+    void OpenHomePage();
     void DeleteTempFiles();
 
     CUiBackend& m_ui;
@@ -75,6 +102,7 @@ private:
     CAppSettings m_settings;
     std::unique_ptr<CComInitialization> m_com; // outlives every document and its controls
     std::unique_ptr<CNamedEvent> m_notifyEvent;
+    CHistory m_history;
     std::unique_ptr<CMainFrameWindow> m_mainFrame;
     std::unique_ptr<CFrameAdapter> m_frameAdapter;
     std::unique_ptr<CTarnwickDoc> m_document;
@@ -82,6 +110,7 @@ private:
     std::map<std::string, std::vector<std::string>> m_tempFiles;
     bool m_exited = false;
     bool m_quitWhenIdle = false;
+    std::function<void(bool settled)> m_idleObserver;
 };
 
 // A command-line argument as the URL to open: URLs stand as given, anything

@@ -63,6 +63,16 @@ void CDynamicLoad::SetChallenge(std::string challenge) {
     m_challenge = std::move(challenge);
 }
 
+int CDynamicLoad::Redirects() {
+    CSemLockGuard guard(m_lock);
+    return m_redirects;
+}
+
+void CDynamicLoad::CountRedirect() {
+    CSemLockGuard guard(m_lock);
+    ++m_redirects;
+}
+
 std::string CDynamicLoad::ErrorText() {
     CSemLockGuard guard(m_lock);
     return m_errorText;

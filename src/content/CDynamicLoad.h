@@ -66,6 +66,9 @@ public:
     std::string PostData();
     std::string Challenge();
     void SetChallenge(std::string challenge);
+    // The redirects this load has followed; a worker counts one as it does.
+    int Redirects();
+    void CountRedirect();
     std::string ErrorText();
     void SetErrorText(std::string text);
     // Formats a string-table text with up to two arguments into the error text.
@@ -102,6 +105,7 @@ private:
     std::string m_errorText;           // guarded by m_lock
     std::string m_statusText;          // guarded by m_lock
     Status m_result = Status::Unknown; // guarded by m_lock
+    int m_redirects = 0;               // guarded by m_lock
 
     uint32_t m_flags = 0; // guarded by the scheduler's lock
 };

@@ -2,7 +2,9 @@
 
 #include "app/CAppSettings.h"
 #include "content/CDynamicLoad.h"
+#include "content/HttpLimits.h"
 #include "content/Url.h"
+#include "net/CConnectReplyReader.h"
 #include "platform/CStringTable.h"
 #include "platform/StringIds.h"
 #include "platform/Verify.h"
@@ -15,7 +17,10 @@
 namespace {
 
 constexpr uint16_t DefaultHttpPort = 80;
+constexpr uint16_t DefaultHttpsPort = 443;
 constexpr long MaxPort = 65535;
+// A proxy's answer to CONNECT is a few lines.
+constexpr size_t ConnectReplyBlock = 1024;
 
 // The server answers that have a text of their own.
 struct ServerErrorText {
@@ -44,6 +49,22 @@ const char* Verb(Method method) {
     return "GET ";
 }
 
+unsigned TlsFailureText(CTlsStream::Failure failure) {
+    switch (failure) {
+    case CTlsStream::Failure::Untrusted:
+        return StringId::TlsUntrusted;
+    case CTlsStream::Failure::NameMismatch:
+        return StringId::TlsNameMismatch;
+    case CTlsStream::Failure::Expired:
+        return StringId::TlsExpired;
+    case CTlsStream::Failure::None:
+    case CTlsStream::Failure::Handshake:
+    case CTlsStream::Failure::Transfer:
+        break;
+    }
+    return StringId::TlsHandshakeFailed;
+}
+
 } // namespace
 
 CHttpWorker::~CHttpWorker() = default;
@@ -58,11 +79,14 @@ void CHttpWorker::InterruptBlockingCall() {
 }
 
 std::string CHttpWorker::BuildRequest(Method method, const std::string& path,
-                                      const std::string& extraHeaders, const std::string& body) {
+                                      const std::string& host, const std::string& extraHeaders,
+                                      const std::string& body) {
     std::string request = Verb(method);
     request += path;
     request += " HTTP/1.0\r\n";
-    request += "User-Agent: ";
+    request += "Host: ";
+    request += host;
+    request += "\r\nUser-Agent: ";
     request += LoadString(StringId::UserAgent);
     request += "\r\nAccept: ";
     request += AcceptHeaderValue();
@@ -73,22 +97,48 @@ std::string CHttpWorker::BuildRequest(Method method, const std::string& path,
     return request;
 }
 
+std::string CHttpWorker::BuildConnectRequest(const std::string& authority) {
+    std::string request = "CONNECT " + authority + " HTTP/1.0\r\n";
+    request += "Host: " + authority + "\r\n";
+    request += "User-Agent: ";
+    request += LoadString(StringId::UserAgent);
+    request += "\r\n\r\n";
+    return request;
+}
+
 void CHttpWorker::ShowStatus(std::string text) {
     m_load.SetStatusText(std::move(text));
     SignalNotify();
 }
 
 bool CHttpWorker::FindTarget(const std::string& url, Target& target) {
-    // The row matched "http:" in any case; the worker itself wants it exact.
-    if (UrlScheme(url) != "http")
+    // The rows matched their scheme in any case; the worker wants it exact.
+    const std::string scheme = UrlScheme(url);
+    if (scheme != "http" && scheme != "https")
         return false;
     const long port = UrlPort(url);
     if (port > MaxPort)
         return false;
-    target.connectHost = target.displayHost = UrlHost(url);
-    target.connectPort = port < 0 ? DefaultHttpPort : static_cast<uint16_t>(port);
+    target.secure = scheme == "https";
+    const uint16_t defaultPort = target.secure ? DefaultHttpsPort : DefaultHttpPort;
+    const uint16_t sitePort = port < 0 ? defaultPort : static_cast<uint16_t>(port);
+    target.host = UrlHost(url);
+    target.authority = target.host + ":" + std::to_string(sitePort);
+    target.hostLine = sitePort == defaultPort ? target.host : target.authority;
+    target.connectHost = target.displayHost = target.host;
+    target.connectPort = sitePort;
     target.path = UrlPath(url);
+    // The proxy is handed the whole URL of a plain request; a secure one
+    // passes it by inside the tunnel, as the site expects it.
+    if (UseProxy(target)) {
+        target.tunnel = target.secure;
+        if (!target.secure)
+            target.path = url;
+    }
+    return true;
+}
 
+bool CHttpWorker::UseProxy(Target& target) {
     std::string proxy;
     int32_t proxyPort = 0;
     if (CAppSettings* settings = GetSettings()) {
@@ -97,15 +147,14 @@ bool CHttpWorker::FindTarget(const std::string& url, Target& target) {
         proxy = settings->m_httpProxy;
         proxyPort = settings->m_httpProxyPort;
     }
-    if (!proxy.empty()) {
-        target.displayHost += " via " + proxy;
-        target.connectHost = proxy;
-        // A port out of range becomes 0, where nothing listens, so the
-        // connect fails with the text users know.
-        target.connectPort =
-            proxyPort >= 0 && proxyPort <= MaxPort ? static_cast<uint16_t>(proxyPort) : 0;
-        target.path = url;
-    }
+    if (proxy.empty())
+        return false;
+    target.displayHost += " via " + proxy;
+    target.connectHost = proxy;
+    // A port out of range becomes 0, where nothing listens, so the connect
+    // fails with the text users know.
+    target.connectPort =
+        proxyPort >= 0 && proxyPort <= MaxPort ? static_cast<uint16_t>(proxyPort) : 0;
     return true;
 }
 
@@ -118,12 +167,11 @@ void CHttpWorker::Run() {
     }
     m_connectHost = target.connectHost;
     ShowStatus(FormatText("Contacting host %s.", {target.displayHost}));
-    if (!Exchange(request, target))
-        return;
-    ReceiveResponse();
+    if (Connect(target) && OpenTunnel(target) && Secure(target) && SendRequest(request, target))
+        ReceiveResponse();
 }
 
-bool CHttpWorker::Exchange(const CDynamicLoad::Request& request, const Target& target) {
+bool CHttpWorker::Connect(const Target& target) {
     SocketResult result = m_socket.Connect(target.connectHost, target.connectPort);
     if (result == SocketResult::Failed)
         m_load.SetError(StringId::HttpConnectFailed, {m_connectHost, m_socket.GetErrorText()});
@@ -132,16 +180,86 @@ bool CHttpWorker::Exchange(const CDynamicLoad::Request& request, const Target& t
         return false;
     }
     (void)m_socket.SetNoDelay();
-    ShowStatus(FormatText("Host %s contacted. Sending HTTP command.", {m_connectHost}));
+    return true;
+}
 
-    std::string text = BuildRequest(request.method, target.path, request.headers, request.postData);
-    result = m_socket.Send(text.data(), text.size());
+bool CHttpWorker::SendAll(const std::string& text) {
+    SocketResult result = m_socket.Send(text.data(), text.size());
     if (result == SocketResult::Failed)
         m_load.SetError(StringId::HttpSendFailed, {m_connectHost, m_socket.GetErrorText()});
     if (result != SocketResult::Done) {
         EndAfterSocket(result);
         return false;
     }
+    return true;
+}
+
+bool CHttpWorker::OpenTunnel(const Target& target) {
+    if (!target.tunnel)
+        return true;
+    ShowStatus(FormatText("Host %s contacted. Opening a tunnel to %s.",
+                          {m_connectHost, target.authority}));
+    if (!SendAll(BuildConnectRequest(target.authority)))
+        return false;
+    CConnectReplyReader reader;
+    char buffer[ConnectReplyBlock];
+    for (;;) {
+        size_t count = 0;
+        SocketResult result = m_socket.Receive(buffer, sizeof buffer, count);
+        if (result == SocketResult::Failed)
+            m_load.SetError(StringId::HttpReceiveFailed, {m_connectHost, m_socket.GetErrorText()});
+        if (result != SocketResult::Done) {
+            EndAfterSocket(result);
+            return false;
+        }
+        if (count == 0) {
+            FailReading("The proxy closed the connection instead of opening a tunnel.");
+            return false;
+        }
+        switch (reader.Feed({buffer, count})) {
+        case CConnectReplyReader::Outcome::NeedMore:
+            continue;
+        case CConnectReplyReader::Outcome::Open:
+            return true;
+        case CConnectReplyReader::Outcome::Refused:
+            // The proxy's refusal reads as any server's answer, naming it.
+            SetServerError(reader.StatusCode());
+            Finish(Status::Failed);
+            return false;
+        case CConnectReplyReader::Outcome::NotHttp:
+            FailReading("The proxy did not answer the request for a tunnel in HTTP.");
+            return false;
+        case CConnectReplyReader::Outcome::EarlyBytes:
+            FailReading("The proxy sent data before the tunnel was open.");
+            return false;
+        case CConnectReplyReader::Outcome::TooLarge:
+            FailHeaderTooLarge();
+            return false;
+        }
+    }
+}
+
+bool CHttpWorker::Secure(const Target& target) {
+    if (!target.secure)
+        return true;
+    ShowStatus(FormatText("Host %s contacted. Securing the connection.", {m_connectHost}));
+    SocketResult result = m_socket.StartTls(target.host);
+    // The certificate is the site's, also when a proxy carries the tunnel.
+    if (result == SocketResult::Failed)
+        m_load.SetError(TlsFailureText(m_socket.GetTlsFailure()),
+                        {target.host, m_socket.GetErrorText()});
+    if (result != SocketResult::Done) {
+        EndAfterSocket(result);
+        return false;
+    }
+    return true;
+}
+
+bool CHttpWorker::SendRequest(const CDynamicLoad::Request& request, const Target& target) {
+    ShowStatus(FormatText("Host %s contacted. Sending HTTP command.", {m_connectHost}));
+    if (!SendAll(BuildRequest(request.method, target.path, target.hostLine, request.headers,
+                              request.postData)))
+        return false;
     ShowStatus(FormatText("Host %s contacted. Waiting for reply.", {m_connectHost}));
     return true;
 }
@@ -181,13 +299,16 @@ void CHttpWorker::ReceiveResponse() {
     }
 }
 
+void CHttpWorker::FailReading(const std::string& reason) {
+    m_load.SetError(StringId::HttpReceiveFailed, {m_connectHost, reason});
+    Finish(Status::Failed);
+}
+
 void CHttpWorker::FailHeaderTooLarge() {
     // A server that never ends its header would otherwise have us buffer it
     // without bound; the reason reads like the socket's own texts.
-    std::string reason = FormatText("The response header is too large (more than %lu bytes).",
-                                    {CHttpHeaderParser::MaxHeaderBytes});
-    m_load.SetError(StringId::HttpReceiveFailed, {m_connectHost, reason});
-    Finish(Status::Failed);
+    FailReading(FormatText("The response header is too large (more than %lu bytes).",
+                           {CHttpHeaderParser::MaxHeaderBytes}));
 }
 
 void CHttpWorker::EndAfterSocket(SocketResult result) {
@@ -254,8 +375,7 @@ void CHttpWorker::EndStopped() {
         // the load failed, with nothing to say.
         if (m_statusCode == 304)
             return FinishKeepingResult(Notify::TransferFailed);
-        SetUrl(m_location);
-        return FinishRedirected();
+        return EndRedirected();
     case StopReason::ServerError:
         return EndWithServerError();
     case StopReason::None:
@@ -264,20 +384,36 @@ void CHttpWorker::EndStopped() {
     VERIFY_NOT_REACHED();
 }
 
+void CHttpWorker::EndRedirected() {
+    if (m_load.Redirects() >= MaxRedirects) {
+        m_load.SetError(StringId::TooManyRedirects, {MaxRedirects, m_url});
+        return Finish(Status::Failed);
+    }
+    m_load.CountRedirect();
+    // A relative location ("/login", "page2.html") is meant from the address
+    // that was asked for; an absent one stays empty and fails as before.
+    SetUrl(m_location.empty() ? m_location : ResolveUrl(m_url, m_location));
+    FinishRedirected();
+}
+
 void CHttpWorker::EndWithServerError() {
     if (m_statusCode == 401) {
         m_load.SetChallenge(m_challenge);
         m_load.SetError(StringId::HttpUnauthorized, {m_connectHost});
         return FinishKeepingResult(Notify::AuthRequested);
     }
-    const auto* known =
-        std::find_if(kServerErrors.begin(), kServerErrors.end(),
-                     [this](const ServerErrorText& entry) { return entry.code == m_statusCode; });
+    SetServerError(m_statusCode);
+    Finish(Status::Failed);
+}
+
+void CHttpWorker::SetServerError(int statusCode) {
+    const auto* known = std::find_if(
+        kServerErrors.begin(), kServerErrors.end(),
+        [statusCode](const ServerErrorText& entry) { return entry.code == statusCode; });
     if (known != kServerErrors.end())
         m_load.SetError(known->stringId, {m_connectHost});
     else
-        m_load.SetError(StringId::HttpOtherError, {m_connectHost, m_statusCode});
-    Finish(Status::Failed);
+        m_load.SetError(StringId::HttpOtherError, {m_connectHost, statusCode});
 }
 
 ProtocolRegistration RegisterHttpProtocol() {
@@ -288,4 +424,14 @@ ProtocolRegistration RegisterHttpProtocol() {
              return std::make_unique<CHttpWorker>(load, url);
          },
          "HTTP"});
+}
+
+ProtocolRegistration RegisterHttpsProtocol() {
+    return ProtocolTable().Register(
+        {PrefixMatcher("https:"),
+         [](const std::string& url, Method, const std::string&, const std::string&,
+            CDynamicLoad& load) -> std::unique_ptr<CLoadWorker> {
+             return std::make_unique<CHttpWorker>(load, url);
+         },
+         "HTTPS"});
 }

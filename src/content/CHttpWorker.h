@@ -9,11 +9,12 @@
 #include <cstdint>
 #include <string>
 
-// The worker of the "http:" row: one HTTP/1.0 request over one connection,
-// directly or through the configured proxy, on a thread of its own. The
-// header and then the body go to the load as they arrive; redirects, the
-// authentication challenge and server errors go back through the load's error
-// text and notification bits.
+// The worker of the "http:" and "https:" rows: one HTTP/1.0 request over one
+// connection, directly or through the configured proxy, on a thread of its
+// own; for https the connection is TLS (through the proxy, inside a CONNECT
+// tunnel). The header and then the body go to the load as they arrive;
+// redirects, the authentication challenge and server errors go back through
+// the load's error text and notification bits.
 class CHttpWorker final : public CThreadedWorker, private CHttpResponseReader::Sink {
 public:
     // The body reaches the document in blocks of at most this, so pages and
@@ -28,10 +29,15 @@ public:
 
     void Join() override;
 
-    // The request, byte for byte: no Host line, as HTTP/1.0 allows.
+    // The request, byte for byte. The Host line follows the request line:
+    // without it a server with several sites on one address answers for
+    // whichever it takes as its default.
     [[nodiscard]] static std::string BuildRequest(Method method, const std::string& path,
+                                                  const std::string& host,
                                                   const std::string& extraHeaders,
                                                   const std::string& body);
+    // What asks a proxy for a tunnel to authority ("host:port").
+    [[nodiscard]] static std::string BuildConnectRequest(const std::string& authority);
 
 protected:
     void InterruptBlockingCall() override;
@@ -41,22 +47,36 @@ private:
 
     // Where the request goes and what it asks for.
     struct Target {
-        std::string connectHost;
+        bool secure = false;     // https: TLS with the site
+        bool tunnel = false;     // https through the proxy: CONNECT first
+        std::string host;        // the site, which its certificate must name
+        std::string authority;   // the site as "host:port", for CONNECT
+        std::string hostLine;    // the Host line's value
+        std::string connectHost; // the site, or the proxy
         uint16_t connectPort = 0;
         std::string displayHost; // for the first status text
-        std::string path;        // the whole URL through a proxy
+        std::string path;        // the whole URL through a proxy, unless tunnelled
     };
     // What made the reader stop, for the thread to act on.
     enum class StopReason { None, Result, Redirect, ServerError };
 
     void Run() override;
     [[nodiscard]] bool FindTarget(const std::string& url, Target& target);
-    [[nodiscard]] bool Exchange(const CDynamicLoad::Request& request, const Target& target);
+    // Points the target at the proxy, if one is set; true when it did.
+    [[nodiscard]] bool UseProxy(Target& target);
+    [[nodiscard]] bool Connect(const Target& target);
+    [[nodiscard]] bool OpenTunnel(const Target& target);
+    [[nodiscard]] bool Secure(const Target& target);
+    [[nodiscard]] bool SendRequest(const CDynamicLoad::Request& request, const Target& target);
+    [[nodiscard]] bool SendAll(const std::string& text);
     void ReceiveResponse();
+    void FailReading(const std::string& reason);
     void FailHeaderTooLarge();
     void EndAfterSocket(SocketResult result);
     void EndStopped();
     void EndWithServerError();
+    void EndRedirected();
+    void SetServerError(int statusCode);
     void FinishClosed();
     void ShowStatus(std::string text);
 
@@ -77,3 +97,5 @@ private:
 
 // The "http:" row of the protocol table.
 [[nodiscard]] ProtocolRegistration RegisterHttpProtocol();
+// The "https:" row.
+[[nodiscard]] ProtocolRegistration RegisterHttpsProtocol();

@@ -14,13 +14,10 @@ struct Extension {
 };
 
 constexpr Extension Extensions[] = {
-    {".gif", "image/gif"},
-    {".htm", "text/html"},
-    {".html", "text/html"},
-    {".txt", "text/plain"},
-    {".jpg", "image/jpeg"},
-    {".jpeg", "image/jpeg"},
-    {".opf", "application/x-object-property-file"},
+    {".gif", "image/gif"},  {".htm", "text/html"},
+    {".html", "text/html"}, {".txt", "text/plain"},
+    {".jpg", "image/jpeg"}, {".jpeg", "image/jpeg"},
+    {".png", "image/png"},  {".opf", "application/x-object-property-file"},
 };
 
 constexpr char Hex[] = "0123456789ABCDEF";

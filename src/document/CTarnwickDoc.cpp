@@ -4,7 +4,9 @@
 #include "content/CMimeObject.h"
 #include "content/CScheduler.h"
 #include "document/CDocumentView.h"
+#include "document/RememberedCredential.h"
 #include "platform/CMessageQueue.h"
+#include "platform/StringIds.h"
 #include "platform/TextUtil.h"
 #include "platform/UiThread.h"
 #include "platform/ui/CUiBackend.h"
@@ -31,8 +33,9 @@ std::string TempDirectory() {
 
 } // namespace
 
-CTarnwickDoc::CTarnwickDoc(CDocumentFrame* frame)
-    : m_frame(frame), m_isTopLevel(g_topLevel == nullptr), m_ambients(TempDirectory()) {
+CTarnwickDoc::CTarnwickDoc(CDocumentFrame* frame, CHistory* history)
+    : m_frame(frame), m_history(history), m_isTopLevel(g_topLevel == nullptr),
+      m_ambients(TempDirectory()) {
     if (m_isTopLevel)
         g_topLevel = this;
 }
@@ -73,44 +76,98 @@ void CTarnwickDoc::ReleaseItems() {
         item->OnClearPage();
 }
 
-void CTarnwickDoc::Navigate(const std::string& url, Method method, const std::string& headers,
-                            const std::string& postData, bool isReload) {
+void CTarnwickDoc::Navigate(const NavigateRequest& request) {
     // Mail leaves the page in place: sending it is not a new page.
-    if (!StartsWithNoCase(url, "mailto:"))
+    if (!StartsWithNoCase(request.url, "mailto:"))
         DeleteContents();
 
-    std::string requestUrl;
+    NavigateRequest chosen;
     std::string fragment;
-    if (url == "navigation:backward" || url == "navigation:forward") {
-        // Back and forward take their request from the history, which joins
-        // with its own subsystem; with no history both are at an end.
-        return;
-    }
-    if (isReload) {
-        requestUrl = url;
+    bool fromHistory = false;
+    if (request.url == BackwardUrl || request.url == ForwardUrl) {
+        NavigationKind kind =
+            request.url == BackwardUrl ? NavigationKind::Back : NavigationKind::Forward;
+        if (!TakeFromHistory(kind, chosen, fragment))
+            return;
+        m_navigationKind = kind;
+        // A posted page comes back only from the object table: posting again
+        // is for the user to ask for.
+        fromHistory = chosen.method == Method::Post;
+    } else if (request.as == NavigateAs::Reload) {
+        chosen = request;
         fragment = m_fragment;
         m_navigationKind = NavigationKind::Reload;
     } else {
-        size_t hash = url.find('#');
-        requestUrl = url.substr(0, hash);
-        fragment = hash == std::string::npos ? "" : url.substr(hash + 1);
+        size_t hash = request.url.find('#');
+        chosen = request;
+        chosen.url = request.url.substr(0, hash);
+        fragment = hash == std::string::npos ? "" : request.url.substr(hash + 1);
         m_navigationKind = NavigationKind::NewRequest;
     }
 
     StopLoading();
-    m_pendingHeaders = headers + CredentialHeaderFor(requestUrl);
+    m_pendingHeaders = CredentialHeaderFor(chosen.url, std::move(chosen.headers));
     if (m_frame)
         m_frame->StartAnimation();
-    m_pendingMethod = method;
-    m_pendingPostData = postData;
-    m_pendingUrl = requestUrl;
+    m_pendingMethod = chosen.method;
+    m_pendingPostData = chosen.postData;
+    m_pendingUrl = chosen.url;
     m_pendingFragment = fragment;
 
-    m_mainLoad = m_loadOwner.NewLoad<CMimeDynamicLoad>(requestUrl, method, m_pendingHeaders,
-                                                       postData, false, 0);
+    m_mainLoad = m_loadOwner.NewLoad<CMimeDynamicLoad>(chosen.url, chosen.method, m_pendingHeaders,
+                                                       chosen.postData, fromHistory, 0);
     Scheduler().Start(m_mainLoad);
     if (m_mainLoad && m_mainLoad->GetObject())
         UpdateTitle();
+}
+
+bool CTarnwickDoc::TakeFromHistory(NavigationKind kind, NavigateRequest& request,
+                                   std::string& fragment) {
+    if (!m_isTopLevel || !m_history)
+        return false;
+    const HistoryEntry* entry =
+        kind == NavigationKind::Back ? m_history->Previous() : m_history->Next();
+    if (!entry)
+        return false;
+    request = {.url = entry->url,
+               .method = entry->method,
+               .headers = entry->headers,
+               .postData = entry->postData};
+    fragment = entry->fragment;
+    return true;
+}
+
+void CTarnwickDoc::Reload() {
+    if (!m_isTopLevel) {
+        if (CTarnwickDoc* top = TopLevel())
+            top->Reload();
+        return;
+    }
+    const HistoryEntry* current = m_history ? m_history->Current() : nullptr;
+    if (!m_shownLoad || !current)
+        return;
+    HistoryEntry entry = *current;
+    if (entry.method == Method::Post) {
+        CUiBackend* ui = CurrentUi();
+        if (!ui || ui->MessageBox(RepostQuestion, MessageBoxButtons::YesNo,
+                                  MessageBoxIcon::Question) != MessageBoxResult::Yes)
+            return;
+    }
+    Scheduler().CancelAll();
+    if (CMimeDynamicLoad* load = std::exchange(m_mainLoad, nullptr))
+        m_loadOwner.DeleteLoad(load);
+    m_contentObject = nullptr;
+    m_shownLoad = nullptr;
+    // The page and its pictures go when their loads do, instead of waiting
+    // in the object table to be handed back by the request below.
+    for (const auto& load : m_loadOwner.Loads())
+        load->DisableCaching();
+    DeleteContents();
+    Navigate({.url = entry.url,
+              .method = entry.method,
+              .headers = entry.headers,
+              .postData = entry.postData,
+              .as = NavigateAs::Reload});
 }
 
 void CTarnwickDoc::StopLoading() {
@@ -145,8 +202,8 @@ void CTarnwickDoc::OnLoadNotify(uint32_t flags, CDynamicLoad* load) {
                 m_pendingFragment = fragment;
         }
         if (flags & Notify::AuthRequested) {
-            // Asking for a credential joins with the authentication subsystem;
-            // until then the load ends as any failed one does.
+            if (AnswerChallenge(mainLoad))
+                return;
         } else if (flags & (Notify::Data | Notify::Attached)) {
             CMimeObject* object = mainLoad->GetObject();
             if (object && (object->GetCaps() & Showable)) {
@@ -159,6 +216,25 @@ void CTarnwickDoc::OnLoadNotify(uint32_t flags, CDynamicLoad* load) {
     }
     if (m_frame && !Scheduler().AnyActive())
         m_frame->StopAnimation();
+}
+
+bool CTarnwickDoc::AnswerChallenge(CMimeDynamicLoad* load) {
+    if (!IsBasicChallenge(load->Challenge())) {
+        load->SetError(StringId::UnsupportedAuthScheme);
+        return false;
+    }
+    CUiBackend* ui = CurrentUi();
+    std::optional<LoginAnswer> login = ui ? ui->AskLogin() : std::nullopt;
+    if (!login)
+        return false;
+    RememberCredential(m_pendingUrl, login->user, login->password);
+    m_loadOwner.DeleteLoad(std::exchange(m_mainLoad, nullptr));
+    // The pending request is copied: Navigate replaces it.
+    Navigate({.url = m_pendingUrl,
+              .method = m_pendingMethod,
+              .headers = m_pendingHeaders,
+              .postData = m_pendingPostData});
+    return true;
 }
 
 void CTarnwickDoc::ShowDocument(CMimeObject* object) {
@@ -318,8 +394,16 @@ void CTarnwickDoc::UpdateTitle() {
     m_frame->SetLocation(url);
 }
 
-void CTarnwickDoc::UpdateHistory(const std::string&) {}
+void CTarnwickDoc::UpdateHistory(const std::string& url) {
+    if (m_history)
+        m_history->Record(m_navigationKind, {.url = url,
+                                             .method = m_pendingMethod,
+                                             .headers = m_pendingHeaders,
+                                             .postData = m_pendingPostData,
+                                             .fragment = m_pendingFragment});
+}
 
-std::string CTarnwickDoc::CredentialHeaderFor(const std::string&) {
-    return {};
+std::string CTarnwickDoc::CredentialHeaderFor(const std::string& url, std::string headers) {
+    std::string line = AuthorizationHeaderFor(url);
+    return line.empty() ? headers : WithAuthorizationLine(headers, line);
 }

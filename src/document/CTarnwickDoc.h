@@ -5,6 +5,7 @@
 #include "content/LoadTypes.h"
 #include "document/CAmbientProperties.h"
 #include "document/CDocumentItem.h"
+#include "document/CHistory.h"
 #include "platform/CMessageTarget.h"
 #include "platform/CSemLock.h"
 
@@ -22,6 +23,20 @@ class CDocumentView;
 class CMimeDynamicLoad;
 class CMimeObject;
 
+// How Navigate reads its URL: a reload takes it whole and keeps the fragment
+// of the page shown; any other request splits off its own fragment.
+enum class NavigateAs { NewRequest, Reload };
+
+// One page request: Navigate({.url = address}), or with a method, extra
+// header lines and a body for a form or a request taken from the history.
+struct NavigateRequest {
+    std::string url{};
+    Method method = Method::Get;
+    std::string headers{};
+    std::string postData{};
+    NavigateAs as = NavigateAs::NewRequest;
+};
+
 // The document of one browser pane. It turns a navigation request into a
 // load, follows the load's notifications, and when an object that can be
 // shown arrives makes it the pane's document and tells the view. It also keeps
@@ -35,11 +50,18 @@ class CTarnwickDoc final : public CMessageTarget, public CInlineResources {
 public:
     // Posted to itself by a request for an inline resource from another thread.
     static constexpr uint32_t InlineRequestMessage = WM_USER + 100;
-
-    enum class NavigationKind : int32_t { Back = 0, Forward = 1, NewRequest = 2, Reload = 3 };
+    // The URLs of Back and Forward, compared exactly before anything else.
+    static constexpr std::string_view BackwardUrl = "navigation:backward";
+    static constexpr std::string_view ForwardUrl = "navigation:forward";
+    // Asked before a page that answered a form is posted again (the two
+    // blanks are the program's own).
+    static constexpr std::string_view RepostQuestion =
+        "The current document is the result of  posting a form. Do you wish to repost the form?";
 
     // frame is the main window for the top-level document; it may be null.
-    explicit CTarnwickDoc(CDocumentFrame* frame = nullptr);
+    // history is the process's list, which only the top-level document
+    // records into and takes Back and Forward from; it may be null.
+    explicit CTarnwickDoc(CDocumentFrame* frame = nullptr, CHistory* history = nullptr);
     ~CTarnwickDoc() override;
 
     static CTarnwickDoc* TopLevel();
@@ -47,11 +69,15 @@ public:
 
     void SetView(CDocumentView* view) { m_view = view; }
 
-    void Navigate(const std::string& url, Method method = Method::Get,
-                  const std::string& headers = {}, const std::string& postData = {},
-                  bool isReload = false);
+    void Navigate(const NavigateRequest& request);
+    // Fetches the page shown again, from the network, with its pictures; a
+    // posted page only when the user agrees. A frame's document reloads the
+    // top-level one.
+    void Reload();
     void OnLoadNotify(uint32_t flags, CDynamicLoad* load);
     void StopAll();
+    // The Reload command's rule: a page is shown.
+    [[nodiscard]] bool CanReload() const { return m_shownLoad != nullptr; }
 
     // Any thread. Starts the load of an inline resource once per URL.
     void RequestInline(const std::string& url, uint32_t requiredCaps) override;
@@ -102,16 +128,23 @@ private:
     void ShowDocument(CMimeObject* object);
     void FinishMainLoad(CMimeDynamicLoad* load);
     void ShowError(const std::string& text);
+    // Takes the request from the history entry next to the current one;
+    // false at that end of the list.
+    bool TakeFromHistory(NavigationKind kind, NavigateRequest& request, std::string& fragment);
+    // The main load was refused with a challenge: true when the user logged
+    // in and the request has been made again; false leaves the load to end
+    // as a failure, with the error text it carries.
+    bool AnswerChallenge(CMimeDynamicLoad* load);
     bool InspectInline(const std::string& url, int32_t* width, int32_t* height,
                        CMimeObject** object);
-    // The history and the remembered credential join here with their own
-    // subsystems; until then nothing is recorded and nothing is added.
     void UpdateHistory(const std::string& url);
-    std::string CredentialHeaderFor(const std::string& url);
+    // headers with the remembered credential's line when url matches it.
+    static std::string CredentialHeaderFor(const std::string& url, std::string headers = {});
     // Stops and closes the items, then deletes them.
     void ReleaseItems();
 
     CDocumentFrame* m_frame;
+    CHistory* m_history;
     CDocumentView* m_view = nullptr;
     const bool m_isTopLevel;
 

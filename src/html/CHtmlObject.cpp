@@ -28,6 +28,7 @@ constexpr size_t MaxTitle = 4096;
 
 CHtmlObject::CHtmlObject(std::string url, std::string contentType)
     : CMimeObject(std::move(url), std::move(contentType), Caps::Document), m_baseUrl(Url()),
+      m_charset(ContentType(), !IsPlainText(ContentType())),
       m_parser(std::make_unique<CHtmlParser>(*this, IsPlainText(ContentType()))) {}
 
 CHtmlObject::~CHtmlObject() {
@@ -41,19 +42,27 @@ CHtmlObject::~CHtmlObject() {
 Status CHtmlObject::Write(const char* bytes, size_t count) {
     if (!m_parser)
         return Status::Complete;
+    return Parse(m_charset.Decode(bytes, count)) ? Status::Complete : Status::Continue;
+}
+
+bool CHtmlObject::Parse(std::string_view text) {
+    // Bytes held back until the character set is known add nothing yet.
+    if (text.empty())
+        return false;
     // Only this thread appends, so the count needs no lock here.
     uint32_t before = m_elements.Count();
-    CHtmlParser::FeedResult result = m_parser->Feed(bytes, count);
+    CHtmlParser::FeedResult result = m_parser->Feed(text.data(), text.size());
     Publish();
     // A block that ends in plain text has added elements too; keeping quiet
     // about them would leave a long paragraph unshown until the load ends.
     if (result.notify || m_elements.Count() != before)
         NotifyClients(Notify::ElementsAdded);
-    return result.finished ? Status::Complete : Status::Continue;
+    return result.finished;
 }
 
 Status CHtmlObject::EndOfData() {
     if (m_parser) {
+        (void)Parse(m_charset.Finish());
         m_parser->Finish();
         Append<CBareElement>(ElementKind::EndOfDocument);
         m_parser.reset();

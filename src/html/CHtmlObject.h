@@ -3,6 +3,7 @@
 #include "content/CMimeObject.h"
 #include "content/CRegistryTables.h"
 #include "content/CTextStore.h"
+#include "html/CCharsetDecoder.h"
 #include "html/CHtmlElement.h"
 #include "html/CRecordPool.h"
 
@@ -61,6 +62,9 @@ private:
     // Text first, then the records that point into it: a reader that finds
     // a text element can always copy its characters.
     void Publish();
+    // Feeds text to the parser and publishes what it made; answers whether
+    // the parser refuses more.
+    bool Parse(std::string_view text);
 
     CRecordPool m_elements;                // guarded by m_lock
     std::string m_title;                   // guarded by m_lock
@@ -73,6 +77,7 @@ private:
     CTextStore m_text;                     // has its own lock
     std::string m_pendingText;             // feeding thread only: the block's text
     uint32_t m_textLength = 0;             // feeding thread only: stored plus pending
+    CCharsetDecoder m_charset;             // feeding thread only
     std::unique_ptr<CHtmlParser> m_parser; // feeding thread only; gone after the end of data
 };
 

@@ -1,6 +1,7 @@
 #include "html/CHtmlParser.h"
 
 #include "html/CHtmlObject.h"
+#include "html/CharacterStandIns.h"
 #include "html/HtmlLexicon.h"
 
 #include <cstring>
@@ -149,7 +150,7 @@ void CHtmlParser::StepEntity(Cursor& in) {
     }
     in.p = semi + 1;
     std::string_view fresh(resume, static_cast<size_t>(in.p - resume));
-    unsigned char code;
+    int32_t code;
     if (m_state.entityBuffer.empty()) {
         code = DecodeEntity(fresh);
     } else {
@@ -162,6 +163,8 @@ void CHtmlParser::StepEntity(Cursor& in) {
         return;
     }
     m_state.entityBuffer.clear();
+    if (code == kShowsNothing)
+        return;
     char byte = static_cast<char>(code);
     m_sink.Sink(&byte, 1);
 }

@@ -1,5 +1,7 @@
 #include "html/CJsonLine.h"
 
+#include "platform/Windows1252.h"
+
 #include <cstdio>
 
 std::string JsonQuoted(std::string_view value) {
@@ -11,7 +13,8 @@ std::string JsonQuoted(std::string_view value) {
             out += c;
         } else if (u < 0x20 || u > 127) {
             char escape[8];
-            std::snprintf(escape, sizeof escape, "\\u%04x", u);
+            std::snprintf(escape, sizeof escape, "\\u%04x",
+                          static_cast<unsigned>(Windows1252ToUnicode(u)));
             out += escape;
         } else {
             out += c;

@@ -8,8 +8,8 @@
 #include <vector>
 
 // value as a JSON string, quotes included: quotes, backslashes and control
-// characters escaped, and bytes above 127 written as \u00XX of the same code,
-// so that Latin-1 text keeps its meaning.
+// characters escaped, and bytes above 127 written as the \uXXXX of their
+// Windows-1252 character, so that the text keeps its meaning.
 [[nodiscard]] std::string JsonQuoted(std::string_view value);
 
 // One JSON object of the dumps that print an object per line, built field by

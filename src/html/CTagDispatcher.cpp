@@ -310,13 +310,13 @@ void CTagDispatcher::Body(const AttributeList& attributes) {
     for (const CHtmlAttribute& attribute : attributes) {
         const std::string& name = attribute.name;
         if (name == "bgcolor")
-            m_document.SetColour(Colour::Background, ParseHtmlNumber(attribute.value, true));
+            m_document.SetColour(Colour::Background, ParseHtmlColour(attribute.value));
         else if (name == "text")
-            m_document.SetColour(Colour::Text, ParseHtmlNumber(attribute.value, true));
+            m_document.SetColour(Colour::Text, ParseHtmlColour(attribute.value));
         else if (name == "link")
-            m_document.SetColour(Colour::Link, ParseHtmlNumber(attribute.value, true));
+            m_document.SetColour(Colour::Link, ParseHtmlColour(attribute.value));
         else if (name == "vlink")
-            m_document.SetColour(Colour::VisitedLink, ParseHtmlNumber(attribute.value, true));
+            m_document.SetColour(Colour::VisitedLink, ParseHtmlColour(attribute.value));
         else if (name == "background")
             m_document.SetBackgroundImage(ResolveUrl(m_document.BaseUrl(), attribute.value));
     }

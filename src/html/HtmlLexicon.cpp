@@ -1,5 +1,6 @@
 #include "html/HtmlLexicon.h"
 
+#include "html/CharacterStandIns.h"
 #include "platform/TextUtil.h"
 
 #include <algorithm>
@@ -120,6 +121,30 @@ constexpr std::array<std::string_view, 96> HighEntityNames{
 
 constexpr std::array<EntityRow, 4> LowEntities{{{"quot", 34}, {"amp", 38}, {"lt", 60}, {"gt", 62}}};
 
+struct CharacterRow {
+    std::string_view name;
+    char32_t character;
+};
+
+// After the rows above, so that no name that matched one of them before
+// matches another now: the HTML 4 names of characters the code page has
+// beyond ISO 8859-1, the standard spellings of three signs the rows above
+// spell otherwise, spaces and marks that take no room, and a few signs
+// with a plain stand-in.
+constexpr std::array<CharacterRow, 43> MoreEntities{{
+    {"OElig", 0x152},   {"oelig", 0x153},   {"Scaron", 0x160},  {"scaron", 0x161},
+    {"Yuml", 0x178},    {"fnof", 0x192},    {"circ", 0x2C6},    {"tilde", 0x2DC},
+    {"ndash", 0x2013},  {"mdash", 0x2014},  {"lsquo", 0x2018},  {"rsquo", 0x2019},
+    {"sbquo", 0x201A},  {"ldquo", 0x201C},  {"rdquo", 0x201D},  {"bdquo", 0x201E},
+    {"dagger", 0x2020}, {"Dagger", 0x2021}, {"bull", 0x2022},   {"hellip", 0x2026},
+    {"permil", 0x2030}, {"lsaquo", 0x2039}, {"rsaquo", 0x203A}, {"euro", 0x20AC},
+    {"trade", 0x2122},  {"uml", 0xA8},      {"acute", 0xB4},    {"cedil", 0xB8},
+    {"apos", 0x27},     {"ensp", 0x2002},   {"emsp", 0x2003},   {"thinsp", 0x2009},
+    {"zwnj", 0x200C},   {"zwj", 0x200D},    {"lrm", 0x200E},    {"rlm", 0x200F},
+    {"minus", 0x2212},  {"prime", 0x2032},  {"Prime", 0x2033},  {"frasl", 0x2044},
+    {"lowast", 0x2217}, {"sim", 0x223C},    {"sdot", 0x22C5},
+}};
+
 constexpr size_t MaxEntityName = 7;
 
 bool IsSpace(char c) {
@@ -140,11 +165,39 @@ size_t SkipSpace(std::string_view text, size_t at) {
     return at;
 }
 
-unsigned char DecodeNumeric(std::string_view text) {
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// "&#8212;" or "&#x2014;". Numbers up to 255 are the code page's own bytes,
+// as pages written for it mean "&#150;"; larger ones are characters, shown
+// as PageByteFor shows them.
+int32_t DecodeNumeric(std::string_view text) {
+    size_t at = 2;
+    const bool hex = at < text.size() && (text[at] == 'x' || text[at] == 'X');
+    at += hex ? 1 : 0;
+    const uint32_t base = hex ? 16 : 10;
+    constexpr uint32_t BeyondUnicode = 0x110000;
     uint32_t value = 0;
-    for (size_t at = 2; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at)
-        value = value * 10 + static_cast<uint32_t>(text[at] - '0'); // wraps; only 8 bits count
-    return static_cast<unsigned char>(value & 0xFF);
+    size_t digits = 0;
+    for (; at < text.size(); ++at, ++digits) {
+        const int digit =
+            hex ? HexDigit(text[at]) : (text[at] >= '0' && text[at] <= '9' ? text[at] - '0' : -1);
+        if (digit < 0)
+            break;
+        value = std::min(value * base + static_cast<uint32_t>(digit), BeyondUnicode);
+    }
+    if (digits == 0 || value == 0)
+        return 0;
+    if (value <= 0xFF)
+        return static_cast<int32_t>(value);
+    return PageByteFor(value);
 }
 
 } // namespace
@@ -168,7 +221,7 @@ uint32_t LookupTag(std::string_view name) {
     return static_cast<uint32_t>(TagId::Unknown) + endBit;
 }
 
-unsigned char DecodeEntity(std::string_view text) {
+int32_t DecodeEntity(std::string_view text) {
     if (text.size() < 2 || text.front() != '&')
         return 0;
     if (text[1] == '#')
@@ -184,7 +237,10 @@ unsigned char DecodeEntity(std::string_view text) {
             return row.code;
     for (size_t i = 0; i < HighEntityNames.size(); ++i)
         if (HighEntityNames[i].substr(0, name.size()) == name)
-            return static_cast<unsigned char>(160 + i);
+            return static_cast<int32_t>(160 + i);
+    for (const CharacterRow& row : MoreEntities)
+        if (row.name.substr(0, name.size()) == name)
+            return PageByteFor(row.character);
     return 0;
 }
 
@@ -294,6 +350,40 @@ int32_t ParseHtmlNumber(std::string_view text, bool forceHex, size_t* end) {
     value = std::clamp<long long>(value, std::numeric_limits<int32_t>::min(),
                                   std::numeric_limits<int32_t>::max());
     return static_cast<int32_t>(value);
+}
+
+int32_t ParseHtmlColour(std::string_view text) {
+    struct NamedColour {
+        std::string_view name;
+        int32_t value;
+    };
+    static constexpr std::array<NamedColour, 16> Names{{
+        {"black", 0x000000},
+        {"silver", 0xC0C0C0},
+        {"gray", 0x808080},
+        {"white", 0xFFFFFF},
+        {"maroon", 0x800000},
+        {"red", 0xFF0000},
+        {"purple", 0x800080},
+        {"fuchsia", 0xFF00FF},
+        {"green", 0x008000},
+        {"lime", 0x00FF00},
+        {"olive", 0x808000},
+        {"yellow", 0xFFFF00},
+        {"navy", 0x000080},
+        {"blue", 0x0000FF},
+        {"teal", 0x008080},
+        {"aqua", 0x00FFFF},
+    }};
+    std::string_view word = text;
+    while (!word.empty() && IsSpace(word.front()))
+        word.remove_prefix(1);
+    while (!word.empty() && IsSpace(word.back()))
+        word.remove_suffix(1);
+    for (const NamedColour& colour : Names)
+        if (EqualsNoCase(word, colour.name))
+            return colour.value;
+    return ParseHtmlNumber(text, true);
 }
 
 Align ParseAlignKeyword(std::string_view text) {

@@ -86,13 +86,18 @@ struct ParsedTag {
 // Tag text from "<" through ">" to its name and attributes.
 [[nodiscard]] ParsedTag ParseTag(std::string_view text);
 void ParseTag(std::string_view text, ParsedTag& into);
-// Entity text from "&" through ";" to its character byte, or 0 for none.
-[[nodiscard]] unsigned char DecodeEntity(std::string_view text);
+// Entity text from "&" through ";" to its character byte; kShowsNothing for a
+// character that takes no room (CharacterStandIns.h); 0 when the text is no
+// entity.
+[[nodiscard]] int32_t DecodeEntity(std::string_view text);
 // A number as pages write them: decimal unless forced or a hexadecimal letter
 // appears anywhere in the text.
 // With end, also answers how many characters of text the number used.
 [[nodiscard]] int32_t ParseHtmlNumber(std::string_view text, bool forceHex = false,
                                       size_t* end = nullptr);
+// A colour attribute as 0xRRGGBB: one of the sixteen colour names of HTML
+// 3.2 (in any case), else the value read as a hexadecimal number.
+[[nodiscard]] int32_t ParseHtmlColour(std::string_view text);
 [[nodiscard]] Align ParseAlignKeyword(std::string_view text);
 // Windows Latin-1 lower-casing (letters with accents included).
 [[nodiscard]] char Latin1Lower(char c);

@@ -8,6 +8,10 @@
 // value is free.
 inline constexpr uint8_t kTransparentMarker = 1;
 
+// Pictures with an alpha channel show a pixel when its alpha is at least
+// this (half of 255, rounded up) and leave it undrawn below.
+inline constexpr uint8_t kHalfOpaque = 128;
+
 // The 6 x 6 x 6 colour cube that pictures are reduced to, and the tables
 // that map cube colours to shared-palette indices. The per-pixel loops use
 // these tables rather than arithmetic.

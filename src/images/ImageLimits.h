@@ -10,3 +10,7 @@ inline constexpr size_t kMaxImageBytes = size_t{1} << 26;
 // The JPEG library's own working memory for one picture (progressive files
 // keep every coefficient until the last scan).
 inline constexpr long kMaxJpegLibraryMemory = 256L << 20;
+
+// The colours an interlaced PNG keeps while its passes arrive (4 bytes a
+// pixel): as much as the JPEG library may use.
+inline constexpr size_t kMaxInterlacedPngBytes = size_t{1} << 28;

@@ -11,3 +11,8 @@
 // marker. source and destination hold at least width bytes.
 void MapRowNearest(std::span<const CRgbQuad, 256> colorTable, std::span<const uint8_t> source,
                    std::span<uint8_t> destination, int32_t width, int32_t transparentIndex);
+
+// The same for a row of red, green, blue and alpha bytes (4 x width): a
+// pixel below half opacity becomes the marker.
+void MapRgbaRowNearest(std::span<const uint8_t> source, std::span<uint8_t> destination,
+                       int32_t width);

@@ -37,11 +37,15 @@ void CNullSocket::Cancel() {
 
 void CNullSocket::Close() {
     CNetSocket socket;
+    std::unique_ptr<CTlsStream> tls;
     {
         CSemLockGuard guard(m_lock);
         socket = std::move(m_socket);
+        tls = std::move(m_tls);
     }
-    // Closed here, outside the lock, as the local goes.
+    // Both go here, outside the lock: the session first, since it speaks over
+    // the descriptor.
+    tls.reset();
 }
 
 SocketResult CNullSocket::Connect(const std::string& host, uint16_t port) {
@@ -104,6 +108,8 @@ SocketResult CNullSocket::TransferFailure(int error) {
 }
 
 SocketResult CNullSocket::Send(const char* data, size_t count) {
+    if (m_tls)
+        return SendTls(data, count);
     while (count > 0) {
         CNetSocket::IoResult sent = m_socket.Send(data, count);
         if (sent.error == 0 && sent.count > 0) {
@@ -126,6 +132,8 @@ SocketResult CNullSocket::SendLine(std::string_view text) {
 }
 
 SocketResult CNullSocket::Receive(char* buffer, size_t capacity, size_t& count) {
+    if (m_tls)
+        return ReceiveTls(buffer, capacity, count);
     for (;;) {
         CNetSocket::IoResult got = m_socket.Receive(buffer, capacity);
         if (got.error == 0) {
@@ -184,4 +192,76 @@ SocketResult CNullSocket::DrainInput() {
             return SocketResult::Done;
     }
     return SocketResult::Done;
+}
+
+SocketResult CNullSocket::StartTls(const std::string& host) {
+    auto tls = std::make_unique<CTlsStream>(m_socket.Fd(), host);
+    CTlsStream* session = tls.get();
+    {
+        CSemLockGuard guard(m_lock);
+        m_tls = std::move(tls);
+    }
+    for (;;) {
+        CTlsStream::Step step = session->Handshake();
+        if (step.progress == CTlsStream::Progress::Done)
+            return SocketResult::Done;
+        if (step.progress == CTlsStream::Progress::Failed)
+            return TlsFailure();
+        if (SocketResult waited = WaitForTls(step.progress); waited != SocketResult::Done)
+            return waited;
+    }
+}
+
+CTlsStream::Failure CNullSocket::GetTlsFailure() {
+    CSemLockGuard guard(m_lock);
+    return m_tlsFailure;
+}
+
+SocketResult CNullSocket::WaitForTls(CTlsStream::Progress progress) {
+    const auto direction = progress == CTlsStream::Progress::WantWrite
+                               ? CNetSocket::Direction::Writable
+                               : CNetSocket::Direction::Readable;
+    return Wait(direction) == CNetSocket::WaitOutcome::Cancelled ? SocketResult::Cancelled
+                                                                 : SocketResult::Done;
+}
+
+SocketResult CNullSocket::TlsFailure() {
+    // A failure of the socket under the session reads as any transfer's;
+    // the session's own failures in its own words.
+    const int socketError = m_tls->SocketError();
+    std::string text = socketError != 0 ? TransferErrorText(socketError) : m_tls->Reason();
+    CSemLockGuard guard(m_lock);
+    m_tlsFailure = m_tls->GetFailure();
+    m_errorText = std::move(text);
+    return SocketResult::Failed;
+}
+
+SocketResult CNullSocket::SendTls(const char* data, size_t count) {
+    while (count > 0) {
+        CTlsStream::Step step = m_tls->Write(data, count);
+        if (step.progress == CTlsStream::Progress::Done) {
+            data += step.count;
+            count -= step.count;
+            continue;
+        }
+        if (step.progress == CTlsStream::Progress::Failed)
+            return TlsFailure();
+        if (SocketResult waited = WaitForTls(step.progress); waited != SocketResult::Done)
+            return waited;
+    }
+    return SocketResult::Done;
+}
+
+SocketResult CNullSocket::ReceiveTls(char* buffer, size_t capacity, size_t& count) {
+    for (;;) {
+        CTlsStream::Step step = m_tls->Read(buffer, capacity);
+        if (step.progress == CTlsStream::Progress::Done) {
+            count = step.count;
+            return SocketResult::Done;
+        }
+        if (step.progress == CTlsStream::Progress::Failed)
+            return TlsFailure();
+        if (SocketResult waited = WaitForTls(step.progress); waited != SocketResult::Done)
+            return waited;
+    }
 }

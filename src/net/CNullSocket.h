@@ -3,9 +3,11 @@
 #include "platform/CLatchFd.h"
 #include "platform/CNetSocket.h"
 #include "platform/CSemLock.h"
+#include "platform/CTlsStream.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -22,8 +24,9 @@ enum class SocketResult : int32_t {
 // non-blocking and every wait polls it together with a cancel latch; host
 // lookup runs on a helper thread that a cancelled Connect walks away from.
 //
-// Order for one connection: Connect, optionally SetNoDelay, any number of
-// transfers, Close. Cancel and GetErrorText may come from any thread.
+// Order for one connection: Connect, optionally SetNoDelay, optionally
+// StartTls, any number of transfers, Close. Cancel and GetErrorText may come
+// from any thread.
 class CNullSocket {
 public:
     CNullSocket() = default;
@@ -40,7 +43,13 @@ public:
     [[nodiscard]] SocketResult SendLine(std::string_view text);
     // Always Done; a refusal of the option changes nothing for the caller.
     SocketResult SetNoDelay();
-    // Throws away whatever the peer has already sent, without waiting.
+    // Makes the connection a TLS one, its certificate checked against host;
+    // Send, Receive and ReadLine go through it from then on. Failed: the
+    // error text gives the reason and GetTlsFailure which check it was.
+    [[nodiscard]] SocketResult StartTls(const std::string& host);
+    [[nodiscard]] CTlsStream::Failure GetTlsFailure();
+    // Throws away whatever the peer has already sent, without waiting (on a
+    // connection without TLS).
     [[nodiscard]] SocketResult DrainInput();
     // Ends a waiting operation with Cancelled, and every later wait too.
     void Cancel();
@@ -54,6 +63,11 @@ private:
     [[nodiscard]] SocketResult ConnectTo(in_addr address, uint16_t port);
     [[nodiscard]] CNetSocket::WaitOutcome Wait(CNetSocket::Direction direction);
     [[nodiscard]] SocketResult TransferFailure(int error);
+    // Waits as the TLS session asks; Done when it is worth calling it again.
+    [[nodiscard]] SocketResult WaitForTls(CTlsStream::Progress progress);
+    [[nodiscard]] SocketResult TlsFailure();
+    [[nodiscard]] SocketResult SendTls(const char* data, size_t count);
+    [[nodiscard]] SocketResult ReceiveTls(char* buffer, size_t capacity, size_t& count);
 
     CSemLock m_lock;
     // Set once by Cancel and never cleared; every wait polls it.
@@ -61,5 +75,8 @@ private:
     // Written under m_lock; the connecting thread reads it without, since
     // only that thread replaces it before Close, which comes after it ends.
     CNetSocket m_socket;
-    std::string m_errorText; // guarded by m_lock
+    // Like m_socket: set by the connecting thread, taken by Close.
+    std::unique_ptr<CTlsStream> m_tls;
+    std::string m_errorText;                                      // guarded by m_lock
+    CTlsStream::Failure m_tlsFailure = CTlsStream::Failure::None; // guarded by m_lock
 };

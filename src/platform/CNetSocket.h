@@ -23,6 +23,8 @@ public:
     [[nodiscard]] static CNetSocket CreateStream(int& error);
 
     [[nodiscard]] bool IsValid() const { return m_fd >= 0; }
+    // For a layer that speaks over this connection (TLS); it stays ours.
+    [[nodiscard]] int Fd() const { return m_fd; }
     void Close();
 
     // 0 when connected at once, Wsa::WouldBlock while the handshake runs (wait

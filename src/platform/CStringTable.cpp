@@ -81,6 +81,14 @@ constexpr auto kStrings = std::to_array<StringEntry>({
     {StringId::HttpReceiveFailed, "Could not read data from host %s due to the following "
                                   "reason:\n%s"},
     {StringId::MalformedUrl, "The URL \"%s\" is malformed."},
+    {StringId::TlsUntrusted, "The certificate of host %s is not trusted for the following "
+                             "reason:\n%s"},
+    {StringId::TlsNameMismatch, "The certificate of host %s was issued for another name."},
+    {StringId::TlsExpired, "The certificate of host %s has expired."},
+    {StringId::TlsHandshakeFailed, "A secure connection to host %s could not be established "
+                                   "for the following reason:\n%s"},
+    {StringId::TooManyRedirects, "The server redirected the request more than %d times; the "
+                                 "last address was \"%s\"."},
     {StringId::HttpBadRequest, "The server \"%s\" has returned the following error:\n400 - The "
                                "request could not by understood by the server due to malformed "
                                "syntax."},

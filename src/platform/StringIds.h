@@ -66,6 +66,12 @@ inline constexpr unsigned HttpConnectFailed = 6002;
 inline constexpr unsigned HttpSendFailed = 6003;
 inline constexpr unsigned HttpReceiveFailed = 6004;
 inline constexpr unsigned MalformedUrl = 6005;
+// Secure connections and redirect chains.
+inline constexpr unsigned TlsUntrusted = 6006;
+inline constexpr unsigned TlsNameMismatch = 6007;
+inline constexpr unsigned TlsExpired = 6008;
+inline constexpr unsigned TlsHandshakeFailed = 6009;
+inline constexpr unsigned TooManyRedirects = 6010;
 
 // HTTP server answers, named after their status codes.
 inline constexpr unsigned HttpBadRequest = 7400;

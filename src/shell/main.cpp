@@ -2,21 +2,21 @@
 #include "app/CContentHandlers.h"
 #include "app/CTarnwickApp.h"
 #include "document/CTarnwickDoc.h"
-#include "html/CElementDump.h"
-#include "layout/CLayoutDump.h"
 #include "platform/CRegistry.h"
-#include "platform/gdi/CDibSection.h"
-#include "platform/gdi/CPngWriter.h"
+#include "shell/ShellOutput.h"
 #include "ui/headless/CHeadlessBackend.h"
-#include "view/CTarnwickView.h"
+#include "ui/headless/CScriptRunner.h"
 
 #ifdef VESTRIAL_WITH_GUI
 #include "ui/fltk/CFltkBackend.h"
 #endif
 
 #include <cstdio>
+#include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -40,36 +40,42 @@ std::unique_ptr<CUiBackend> CreateBackend(CCommandLine::Shell shell) {
     return nullptr;
 }
 
-// The page as the window shows it (or whole), painted after everything has
-// loaded and been laid out.
-bool WriteScreenshot(CTarnwickApp& app, CHeadlessBackend& backend,
-                     const CCommandLine& commandLine) {
-    std::unique_ptr<CDibSection> whole;
-    const CDibSection* picture = nullptr;
-    if (commandLine.fullPage && app.TopView()) {
-        whole = app.TopView()->PaintDocument();
-        picture = whole.get();
-    } else if (CHeadlessViewWindow* window = backend.View()) {
-        window->InvalidateAll();
-        window->Paint();
-        picture = window->Screen();
+// The whole script, from a file or from standard input ("-").
+bool ReadScript(const std::string& path, std::string& script) {
+    std::ostringstream text;
+    if (path == "-") {
+        text << std::cin.rdbuf();
+    } else {
+        std::ifstream file(path, std::ios::binary);
+        if (!file)
+            return false;
+        text << file.rdbuf();
     }
-    if (!picture || !CPngWriter::WriteFile(*picture, commandLine.screenshot)) {
-        std::fprintf(stderr, "vestrial: cannot write %s\n", commandLine.screenshot.c_str());
-        return false;
-    }
+    script = text.str();
     return true;
 }
 
-bool WriteLayoutDump(CTarnwickApp& app) {
-    CTarnwickView* view = app.TopView();
-    if (!view || !view->CurrentLayout()) {
-        std::fprintf(stderr, "vestrial: the page has no layout to dump\n");
-        return false;
+// Without a window, what the options ask for is written once the page has
+// settled; a message box (a failed load among them) is the outcome a script
+// must be able to see.
+int WriteRequestedOutput(CTarnwickApp& app, CHeadlessBackend& backend,
+                         const CCommandLine& commandLine) {
+    std::string error;
+    if (commandLine.dumpElements && app.TopDocument() && app.TopDocument()->ContentObject())
+        (void)WriteElementDump(app, std::cout, error);
+    // A page that failed has nothing to show: its message is the outcome.
+    if (!backend.Shown().empty())
+        return 1;
+    if (!commandLine.screenshot.empty() &&
+        !WriteScreenshot(app, backend, commandLine.screenshot, commandLine.fullPage, error)) {
+        std::fprintf(stderr, "vestrial: %s\n", error.c_str());
+        return 1;
     }
-    DumpLayout(*view->CurrentLayout(), std::cout);
-    std::cout.flush();
-    return true;
+    if (commandLine.dumpLayout && !WriteLayoutDump(app, std::cout, error)) {
+        std::fprintf(stderr, "vestrial: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
 }
 
 } // namespace
@@ -98,28 +104,39 @@ int main(int argc, char** argv) {
     auto* headlessBackend = headless ? static_cast<CHeadlessBackend*>(backend.get()) : nullptr;
     if (headlessBackend)
         headlessBackend->SetViewSize({commandLine.width, commandLine.height});
+
+    // Checked before the program starts, so a mistake in a script costs
+    // nothing; declared before the application, which calls it while it runs.
+    bool scripted = !commandLine.script.empty();
+    std::optional<CScriptRunner> runner;
+    if (scripted) {
+        std::string script;
+        if (!ReadScript(commandLine.script, script)) {
+            std::fprintf(stderr, "vestrial: cannot read the script %s\n",
+                         commandLine.script.c_str());
+            return 2;
+        }
+        runner.emplace(CScriptCommands::Program(), headlessBackend->Script(), std::cout, std::cerr);
+        if (!runner->Load(script))
+            return runner->ExitStatus();
+    }
+
     CContentHandlers handlers;
     CRegistry registry(CRegistry::DefaultPath());
     CTarnwickApp app(*backend, registry);
     if (!app.InitInstance(commandLine))
         return 1;
-    if (headless)
+    if (runner) {
+        app.SetIdleObserver([&runner](bool settled) { runner->OnIdle(settled); });
+        // The loop idles after an input: an empty one, so that a script that
+        // opens nothing does not wait for the loop's idle time-out to start.
+        headlessBackend->Script().Queue([] {});
+    } else if (headless) {
         app.QuitWhenIdle();
-    int exitCode = app.Run();
-    if (commandLine.dumpElements && app.TopDocument() && app.TopDocument()->ContentObject())
-        CElementDump(*app.TopDocument()->ContentObject()).Write(stdout);
-    // A page that failed has nothing to show: its message is the outcome.
-    bool failed = headlessBackend && !headlessBackend->Shown().empty();
-    if (headlessBackend && !failed && exitCode == 0) {
-        if (!commandLine.screenshot.empty() && !WriteScreenshot(app, *headlessBackend, commandLine))
-            exitCode = 1;
-        if (commandLine.dumpLayout && !WriteLayoutDump(app))
-            exitCode = 1;
     }
+    int exitCode = app.Run();
+    if (headlessBackend && !scripted && exitCode == 0)
+        exitCode = WriteRequestedOutput(app, *headlessBackend, commandLine);
     app.ExitInstance();
-    // Without a window, a message box (a failed load among them) is the
-    // outcome a script must be able to see.
-    if (failed && exitCode == 0)
-        exitCode = 1;
     return exitCode;
 }

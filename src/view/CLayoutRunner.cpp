@@ -1,6 +1,7 @@
 #include "view/CLayoutRunner.h"
 
 #include "layout/CLayoutEngine.h"
+#include "platform/CWakeFd.h"
 
 CLayoutRunner::CLayoutRunner(std::function<void()> progress) : m_progress(std::move(progress)) {}
 
@@ -46,4 +47,7 @@ void CLayoutRunner::Run(CLayoutEngine& layout) {
     // Only now may the UI thread take the view for settled: before, it could
     // see the thread finished with the last progress not yet announced.
     m_ended.store(true, std::memory_order_release);
+    // The UI loop may have looked between the two: let it look again now
+    // rather than at its next idle time-out.
+    UiWake().Ring();
 }

@@ -361,7 +361,7 @@ void CTarnwickView::OnLeftButtonDown(CPoint window) {
     CTarnwickView* target = targetName.empty() ? nullptr : top->FindViewByFrameName(targetName);
     if (!target)
         target = top;
-    target->Document().Navigate(address, Method::Get, "", "", false);
+    target->Document().Navigate({.url = address});
 }
 
 void CTarnwickView::OnLeftButtonUp(CPoint window) {

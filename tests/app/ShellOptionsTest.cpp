@@ -36,6 +36,22 @@ TEST(ShellOptions, BadValuesAreRefused) {
     EXPECT_FALSE(ParseCommandLine({"--headless", "--size"}).commandLine);
 }
 
+TEST(ShellOptions, ScriptStandsAloneInTheHeadlessShell) {
+    auto result = ParseCommandLine({"--headless", "--script", "-", "--size", "320x200", "a.htm"});
+    ASSERT_TRUE(result.commandLine) << result.error;
+    EXPECT_EQ(result.commandLine->script, "-");
+    EXPECT_EQ(result.commandLine->target, "a.htm");
+    EXPECT_TRUE(result.commandLine->SuppressesHomePage());
+    EXPECT_FALSE(ParseCommandLine({"--script", "s.txt"}).commandLine) << "needs --headless";
+    EXPECT_FALSE(ParseCommandLine({"--headless", "--script"}).commandLine);
+    EXPECT_FALSE(ParseCommandLine({"--headless", "--script", ""}).commandLine);
+    for (const char* option : {"--dump-layout", "--dump-elements"})
+        EXPECT_FALSE(ParseCommandLine({"--headless", "--script", "s.txt", option}).commandLine)
+            << option;
+    EXPECT_FALSE(
+        ParseCommandLine({"--headless", "--script", "s.txt", "--screenshot", "o.png"}).commandLine);
+}
+
 TEST(TypedAddress, CompletionRules) {
     struct Case {
         const char* typed;

@@ -7,6 +7,7 @@
 #include "platform/CMessageQueue.h"
 #include "platform/CNamedEvent.h"
 #include "platform/CRegistry.h"
+#include "platform/ui/CommandIds.h"
 #include "ui/headless/CHeadlessBackend.h"
 #include "view/CTarnwickView.h"
 
@@ -156,4 +157,57 @@ TEST_F(Startup, LocationFieldOpensTheCompletedAddress) {
     EXPECT_EQ(m_ui.Location(), "http://127.0.0.1/") << "the field shows what opens";
     m_ui.EnterAddress("about:about.htm");
     EXPECT_EQ(Fetching(app), "about:about.htm");
+}
+
+namespace {
+
+// Runs the loop until the page has settled.
+void Settle(CTarnwickApp& app) {
+    bool quitting = false;
+    app.SetIdleObserver([&](bool settled) {
+        if (settled && !quitting) {
+            quitting = true;
+            PostQuitMessage(0);
+        }
+    });
+    EXPECT_EQ(app.Run(), 0);
+    app.SetIdleObserver(nullptr);
+}
+
+} // namespace
+
+TEST_F(Startup, AScriptStartsOnAnEmptyPage) {
+    SetLoadHomePage(1);
+    CCommandLine commandLine;
+    commandLine.script = "-";
+    CTarnwickApp app(m_ui, m_registry);
+    ASSERT_TRUE(app.InitInstance(commandLine));
+    EXPECT_EQ(Fetching(app), "");
+}
+
+TEST_F(Startup, TheWindowsCommandsFollowTheirRules) {
+    SetLoadHomePage(0);
+    CTarnwickApp app(m_ui, m_registry);
+    ASSERT_TRUE(app.InitInstance(CCommandLine{}));
+    auto enabled = [&] {
+        std::string names;
+        for (const CTarnwickApp::Command& command : CTarnwickApp::Commands())
+            if (m_ui.CommandEnabled(command.id))
+                names += std::string(names.empty() ? "" : " ") + std::string(command.name);
+        return names;
+    };
+    EXPECT_EQ(enabled(), "home");
+    app.OpenUrl("about:about.htm");
+    Settle(app);
+    EXPECT_EQ(enabled(), "home reload");
+    app.OpenUrl("about:license.htm");
+    Settle(app);
+    EXPECT_EQ(enabled(), "back home reload");
+    m_ui.ChooseCommand(CommandId::Back);
+    Settle(app);
+    EXPECT_EQ(app.History().Index(), 0u);
+    EXPECT_EQ(enabled(), "forward home reload");
+    m_ui.ChooseCommand(CommandId::Back);
+    EXPECT_EQ(Fetching(app), "") << "a greyed command does nothing";
+    EXPECT_NE(app.TopDocument()->ContentObject(), nullptr);
 }

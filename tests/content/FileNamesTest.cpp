@@ -8,23 +8,16 @@ namespace {
 
 TEST(ContentTypeForName, MatchesTheWholeLastExtensionIgnoringCase) {
     const std::pair<const char*, const char*> cases[] = {
-        {"a.gif", "image/gif"},
-        {"A.GIF", "image/gif"},
-        {"x.htm", "text/html"},
-        {"x.HtMl", "text/html"},
-        {"notes.txt", "text/plain"},
-        {".txt", "text/plain"},
-        {"p.jpg", "image/jpeg"},
-        {"p.JPEG", "image/jpeg"},
-        {"o.opf", "application/x-object-property-file"},
-        {"a.tar.html", "text/html"},
-        {"a.html.gz", "unknown"},
-        {"a.htmlx", "unknown"},
-        {"a.ht", "unknown"},
-        {"a.", "unknown"},
-        {"dir.htm/file", "unknown"},
-        {"noextension", "unknown"},
-        {"", "unknown"},
+        {"a.gif", "image/gif"},      {"A.GIF", "image/gif"},
+        {"x.htm", "text/html"},      {"x.HtMl", "text/html"},
+        {"notes.txt", "text/plain"}, {".txt", "text/plain"},
+        {"p.jpg", "image/jpeg"},     {"p.JPEG", "image/jpeg"},
+        {"q.png", "image/png"},      {"Q.PNG", "image/png"},
+        {"q.pngx", "unknown"},       {"o.opf", "application/x-object-property-file"},
+        {"a.tar.html", "text/html"}, {"a.html.gz", "unknown"},
+        {"a.htmlx", "unknown"},      {"a.ht", "unknown"},
+        {"a.", "unknown"},           {"dir.htm/file", "unknown"},
+        {"noextension", "unknown"},  {"", "unknown"},
     };
     for (const auto& [name, type] : cases)
         EXPECT_EQ(ContentTypeForName(name), type) << name;

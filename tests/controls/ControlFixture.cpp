@@ -76,7 +76,7 @@ void ControlTest::Settle() {
 }
 
 void ControlTest::NavigateAndSettle(const std::string& url) {
-    m_document->Navigate(url);
+    m_document->Navigate({.url = url});
     RunUntil([&] {
         return m_document->Idle() && UiMessageQueue().Empty() && m_view->LayoutSettled() &&
                m_view->HasLayout();

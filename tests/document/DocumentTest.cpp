@@ -1,60 +1,11 @@
-#include "support/PipelineFixture.h"
+#include "document/DocumentFixture.h"
 
-#include "document/CDocumentView.h"
-#include "document/CTarnwickDoc.h"
 #include "platform/CStringTable.h"
 #include "platform/CThread.h"
 #include "platform/StringIds.h"
 #include "platform/UiThread.h"
 
-namespace {
-
-class CTestView final : public CDocumentView, public CMessageTarget {
-public:
-    TargetHandle Handle() const override { return CMessageTarget::Handle(); }
-    void ResetView() override { ++resets; }
-    void OnInlineLoadNotify(uint32_t flags, CDynamicLoad* load) override {
-        inlineNotices.push_back({flags, load});
-    }
-    void OnMessage(uint32_t message, uintptr_t, intptr_t) override {
-        if (message == NewDocumentMessage)
-            ++newDocuments;
-    }
-
-    int resets = 0;
-    int newDocuments = 0;
-    std::vector<CRecordingOwner::Notice> inlineNotices;
-};
-
-class CTestFrame final : public CDocumentFrame {
-public:
-    void SetTitle(std::string_view text) override { title = text; }
-    void SetLocation(std::string_view url) override { location = url; }
-    void StartAnimation() override { animating = true; }
-    void StopAnimation() override { animating = false; }
-
-    std::string title;
-    std::string location;
-    bool animating = false;
-};
-
-class Document : public PipelineTest {
-protected:
-    Document() { m_document.SetView(&m_view); }
-
-    void NavigateAndSettle(const std::string& url) {
-        m_document.Navigate(url);
-        RunUntil([&] { return m_document.Idle() && m_view.newDocuments > m_seenDocuments; });
-        m_seenDocuments = m_view.newDocuments;
-    }
-
-    CTestFrame m_frame;
-    CTestView m_view;
-    CTarnwickDoc m_document{&m_frame};
-    int m_seenDocuments = 0;
-};
-
-} // namespace
+using Document = DocumentTest;
 
 TEST_F(Document, FirstDocumentIsTopLevel) {
     EXPECT_TRUE(m_document.IsTopLevel());
@@ -65,7 +16,7 @@ TEST_F(Document, FirstDocumentIsTopLevel) {
 
 TEST_F(Document, ShowableObjectBecomesTheDocument) {
     m_gate.Open();
-    NavigateAndSettle("gate:text/html/page#intro");
+    NavigateAndSettle({.url = "gate:text/html/page#intro"});
     ASSERT_NE(m_document.ContentObject(), nullptr);
     EXPECT_EQ(m_document.ContentObject()->Url(), "gate:text/html/page");
     EXPECT_EQ(m_document.Fragment(), "intro");
@@ -78,14 +29,14 @@ TEST_F(Document, ShowableObjectBecomesTheDocument) {
 
 TEST_F(Document, NavigatingWhileLoadingCancelsAndEmptiesThePane) {
     m_gate.Open();
-    NavigateAndSettle("gate:text/html/first");
+    NavigateAndSettle({.url = "gate:text/html/first"});
     m_gate.gate.Reset();
-    m_document.Navigate("gate:text/html/slow");
+    m_document.Navigate({.url = "gate:text/html/slow"});
     EXPECT_EQ(m_document.ContentObject(), nullptr) << "the pane empties at once";
     EXPECT_TRUE(m_frame.animating);
     CMimeDynamicLoad* slow = m_document.MainLoad();
     ASSERT_NE(slow, nullptr);
-    m_document.Navigate("gate:text/html/second");
+    m_document.Navigate({.url = "gate:text/html/second"});
     EXPECT_EQ(Scheduler().ActiveCount(), 1u) << "the slow load was cancelled";
     m_gate.Open();
     RunUntil([&] { return m_document.ContentObject() != nullptr; });
@@ -94,16 +45,16 @@ TEST_F(Document, NavigatingWhileLoadingCancelsAndEmptiesThePane) {
 
 TEST_F(Document, FragmentLinkReusesThePageWithoutTransfer) {
     m_gate.Open();
-    NavigateAndSettle("gate:text/html/page");
+    NavigateAndSettle({.url = "gate:text/html/page"});
     CMimeObject* page = m_document.ContentObject();
-    NavigateAndSettle("gate:text/html/page#section");
+    NavigateAndSettle({.url = "gate:text/html/page#section"});
     EXPECT_EQ(m_gate.transfers, 1);
     EXPECT_EQ(m_document.ContentObject(), page);
     EXPECT_EQ(m_document.Fragment(), "section");
 }
 
 TEST_F(Document, FailedLoadShowsItsMessageAndLeavesThePaneEmpty) {
-    m_document.Navigate("about:nothing");
+    m_document.Navigate({.url = "about:nothing"});
     RunUntil([&] { return m_document.Idle(); });
     ASSERT_EQ(m_ui.Shown().size(), 1u);
     EXPECT_EQ(m_ui.Shown()[0].text, FormatString(StringId::InvalidAboutName, {"about:nothing"}));
@@ -113,8 +64,8 @@ TEST_F(Document, FailedLoadShowsItsMessageAndLeavesThePaneEmpty) {
 
 TEST_F(Document, ActionTypeRunsOnceTheLoadEndsAndIsNeverShown) {
     m_gate.Open();
-    NavigateAndSettle("gate:text/html/page");
-    m_document.Navigate("ftp://ftp.example.org/");
+    NavigateAndSettle({.url = "gate:text/html/page"});
+    m_document.Navigate({.url = "ftp://ftp.example.org/"});
     RunUntil([&] { return m_document.Idle(); });
     ASSERT_EQ(m_ui.Shown().size(), 1u);
     EXPECT_EQ(m_ui.Shown()[0].text, "Launch ftp client");
@@ -124,16 +75,16 @@ TEST_F(Document, ActionTypeRunsOnceTheLoadEndsAndIsNeverShown) {
 
 TEST_F(Document, MailtoLeavesTheShownPageInPlace) {
     m_gate.Open();
-    NavigateAndSettle("gate:text/html/page");
+    NavigateAndSettle({.url = "gate:text/html/page"});
     CMimeObject* page = m_document.ContentObject();
-    m_document.Navigate("mailto:someone@example.org");
+    m_document.Navigate({.url = "mailto:someone@example.org"});
     RunUntil([&] { return m_document.Idle(); });
     EXPECT_EQ(m_document.ContentObject(), page);
 }
 
 TEST_F(Document, InlineResourceIsLoadedOncePerUrl) {
     m_gate.Open();
-    NavigateAndSettle("gate:text/html/page");
+    NavigateAndSettle({.url = "gate:text/html/page"});
     int32_t width = 0, height = 0;
     EXPECT_FALSE(m_document.GetInlineImageSize("gate:image/gif/i.gif", width, height));
     m_document.RequestInline("gate:image/gif/i.gif", Caps::InlineImage);
@@ -153,7 +104,7 @@ TEST_F(Document, InlineResourceIsLoadedOncePerUrl) {
 
 TEST_F(Document, FailedInlineResourceKeepsABrokenImagePlace) {
     m_gate.Open();
-    NavigateAndSettle("gate:text/html/page");
+    NavigateAndSettle({.url = "gate:text/html/page"});
     m_document.RequestInline("about:missing.gif", Caps::InlineImage);
     int32_t width = 0, height = 0;
     RunUntil([&] { return m_document.GetInlineImageSize("about:missing.gif", width, height); });
@@ -176,7 +127,7 @@ TEST_F(Document, InlineRequestWithoutPageIsRefused) {
 
 TEST_F(Document, InlineRequestFromAnotherThreadIsServedOnceOnTheUiThread) {
     m_gate.Open();
-    NavigateAndSettle("gate:text/html/page");
+    NavigateAndSettle({.url = "gate:text/html/page"});
     MarkUiThread();
     {
         CThread layout([&] {

@@ -176,4 +176,29 @@ TEST(GdiText, HighBytesAreWindowsLatin1) {
     EXPECT_GT(canvas.Ink(), 20);
 }
 
+TEST(GdiText, CodePageSignsAreDrawnWhereTheyAreMeasured) {
+    for (const char* face : {"Times New Roman", "Courier New"}) {
+        SCOPED_TRACE(face);
+        for (int b = 0x80; b <= 0x9F; ++b) {
+            if (b == 0x81 || b == 0x8D || b == 0x8F || b == 0x90 || b == 0x9D)
+                continue; // unassigned in the code page
+            const std::string sign(1, static_cast<char>(b));
+            TextCanvas alone(MakeFont(face, 19), 80, 30);
+            alone.dc->TextOut(10, 5, sign);
+            EXPECT_GT(alone.Ink(), 2) << b;
+            // The font's glyph, not its box for characters it lacks.
+            TextCanvas missing(MakeFont(face, 19), 80, 30);
+            missing.dc->TextOut(10, 5, "\x81");
+            EXPECT_NE(alone.Dump(kBlack), missing.Dump(kBlack)) << b;
+            // What follows the sign starts where measuring says it ends.
+            TextCanvas together(MakeFont(face, 19), 80, 30);
+            together.dc->TextOut(10, 5, sign + "|");
+            alone.dc->TextOut(10 + alone.dc->GetTextExtent(sign), 5, "|");
+            EXPECT_EQ(together.Dump(kBlack), alone.Dump(kBlack)) << b;
+            EXPECT_EQ(together.dc->GetTextExtent(sign + "|"),
+                      together.dc->GetTextExtent(sign) + together.dc->GetTextExtent("|"));
+        }
+    }
+}
+
 } // namespace

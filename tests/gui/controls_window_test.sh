@@ -25,8 +25,10 @@ mkdir -p "$XDG_CONFIG_HOME" "$dir/work"
   --property BackColor='#FFFF00' --property Interval=100 \
   --property LogFile="$dir/clock.log" || fail "vestrial-opf exited $?"
 echo "typed for" >"$dir/wanted.txt"
-# The fetcher first: its field is 6 pixels in and 26 to 46 down, and the page
-# starts 12 and 10 pixels into the page area, which begins 26 pixels down.
+# The fetcher first, the clock right under it: the fetcher's field is 6
+# pixels in and 26 to 46 down from its top-left corner, which is found from
+# the clock's yellow (inside a one-pixel frame), wherever the window's bars
+# put the page.
 cat >"$dir/page.html" <<'HTML'
 <html><head><title>Controls page</title></head><body bgcolor="#ffffff">
 <embed src="fetch.opf" width=360 height=110><br>
@@ -55,7 +57,9 @@ for _ in $(seq 50); do
 done
 [ -n "$changed" ] || fail "the clock did not repaint itself"
 
-xdotool mousemove --window "$window" 80 72 click 1
+read -r clock_x clock_y < <(/usr/bin/convert "$dir/first.png" -fill black +opaque '#FFFF00' \
+  -fill white -opaque '#FFFF00' -trim -format '%X %Y' info:)
+xdotool mousemove --window "$window" $((clock_x - 1 + 68)) $((clock_y - 1 - 110 + 36)) click 1
 xdotool windowfocus --sync "$window" type --delay 5 "wanted.txt"
 xdotool key Return
 for _ in $(seq 50); do

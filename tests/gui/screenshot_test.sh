@@ -31,7 +31,11 @@ cat >"$dir/www/index.html" <<'HTML'
 HTML
 /usr/bin/convert -size 40x30 xc:red "$dir/www/red.gif"
 /usr/bin/convert -size 40x30 xc:blue -quality 95 "$dir/www/blue.jpg"
-printf '<title>Pictures</title><img src="red.gif"><img src="blue.jpg">' >"$dir/www/pictures.html"
+# Green, with a fully transparent right half that lets the page through.
+/usr/bin/convert -size 40x30 xc:lime -alpha set -channel A -fx 'i<20?1:0' +channel \
+  "$dir/www/green.png"
+printf '<title>Pictures</title><body bgcolor=white><img src="red.gif"><img src="blue.jpg"><img src="green.png">' \
+  >"$dir/www/pictures.html"
 {
   echo '<html><title>Tall</title><body>'
   for i in $(seq 1 200); do echo "<p>Line $i of a page taller than the window.</p>"; done
@@ -68,7 +72,9 @@ timeout 60 "$vestrial" --headless --screenshot "$dir/pictures.png" --size 200x10
   "$dir/www/pictures.html" || fail "pictures exited $?"
 [ "$(hex_at "$dir/pictures.png" 30 25)" = FF0000 ] || fail "no red GIF at (30, 25)"
 [ "$(hex_at "$dir/pictures.png" 70 25)" = 0000FF ] || fail "no blue JPEG at (70, 25)"
-for picture in red.gif blue.jpg; do
+[ "$(hex_at "$dir/pictures.png" 100 25)" = 00FF00 ] || fail "no green PNG at (100, 25)"
+[ "$(hex_at "$dir/pictures.png" 120 25)" = FFFFFF ] || fail "the PNG's transparent half hides the page"
+for picture in red.gif blue.jpg green.png; do
   timeout 60 "$vestrial" --headless --screenshot "$dir/page.png" --size 200x100 "$dir/www/$picture" ||
     fail "$picture as a page exited $?"
   [ "$(hex_at "$dir/page.png" 30 25)" != "$(hex_at "$dir/page.png" 150 80)" ] ||
@@ -101,7 +107,8 @@ server.port = $http_port
 server.bind = "127.0.0.1"
 server.errorlog = "$dir/lighttpd.log"
 index-file.names = ("index.html")
-mimetype.assign = (".html" => "text/html", ".gif" => "image/gif", ".jpg" => "image/jpeg")
+mimetype.assign = (".html" => "text/html", ".gif" => "image/gif", ".jpg" => "image/jpeg",
+                   ".png" => "image/png")
 CONF
 $lighttpd -D -f "$dir/lighttpd.conf" &
 pids+=($!)
@@ -119,6 +126,49 @@ err=$("$vestrial" --headless --screenshot "$dir/403.png" "http://127.0.0.1:$http
 "$vestrial" --headless --screenshot "$dir/http-pictures.png" --size 200x100 \
   "http://127.0.0.1:$http_port/pictures.html" || fail "pictures over http exited $?"
 cmp -s "$dir/pictures.png" "$dir/http-pictures.png" || fail "pictures over http look different"
+
+# A PNG whose transfer is cut half-way, from a scripted server: the rows
+# that arrived show, the rest lets the page through. Its pixels are pure
+# green or pure blue at random, so every row costs about the same bytes.
+/usr/bin/convert -size 100x100 xc: +noise Random -channel G -threshold 50% -separate +channel \
+  -fill '#00ff00' -opaque white -fill '#0000ff' -opaque black -define png:color-type=2 \
+  "$dir/www/noise.png"
+printf '<body bgcolor=white><img src="noise.png">' >"$dir/www/cut.html"
+cat >"$dir/cut_server.py" <<'PY'
+import os, socket, sys
+directory, port_file = sys.argv[1], sys.argv[2]
+listener = socket.socket()
+listener.bind(("127.0.0.1", 0))
+listener.listen(8)
+with open(port_file + ".tmp", "w") as f:
+    f.write(str(listener.getsockname()[1]))
+os.rename(port_file + ".tmp", port_file)
+while True:
+    connection, _ = listener.accept()
+    request = b""
+    while b"\r\n\r\n" not in request:
+        chunk = connection.recv(4096)
+        if not chunk:
+            break
+        request += chunk
+    name = request.split(b" ")[1].decode().lstrip("/") if b" " in request else ""
+    body = open(os.path.join(directory, name), "rb").read()
+    kind = b"image/png" if name.endswith(".png") else b"text/html"
+    connection.sendall(b"HTTP/1.0 200 OK\r\nContent-Type: %s\r\nContent-Length: %d\r\n\r\n"
+                       % (kind, len(body)))
+    connection.sendall(body if kind == b"text/html" else body[: len(body) // 2])
+    connection.close()
+PY
+/usr/bin/python3 "$dir/cut_server.py" "$dir/www" "$dir/cut.port" &
+pids+=($!)
+for _ in $(seq 100); do [ -e "$dir/cut.port" ] && break; sleep 0.1; done
+[ -e "$dir/cut.port" ] || fail "the scripted server did not start"
+timeout 60 "$vestrial" --headless --screenshot "$dir/cut.png" --size 200x150 \
+  "http://127.0.0.1:$(cat "$dir/cut.port")/cut.html" || fail "the page with a cut picture exited $?"
+rows=$(/usr/bin/convert "$dir/cut.png" -fill white +opaque '#00ff00' -fill black -opaque '#00ff00' \
+  -format '%@' info: | sed -n 's/^[0-9]*x\([0-9]*\)+.*/\1/p')
+[ -n "$rows" ] && [ "$rows" -ge 20 ] && [ "$rows" -le 80 ] ||
+  fail "a picture cut half-way showed ${rows:-no} of its 100 rows"
 
 proxy_port=$(free_port)
 printf 'Port %s\nListen 127.0.0.1\nAllow 127.0.0.1\nTimeout 30\nMaxClients 20\nLogLevel Connect\nLogFile "%s"\n' \

@@ -37,9 +37,9 @@ for _ in $(seq 50); do
 done
 [ "$(colours_of "$dir/before.png")" -gt 8 ] || fail "the page was not painted"
 
-# The page area starts below the location field; the link's first line is at
-# the top of the page, after the margins.
-xdotool mousemove --window "$window" 60 45 click 1
+# The page area starts below the buttons (30 pixels) and the location field
+# (26); the link's first line is at the top of the page, after the margins.
+xdotool mousemove --window "$window" 60 75 click 1
 second=$(timeout 20 xdotool search --sync --onlyvisible --name '^Second page - Vestrial$' | head -n 1)
 [ -n "$second" ] || fail "the click did not open the second page (title: $(xdotool getwindowname "$window"))"
 
@@ -52,7 +52,7 @@ done
 [ -n "$changed" ] || fail "the window's picture did not change"
 
 # An address typed into the location field opens with Enter.
-xdotool mousemove --window "$window" 300 13 click 1
+xdotool mousemove --window "$window" 500 43 click 1
 xdotool windowfocus --sync "$window" key ctrl+a type --delay 5 "file://$dir/first.html"
 xdotool key Return
 back=$(timeout 20 xdotool search --sync --onlyvisible --name '^First page - Vestrial$' | head -n 1)

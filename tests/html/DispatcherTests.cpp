@@ -273,6 +273,11 @@ TEST(HtmlBody, ColoursAndBackground) {
     EXPECT_EQ(parsed.object->GetLinkColor(), 0xFF0000);
     EXPECT_EQ(parsed.object->GetVisitedLinkColor(), 0x800080);
     EXPECT_EQ(parsed.object->GetBackgroundImage(), "http://host/dir/bg.gif");
+    ParsedDocument named = Parse("<body bgcolor=white text=navy link=Red vlink=\"PURPLE\">");
+    EXPECT_EQ(named.object->GetBackgroundColor(), 0xFFFFFF);
+    EXPECT_EQ(named.object->GetTextColor(), 0x000080);
+    EXPECT_EQ(named.object->GetLinkColor(), 0xFF0000);
+    EXPECT_EQ(named.object->GetVisitedLinkColor(), 0x800080);
 }
 
 } // namespace

@@ -1,5 +1,8 @@
 #include "html/HtmlTestSupport.h"
 
+#include "support/TempDir.h"
+
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -63,8 +66,45 @@ std::vector<std::string> CorpusFiles() {
 }
 
 std::string ReadCorpusFile(const std::string& name) {
+    // A path joined, not strings added: GCC 12 misreads the bounds of a long
+    // literal's temporary when strings are added.
     std::ifstream file(std::filesystem::path(VESTRIAL_HTML_CORPUS) / name, std::ios::binary);
     std::stringstream content;
     content << file.rdbuf();
     return content.str();
+}
+
+std::optional<std::string> Iconv(const std::string& from, const std::string& to,
+                                 std::string_view bytes) {
+    const TempDir dir;
+    const std::string in = (dir.Path() / "in").string();
+    const std::string out = (dir.Path() / "out").string();
+    std::ofstream(in, std::ios::binary).write(bytes.data(), static_cast<long>(bytes.size()));
+    if (std::system(
+            ("iconv -f " + from + " -t '" + to + "' '" + in + "' > '" + out + "' 2>/dev/null")
+                .c_str()) != 0)
+        return std::nullopt;
+    std::stringstream content;
+    content << std::ifstream(out, std::ios::binary).rdbuf();
+    return content.str();
+}
+
+std::string Utf8(char32_t c) {
+    std::string out;
+    if (c < 0x80) {
+        out += static_cast<char>(c);
+    } else if (c < 0x800) {
+        out += static_cast<char>(0xC0 | (c >> 6));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        out += static_cast<char>(0xE0 | (c >> 12));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (c >> 18));
+        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return out;
 }

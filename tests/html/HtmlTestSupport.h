@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -54,6 +55,13 @@ enum class Ending { EndOfData, StillLoading };
 // Feeds html in pieces of at most piece bytes (0: all at once).
 ParsedDocument Parse(std::string_view html, size_t piece = 0, std::string_view type = "text/html",
                      Ending ending = Ending::EndOfData);
+
+// Runs iconv over bytes (from and to as iconv names them); the output, or
+// nullopt when iconv failed.
+std::optional<std::string> Iconv(const std::string& from, const std::string& to,
+                                 std::string_view bytes);
+// A character as UTF-8.
+std::string Utf8(char32_t c);
 
 // Reads a page of the test corpus.
 std::string ReadCorpusFile(const std::string& name);

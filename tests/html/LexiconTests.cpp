@@ -1,3 +1,4 @@
+#include "html/CharacterStandIns.h"
 #include "html/HtmlLexicon.h"
 
 #include <gtest/gtest.h>
@@ -60,16 +61,131 @@ TEST(HtmlTagParse, Attributes) {
 TEST(HtmlEntityDecode, Table) {
     struct Case {
         const char* text;
-        unsigned code;
+        int32_t code; // 0: no entity
     };
     const Case cases[] = {
-        {"&quot;", 34},     {"&amp;", 38},    {"&lt;", 60},     {"&gt;", 62},     {"&nbsp;", 160},
-        {"&yuml;", 255},    {"&AElig;", 198}, {"&aelig;", 230}, {"&am;", 38},     {"&;", 34},
-        {"&#65;", 65},      {"&#321;", 65},   {"&#256;", 0},    {"&#;", 0},       {"&AMP;", 0},
-        {"&Cedilla;", 184}, {"&cedil;", 0},   {"&eightch;", 0}, {"&THORN;", 222}, {"&times;", 215},
+        {"&quot;", 34},
+        {"&amp;", 38},
+        {"&lt;", 60},
+        {"&gt;", 62},
+        {"&nbsp;", 160},
+        {"&yuml;", 255},
+        {"&AElig;", 198},
+        {"&aelig;", 230},
+        {"&am;", 38},
+        {"&;", 34},
+        {"&#;", 0},
+        {"&AMP;", 0},
+        {"&Cedilla;", 184},
+        {"&eightch;", 0},
+        {"&THORN;", 222},
+        {"&times;", 215},
+        // Names of characters the code page has beyond ISO 8859-1, and the
+        // standard spellings of signs the older rows spell otherwise.
+        {"&mdash;", 0x97},
+        {"&ndash;", 0x96},
+        {"&lsquo;", 0x91},
+        {"&rsquo;", 0x92},
+        {"&ldquo;", 0x93},
+        {"&rdquo;", 0x94},
+        {"&sbquo;", 0x82},
+        {"&bdquo;", 0x84},
+        {"&hellip;", 0x85},
+        {"&bull;", 0x95},
+        {"&euro;", 0x80},
+        {"&trade;", 0x99},
+        {"&dagger;", 0x86},
+        {"&Dagger;", 0x87},
+        {"&permil;", 0x89},
+        {"&lsaquo;", 0x8B},
+        {"&rsaquo;", 0x9B},
+        {"&OElig;", 0x8C},
+        {"&oelig;", 0x9C},
+        {"&Scaron;", 0x8A},
+        {"&scaron;", 0x9A},
+        {"&Yuml;", 0x9F},
+        {"&fnof;", 0x83},
+        {"&circ;", 0x88},
+        {"&tilde;", 0x98},
+        {"&cedil;", 184},
+        {"&uml;", 168},
+        {"&acute;", 180},
+        {"&apos;", '\''},
+        {"&minus;", '-'},
+        {"&prime;", '\''},
+        {"&Prime;", '"'},
+        {"&ensp;", ' '},
+        {"&thinsp;", ' '},
+        {"&zwnj;", kShowsNothing},
+        {"&lrm;", kShowsNothing},
+        {"&MDASH;", 0},
+        {"&alpha;", 0},
+        // The rows that were there first still win a shortened name.
+        {"&t;", 215},
+        {"&e;", 232},
+        // Numbers up to 255 are the code page's bytes; larger ones are
+        // characters. (The old rule kept the low 8 bits: "&#321;" showed "A".)
+        {"&#65;", 65},
+        {"&#150;", 0x96},
+        {"&#255;", 255},
+        {"&#256;", 'A'},
+        {"&#321;", 'L'},
+        {"&#8212;", 0x97},
+        {"&#x2019;", 0x92},
+        {"&#X20AC;", 0x80},
+        {"&#x41;", 'A'},
+        {"&#x;", 0},
+        {"&#xg;", 0},
+        {"&#0;", 0},
+        {"&#945;", '?'},
+        {"&#55296;", '?'},
+        {"&#1114111;", '?'},
+        {"&#1114112;", '?'},
+        {"&#99999999999;", '?'},
+        {"&#8203;", kShowsNothing},
+        {"&#65279;", kShowsNothing},
     };
     for (const Case& c : cases)
         EXPECT_EQ(DecodeEntity(c.text), c.code) << c.text;
+}
+
+TEST(HtmlColourParse, SixteenNamesInAnyCaseElseHex) {
+    struct Case {
+        const char* text;
+        int32_t value;
+    };
+    const Case cases[] = {
+        {"black", 0x000000},
+        {"silver", 0xC0C0C0},
+        {"gray", 0x808080},
+        {"white", 0xFFFFFF},
+        {"maroon", 0x800000},
+        {"red", 0xFF0000},
+        {"purple", 0x800080},
+        {"fuchsia", 0xFF00FF},
+        {"green", 0x008000},
+        {"lime", 0x00FF00},
+        {"olive", 0x808000},
+        {"yellow", 0xFFFF00},
+        {"navy", 0x000080},
+        {"blue", 0x0000FF},
+        {"teal", 0x008080},
+        {"aqua", 0x00FFFF},
+        {"WHITE", 0xFFFFFF},
+        {"Navy", 0x000080},
+        {" white ", 0xFFFFFF},
+        // Hexadecimal as before, and other words keep that rule.
+        {"#FFFFFF", 0xFFFFFF},
+        {"ffffff", 0xFFFFFF},
+        {"#c0c0c0", 0xC0C0C0},
+        {"grey", 0},
+        {"whit", 0},
+        {"whites", 0},
+        {"bluee", 0xB},
+        {"", 0},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(ParseHtmlColour(c.text), c.value) << c.text;
 }
 
 TEST(HtmlNumberParse, DecimalUnlessAHexLetterAppears) {

@@ -1,6 +1,7 @@
 #include "images/CColorCube.h"
 #include "images/CDitherConverter.h"
 #include "images/CSharedPalette.h"
+#include "images/ImageTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -11,69 +12,28 @@
 
 namespace {
 
-// A straightforward serpentine Floyd-Steinberg with the same limits and
-// rounding, written the textbook way: each pixel pushes 7/16 of its error to
-// the next pixel in the row and 3/16, 5/16, 1/16 into a separate array for
-// the row below, which becomes the input of the next row.
+// The textbook diffusion of ImageTestSupport over a picture of colour
+// indices: each index stands for its colour, the transparent one for a pixel
+// not drawn.
 class ReferenceDither {
 public:
     ReferenceDither(const std::array<CRgbQuad, 256>& colors, int width, int transparent)
-        : m_colors(colors), m_width(width), m_transparent(transparent),
-          m_fromAbove(static_cast<size_t>(width) * 3, 0) {}
+        : m_colors(colors), m_transparent(transparent), m_rgba(width) {}
 
     std::vector<uint8_t> Row(const std::vector<uint8_t>& source) {
-        std::vector<uint8_t> out(static_cast<size_t>(m_width));
-        std::vector<int> below(static_cast<size_t>(m_width) * 3, 0);
-        std::array<int, 3> carried{};
-        const int dir = m_odd ? -1 : 1;
-        for (int n = 0; n < m_width; ++n) {
-            const int x = m_odd ? m_width - 1 - n : n;
-            std::array<int, 3> error{};
-            if (source[static_cast<size_t>(x)] == m_transparent) {
-                out[static_cast<size_t>(x)] = 1;
-            } else {
-                const CRgbQuad& c = m_colors[source[static_cast<size_t>(x)]];
-                const int channel[3] = {c.red, c.green, c.blue};
-                int level[3];
-                for (int ch = 0; ch < 3; ++ch) {
-                    const int sum = m_fromAbove[static_cast<size_t>(x * 3 + ch)] + carried[ch];
-                    const int e = Limit(FloorDiv16(sum + 8));
-                    const int value = std::clamp(channel[ch] + e, 0, 255);
-                    level[ch] = (value + 25) / 51;
-                    error[ch] = value - 51 * level[ch];
-                }
-                out[static_cast<size_t>(x)] = CColorCube::BlueMajor()[static_cast<size_t>(
-                    level[0] + 6 * level[1] + 36 * level[2])];
-            }
-            for (int ch = 0; ch < 3; ++ch) {
-                carried[ch] = 7 * error[ch];
-                Add(below, x - dir, ch, 3 * error[ch]);
-                Add(below, x, ch, 5 * error[ch]);
-                Add(below, x + dir, ch, error[ch]);
-            }
+        std::vector<std::array<uint8_t, 4>> row;
+        for (uint8_t index : source) {
+            const CRgbQuad& c = m_colors[index];
+            row.push_back(
+                {c.red, c.green, c.blue, static_cast<uint8_t>(index == m_transparent ? 0 : 255)});
         }
-        m_fromAbove = below;
-        m_odd = !m_odd;
-        return out;
+        return m_rgba.Row(row);
     }
 
 private:
-    static int FloorDiv16(int v) { return v >= 0 ? v / 16 : -((-v + 15) / 16); }
-    static int Limit(int e) {
-        const int m = std::abs(e);
-        const int limited = m <= 15 ? m : m <= 47 ? 16 + (m - 16) / 2 : 32;
-        return e < 0 ? -limited : limited;
-    }
-    void Add(std::vector<int>& row, int x, int ch, int value) const {
-        if (x >= 0 && x < m_width)
-            row[static_cast<size_t>(x * 3 + ch)] += value;
-    }
-
     std::array<CRgbQuad, 256> m_colors;
-    int m_width;
     int m_transparent;
-    std::vector<int> m_fromAbove;
-    bool m_odd = false;
+    RgbaReferenceDither m_rgba;
 };
 
 std::array<CRgbQuad, 256> RandomColors(std::mt19937& random) {
@@ -131,6 +91,37 @@ TEST(DitherRows, MatchesTheTextbookDiffusionOnRandomPictures) {
             // The padding of each row is left alone.
             for (int x = c.width; x < stride; ++x)
                 EXPECT_EQ(out[static_cast<size_t>(y * stride + x)], 0xEE);
+        }
+    }
+}
+
+TEST(DitherRows, ColoursOfTheirOwnMatchTheTextbookDiffusion) {
+    std::mt19937 random(20261207);
+    std::uniform_int_distribution<int> byte(0, 255);
+    // Alpha just either side of half, and far from it.
+    const std::array<uint8_t, 6> alphas = {0, 126, 127, 128, 129, 255};
+    for (int width : {1, 2, 7, 64, 301}) {
+        SCOPED_TRACE(width);
+        CDitherConverter converter(width);
+        RgbaReferenceDither reference(width);
+        for (int y = 0; y < 9; ++y) {
+            std::vector<std::array<uint8_t, 4>> row;
+            std::vector<uint8_t> bytes;
+            for (int x = 0; x < width; ++x) {
+                const std::array<uint8_t, 4> pixel = {
+                    static_cast<uint8_t>(byte(random)), static_cast<uint8_t>(byte(random)),
+                    static_cast<uint8_t>(byte(random)),
+                    alphas[static_cast<size_t>(byte(random)) % alphas.size()]};
+                row.push_back(pixel);
+                bytes.insert(bytes.end(), pixel.begin(), pixel.end());
+            }
+            std::vector<uint8_t> out(static_cast<size_t>(width), 0xEE);
+            converter.DitherRgbaRow(bytes, out);
+            const std::vector<uint8_t> expected = reference.Row(row);
+            ASSERT_EQ(out, expected) << "row " << y;
+            for (int x = 0; x < width; ++x)
+                EXPECT_EQ(out[static_cast<size_t>(x)] == kTransparentMarker,
+                          row[static_cast<size_t>(x)][3] < 128);
         }
     }
 }

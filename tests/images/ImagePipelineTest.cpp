@@ -2,6 +2,7 @@
 #include "html/CHtmlElement.h"
 #include "images/CGifMimeObject.h"
 #include "images/CJpegMimeObject.h"
+#include "images/CPngMimeObject.h"
 #include "images/ImageTestSupport.h"
 #include "support/PipelineFixture.h"
 
@@ -18,6 +19,7 @@ protected:
         // Registered last, so they stand before the fixture's test rows.
         m_types.push_back(RegisterGifType());
         m_types.push_back(RegisterJpegType());
+        m_types.push_back(RegisterPngType());
     }
 
     CMimeDynamicLoad* Load(const std::string& path) {
@@ -80,6 +82,21 @@ TEST_F(ImagePipeline, JpegFileOpensAsAnImageDocument) {
     CJpegMimeObject direct("file:///direct.jpg", "image/jpeg");
     EXPECT_EQ(Feed(direct, ReadFile(path), 100), Status::Complete);
     EXPECT_EQ(DisplayOf(*object), DisplayOf(direct));
+}
+
+TEST_F(ImagePipeline, PngFileOpensAsAnImageDocument) {
+    const std::string path = PathIn(m_dir, "picture.PNG");
+    ASSERT_TRUE(RunCommand("/usr/bin/convert -size 70x50 gradient:yellow-navy -interlace PNG '" +
+                           path + "'"));
+    CMimeDynamicLoad* load = Load(path);
+    auto* object = dynamic_cast<CPngMimeObject*>(load->GetObject());
+    ASSERT_NE(object, nullptr);
+    EXPECT_EQ(load->Result(), Status::Complete);
+    EXPECT_TRUE(m_owner.FlagsOf(load) & Notify::ImageData);
+    EXPECT_EQ(object->GetTitle(), "PNG Image (70 by 50)");
+    EXPECT_FALSE(object->NeedsBackground());
+    ExpectImageDocument(*object);
+    EXPECT_EQ(DisplayOf(*object), ReferenceDisplay(DecodeWithImageMagickRounded(path, 70, 50)));
 }
 
 TEST_F(ImagePipeline, AboutLogoDecodesAsImageMagickSeesIt) {

@@ -1,5 +1,6 @@
 #include "images/ImageTestSupport.h"
 
+#include "images/CColorCube.h"
 #include "images/CDitherConverter.h"
 #include "images/CSharedPalette.h"
 
@@ -55,6 +56,88 @@ RgbaFrame DecodeWithImageMagick(const std::string& path, int32_t width, int32_t 
     const std::string bytes = ReadFile(raw);
     frame.pixels.resize(bytes.size() / 4);
     std::memcpy(frame.pixels.data(), bytes.data(), frame.pixels.size() * 4);
+    EXPECT_EQ(frame.pixels.size(),
+              static_cast<size_t>(frame.width) * static_cast<size_t>(frame.height));
+    return frame;
+}
+
+RgbaReferenceDither::RgbaReferenceDither(int width)
+    : m_width(width), m_fromAbove(static_cast<size_t>(width) * 3, 0) {}
+
+int RgbaReferenceDither::Limit(int e) {
+    const int m = std::abs(e);
+    const int limited = m <= 15 ? m : m <= 47 ? 16 + (m - 16) / 2 : 32;
+    return e < 0 ? -limited : limited;
+}
+
+void RgbaReferenceDither::Add(std::vector<int>& row, int x, int ch, int value) const {
+    if (x >= 0 && x < m_width)
+        row[static_cast<size_t>(x * 3 + ch)] += value;
+}
+
+std::vector<uint8_t> RgbaReferenceDither::Row(const std::vector<std::array<uint8_t, 4>>& rgba) {
+    std::vector<uint8_t> out(static_cast<size_t>(m_width));
+    std::vector<int> below(static_cast<size_t>(m_width) * 3, 0);
+    std::array<int, 3> carried{};
+    const int dir = m_odd ? -1 : 1;
+    for (int n = 0; n < m_width; ++n) {
+        const int x = m_odd ? m_width - 1 - n : n;
+        const auto& pixel = rgba[static_cast<size_t>(x)];
+        std::array<int, 3> error{};
+        if (pixel[3] < 128) {
+            out[static_cast<size_t>(x)] = 1;
+        } else {
+            int level[3];
+            for (int ch = 0; ch < 3; ++ch) {
+                const int sum = m_fromAbove[static_cast<size_t>(x * 3 + ch)] + carried[ch];
+                const int e = Limit(FloorDiv16(sum + 8));
+                const int value = std::clamp(pixel[static_cast<size_t>(ch)] + e, 0, 255);
+                level[ch] = (value + 25) / 51;
+                error[ch] = value - 51 * level[ch];
+            }
+            out[static_cast<size_t>(x)] = CColorCube::BlueMajor()[static_cast<size_t>(
+                level[0] + 6 * level[1] + 36 * level[2])];
+        }
+        for (int ch = 0; ch < 3; ++ch) {
+            carried[ch] = 7 * error[ch];
+            Add(below, x - dir, ch, 3 * error[ch]);
+            Add(below, x, ch, 5 * error[ch]);
+            Add(below, x + dir, ch, error[ch]);
+        }
+    }
+    m_fromAbove = below;
+    m_odd = !m_odd;
+    return out;
+}
+
+std::vector<uint8_t> ReferenceDisplay(const RgbaFrame& frame) {
+    const int32_t stride = (frame.width + 3) & ~3;
+    std::vector<uint8_t> display(static_cast<size_t>(stride * frame.height), 1);
+    RgbaReferenceDither dither(frame.width);
+    for (int32_t y = 0; y < frame.height; ++y) {
+        const auto begin = frame.pixels.begin() + y * frame.width;
+        const std::vector<uint8_t> row = dither.Row({begin, begin + frame.width});
+        std::copy(row.begin(), row.end(), display.begin() + y * stride);
+    }
+    return display;
+}
+
+RgbaFrame DecodeWithImageMagickRounded(const std::string& path, int32_t width, int32_t height) {
+    const TempDir scratch;
+    const std::string raw = PathIn(scratch, "frame.rgba");
+    RgbaFrame frame{width, height, {}};
+    if (!RunCommand("/usr/bin/convert '" + path + "[0]' -depth 16 -endian MSB rgba:'" + raw + "'"))
+        return frame;
+    const std::string bytes = ReadFile(raw);
+    frame.pixels.resize(bytes.size() / 8);
+    for (size_t i = 0; i < frame.pixels.size(); ++i) {
+        for (size_t ch = 0; ch < 4; ++ch) {
+            const uint32_t value =
+                (static_cast<uint32_t>(static_cast<uint8_t>(bytes[8 * i + 2 * ch])) << 8) |
+                static_cast<uint8_t>(bytes[8 * i + 2 * ch + 1]);
+            frame.pixels[i][ch] = static_cast<uint8_t>((value * 255 + 32767) / 65535);
+        }
+    }
     EXPECT_EQ(frame.pixels.size(),
               static_cast<size_t>(frame.width) * static_cast<size_t>(frame.height));
     return frame;

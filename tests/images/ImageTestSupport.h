@@ -48,6 +48,34 @@ struct RgbaFrame {
     std::vector<std::array<uint8_t, 4>> pixels;
 };
 RgbaFrame DecodeWithImageMagick(const std::string& path, int32_t width = 0, int32_t height = 0);
+// The same from ImageMagick's 16-bit samples, each rounded to the nearest of
+// 8 bits (v x 255 / 65535): ImageMagick's own reduction to 8 bits rounds
+// some values down.
+RgbaFrame DecodeWithImageMagickRounded(const std::string& path, int32_t width, int32_t height);
+
+// A straightforward serpentine Floyd-Steinberg with the converters' limits
+// and rounding, written the textbook way: each pixel pushes 7/16 of its error
+// to the next pixel in the row and 3/16, 5/16, 1/16 into a separate array for
+// the row below, which becomes the input of the next row. A pixel whose alpha
+// is below 128 is not drawn and passes no error on.
+class RgbaReferenceDither {
+public:
+    explicit RgbaReferenceDither(int width);
+    std::vector<uint8_t> Row(const std::vector<std::array<uint8_t, 4>>& rgba);
+
+private:
+    static int FloorDiv16(int v) { return v >= 0 ? v / 16 : -((-v + 15) / 16); }
+    static int Limit(int e);
+    void Add(std::vector<int>& row, int x, int ch, int value) const;
+
+    int m_width;
+    std::vector<int> m_fromAbove;
+    bool m_odd = false;
+};
+
+// The display buffer (stride x height) of a picture with colours of its own:
+// its rows diffused in order.
+std::vector<uint8_t> ReferenceDisplay(const RgbaFrame& frame);
 
 // The structure of a GIF's first image as the file states it.
 struct GifLayout {

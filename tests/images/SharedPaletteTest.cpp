@@ -154,4 +154,19 @@ TEST(MapRowNearest, WritesNoMoreThanTheWidth) {
     EXPECT_EQ(row, (std::vector<uint8_t>{249, 249, 249, 0xEE}));
 }
 
+TEST(MapRgbaRowNearest, HalfOpacityAndMoreIsDrawn) {
+    // Red at alpha 127, 128, 255 and 0; (51,255,0) at full alpha; then a
+    // pixel past the width.
+    const std::vector<uint8_t> source = {255, 0, 0, 127, 255, 0,   0, 128, 255, 0, 0, 255,
+                                         255, 0, 0, 0,   51,  255, 0, 255, 9,   9, 9, 255};
+    std::vector<uint8_t> row(6, 0xEE);
+    MapRgbaRowNearest(source, row, 5);
+    EXPECT_EQ(row[0], kTransparentMarker);
+    EXPECT_EQ(row[1], 249);
+    EXPECT_EQ(row[2], 249);
+    EXPECT_EQ(row[3], kTransparentMarker);
+    EXPECT_EQ(row[4], 250) << "the entry of (0,255,0)";
+    EXPECT_EQ(row[5], 0xEE);
+}
+
 } // namespace

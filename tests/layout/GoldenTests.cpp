@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -21,14 +20,16 @@ std::string ReadFile(const std::string& path) {
 TEST(LayoutGolden, DumpsMatchTheCheckedOnes) {
     for (const char* name : {"small-page"}) {
         SCOPED_TRACE(name);
-        const std::string base = (std::filesystem::path(VESTRIAL_LAYOUT_GOLDEN) / name).string();
-        LaidOutPage page = LayOut(ReadFile(base + ".html"), 400);
+        // Joined as a path: GCC 12 misreads the bounds of a long literal's
+        // temporary when strings are added.
+        const std::filesystem::path base = std::filesystem::path(VESTRIAL_LAYOUT_GOLDEN) / name;
+        LaidOutPage page = LayOut(ReadFile(base.string() + ".html"), 400);
         const std::string dump = Dump(*page.engine);
         if (std::getenv("VESTRIAL_UPDATE_GOLDEN")) {
-            std::ofstream(base + ".jsonl", std::ios::binary) << dump;
+            std::ofstream(base.string() + ".jsonl", std::ios::binary) << dump;
             continue;
         }
-        EXPECT_EQ(dump, ReadFile(base + ".jsonl"));
+        EXPECT_EQ(dump, ReadFile(base.string() + ".jsonl"));
     }
 }
 

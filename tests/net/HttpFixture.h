@@ -3,13 +3,18 @@
 #include "support/PipelineFixture.h"
 
 #include "content/CHttpWorker.h"
+#include "net/TestCertificates.h"
 
 #include <string>
 
-// The content pipeline with the "http:" row, as the program registers it.
+// The content pipeline with the "http:" and "https:" rows, as the program
+// registers them.
 class HttpTest : public PipelineTest {
 protected:
-    HttpTest() { m_protocols.push_back(RegisterHttpProtocol()); }
+    HttpTest() {
+        m_protocols.push_back(RegisterHttpsProtocol());
+        m_protocols.push_back(RegisterHttpProtocol());
+    }
 
     CMimeDynamicLoad* Start(const std::string& url, Method method = Method::Get,
                             std::string headers = "", std::string body = "",
@@ -39,4 +44,18 @@ protected:
     }
 
     CRecordingOwner m_owner;
+};
+
+// For tests that reach a TLS handshake: the process trusts the test authority
+// from its first secure connection on.
+class HttpsTest : public HttpTest {
+protected:
+    HttpsTest() { m_haveCertificates = !TestCertificates().empty(); }
+    void SetUp() override {
+        if (!m_haveCertificates)
+            GTEST_SKIP() << "the build made no test certificates (is openssl installed?)";
+    }
+
+private:
+    bool m_haveCertificates = false;
 };

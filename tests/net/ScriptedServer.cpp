@@ -95,20 +95,75 @@ void CServerConnection::HoldUntilStopped() {
     (void)poll(&entry, 1, static_cast<int>(std::chrono::milliseconds(IoBound).count() * 3));
 }
 
+namespace {
+
+// Moves what one side has ready to the other; false once it has closed.
+bool Pass(int from, int to) {
+    char buffer[16384];
+    ssize_t got = recv(from, buffer, sizeof buffer, 0);
+    if (got <= 0)
+        return false;
+    for (ssize_t sent = 0; sent < got;) {
+        ssize_t now = send(to, buffer + sent, static_cast<size_t>(got - sent), MSG_NOSIGNAL);
+        if (now <= 0)
+            return false;
+        sent += now;
+    }
+    return true;
+}
+
+} // namespace
+
+void CServerConnection::RelayTo(uint16_t port) {
+    int site = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(port);
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(site, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0) {
+        if (!m_pending.empty())
+            (void)!send(site, m_pending.data(), m_pending.size(), MSG_NOSIGNAL);
+        m_pending.clear();
+        for (;;) {
+            pollfd entries[3] = {{m_fd, POLLIN, 0}, {site, POLLIN, 0}, {m_stopFd, POLLIN, 0}};
+            if (poll(entries, 3, static_cast<int>(std::chrono::milliseconds(IoBound).count())) <=
+                    0 ||
+                entries[2].revents != 0)
+                break;
+            if (entries[0].revents != 0 && !Pass(m_fd, site))
+                break;
+            if (entries[1].revents != 0 && !Pass(site, m_fd))
+                break;
+        }
+    }
+    close(site);
+}
+
 CScriptedServer::CScriptedServer(Script script, bool accept, int backlog)
     : m_script(std::move(script)), m_accept(accept) {
+    Listen("127.0.0.1", 0, backlog);
+}
+
+CScriptedServer::CScriptedServer(Script script, Address address)
+    : m_script(std::move(script)), m_accept(true) {
+    Listen(address.host, address.port, 16);
+}
+
+void CScriptedServer::Listen(const char* address, uint16_t port, int backlog) {
     m_listenFd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     int on = 1;
     setsockopt(m_listenFd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(m_listenFd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    listen(m_listenFd, backlog);
-    socklen_t size = sizeof address;
-    getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&address), &size);
-    m_port = ntohs(address.sin_port);
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_port = htons(port);
+    inet_pton(AF_INET, address, &local.sin_addr);
     m_stopFd = eventfd(0, EFD_CLOEXEC);
+    if (bind(m_listenFd, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0 ||
+        listen(m_listenFd, backlog) != 0)
+        return;
+    socklen_t size = sizeof local;
+    getsockname(m_listenFd, reinterpret_cast<sockaddr*>(&local), &size);
+    m_port = ntohs(local.sin_port);
     if (m_accept)
         m_thread = std::thread([this] { Serve(); });
 }

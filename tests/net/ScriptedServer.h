@@ -30,6 +30,9 @@ public:
     bool WaitForPeerClose(std::chrono::milliseconds bound = std::chrono::seconds(10));
     // Holds the connection open without reading until the server stops.
     void HoldUntilStopped();
+    // Passes bytes both ways between this connection and a new one to port
+    // on 127.0.0.1, as a proxy's tunnel does, until either side closes.
+    void RelayTo(uint16_t port);
 
 private:
     // False on timeout, stop or end of stream.
@@ -46,11 +49,19 @@ public:
     using Script = std::function<void(CServerConnection&)>;
     // backlog 0 and accept = false make a listener that never accepts.
     explicit CScriptedServer(Script script, bool accept = true, int backlog = 16);
+    // On a given address and port (a well-known port needs the right to
+    // bind it: check Listening).
+    struct Address {
+        const char* host;
+        uint16_t port;
+    };
+    CScriptedServer(Script script, Address address);
     ~CScriptedServer();
     CScriptedServer(const CScriptedServer&) = delete;
     CScriptedServer& operator=(const CScriptedServer&) = delete;
 
     uint16_t Port() const { return m_port; }
+    bool Listening() const { return m_port != 0; }
     // "http://127.0.0.1:PORT" followed by path.
     std::string Url(std::string_view path = "") const;
     int ListenFd() const { return m_listenFd; }
@@ -64,6 +75,7 @@ public:
 
 private:
     friend class CServerConnection;
+    void Listen(const char* address, uint16_t port, int backlog);
     void Serve();
     void Record(std::string request);
 

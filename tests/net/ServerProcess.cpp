@@ -77,12 +77,17 @@ std::unique_ptr<CServerProcess> CServerProcess::Start(const std::vector<std::str
 }
 
 CServerProcess::~CServerProcess() {
+    Stop();
+}
+
+void CServerProcess::Stop() {
     if (m_pid <= 0)
         return;
     kill(m_pid, SIGTERM);
     int status;
     while (waitpid(m_pid, &status, 0) < 0 && errno == EINTR) {
     }
+    m_pid = -1;
 }
 
 uint16_t FreeLoopbackPort() {

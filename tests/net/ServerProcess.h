@@ -24,6 +24,10 @@ public:
     // Owns the running child pid; use Start.
     explicit CServerProcess(pid_t pid) : m_pid(pid) {}
 
+    // Ends the server and waits until it has exited, so that what it logs
+    // on the way out (lighttpd keeps its access log in memory) is on disk.
+    void Stop();
+
 private:
     pid_t m_pid;
 };

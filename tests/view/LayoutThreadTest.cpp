@@ -58,7 +58,7 @@ TEST_F(ViewTest, OldLayoutStaysOnScreenUntilTheNewOneIsDone) {
     // cannot finish either.
     m_gate.gate.Set();
     m_gate.body = Paragraphs(10);
-    m_document->Navigate("gate:text/html/page");
+    m_document->Navigate({.url = "gate:text/html/page"});
     RunUntil([&] { return m_view->HasLayout() && UiMessageQueue().Empty(); });
     const CLayoutEngine* before = m_view->CurrentLayout();
     m_window.Resize({300, 300});
@@ -74,7 +74,7 @@ TEST_F(ViewTest, OldLayoutStaysOnScreenUntilTheNewOneIsDone) {
 TEST_F(ViewTest, ResetStopsTheLayoutThreadOfAPageStillLoading) {
     m_gate.gate.Set();
     m_gate.body = Paragraphs(50);
-    m_document->Navigate("gate:text/html/page");
+    m_document->Navigate({.url = "gate:text/html/page"});
     RunUntil([&] { return m_view->HasLayout(); });
     EXPECT_FALSE(m_view->LayoutSettled()) << "the thread waits for the rest of the page";
     m_view->ResetView();
@@ -86,7 +86,7 @@ TEST_F(ViewTest, ResetStopsTheLayoutThreadOfAPageStillLoading) {
 TEST_F(ViewTest, DestroyingTheViewStopsItsLayoutThread) {
     m_gate.gate.Set();
     m_gate.body = Paragraphs(50);
-    m_document->Navigate("gate:text/html/page");
+    m_document->Navigate({.url = "gate:text/html/page"});
     RunUntil([&] { return m_view->HasLayout(); });
     m_view.reset();
     m_gate.finish.Set();
@@ -102,7 +102,7 @@ TEST_F(ViewTest, QuickNavigationsAndResizesLeaveOneSettledPage) {
         pages.push_back(WritePage("p" + std::to_string(i) + ".html", Paragraphs(30 + 10 * i)));
     int width = 400;
     for (int round = 0; round < 12; ++round) {
-        m_document->Navigate(pages[round % pages.size()]);
+        m_document->Navigate({.url = pages[round % pages.size()]});
         RunUntil([&] { return m_view->HasLayout() || m_document->Idle(); });
         width += round % 2 ? 7 : -5;
         m_window.Resize({width, 300});

@@ -87,8 +87,9 @@ TEST_F(ViewTest, LinkToAnUnknownFrameOpensInTheTopView) {
     ASSERT_FALSE(paneDocument.IsTopLevel());
     CTarnwickView pane(paneDocument, paneWindow);
     EXPECT_EQ(CTarnwickView::TopLevel(), m_view.get());
-    paneDocument.Navigate(WritePage("pane.html", "<html><body><a href=\"away.html\" "
-                                                 "target=\"nowhere\">away</a></body></html>"));
+    paneDocument.Navigate(
+        {.url = WritePage("pane.html", "<html><body><a href=\"away.html\" "
+                                       "target=\"nowhere\">away</a></body></html>")});
     RunUntil([&] { return paneDocument.Idle() && pane.HasLayout() && pane.LayoutSettled(); });
     std::optional<CRect> link;
     pane.CurrentLayout()->ForEachItem([&](const CDisplayItem& item) {

@@ -49,7 +49,7 @@ TEST_F(ViewTest, WithoutContentObjectThePageIsGreyAndDoesNotScroll) {
 TEST_F(ViewTest, FailedPageLeavesTheViewGreyAndUnscrollable) {
     NavigateAndSettle(WritePage("long.html", LongPage(80)));
     ASSERT_GT(m_window.ScrollTotal().y, 300);
-    m_document->Navigate(UrlOf("missing.html"));
+    m_document->Navigate({.url = UrlOf("missing.html")});
     Settle();
     EXPECT_FALSE(m_view->HasLayout());
     EXPECT_EQ(m_window.ScrollTotal(), (CPoint{1, 1}));
@@ -66,6 +66,21 @@ TEST_F(ViewTest, ColoursComeFromTheBodyTag) {
     EXPECT_EQ(m_view->Colors().link, 0x123456);
     EXPECT_EQ(m_view->Colors().visitedLink, 0xFF00FF) << "the visited colour is never the page's";
     EXPECT_EQ(ScreenColor({300, 250}), NearestShared(0xC00000));
+}
+
+TEST_F(ViewTest, ColourNamesPaintThePage) {
+    NavigateAndSettle(WritePage(
+        "named.html", "<html><body bgcolor=white text=NAVY><p>MMMMMMMMMMMMMMMM</body></html>"));
+    EXPECT_EQ(m_view->Colors().background, 0xFFFFFF);
+    EXPECT_EQ(m_view->Colors().text, 0x000080);
+    EXPECT_EQ(ScreenColor({300, 250}), NearestShared(0xFFFFFF));
+    const CDibSection* screen = m_window.Screen();
+    ASSERT_NE(screen, nullptr);
+    int navy = 0;
+    for (int32_t y = 0; y < 60; ++y)
+        for (int32_t x = 0; x < 300; ++x)
+            navy += screen->ColorOf(x, y) == NearestShared(0x000080);
+    EXPECT_GT(navy, 50) << "the text is drawn in navy";
 }
 
 TEST_F(ViewTest, PagesWithoutColoursGetTheDefaults) {
@@ -209,9 +224,11 @@ TEST_F(ViewTest, LoadInlineMessageStartsTheResourceOnce) {
 }
 
 TEST_F(ViewTest, ArrivingPictureRepaintsOnlyItsOwnPlace) {
-    m_document->Navigate(WritePage(
-        "pic.html", "<html><body><p>Text above.<p><img src=\"gate:image/gif/pic\" width=\"20\" "
-                    "height=\"20\"><p>Text below.</body></html>"));
+    m_document->Navigate(
+        {.url =
+             WritePage("pic.html",
+                       "<html><body><p>Text above.<p><img src=\"gate:image/gif/pic\" width=\"20\" "
+                       "height=\"20\"><p>Text below.</body></html>")});
     RunUntil(
         [&] { return m_view->HasLayout() && m_view->LayoutSettled() && UiMessageQueue().Empty(); });
     std::optional<CRect> image = FirstItemOfType(DisplayItemType::Image);

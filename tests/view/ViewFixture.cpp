@@ -44,7 +44,7 @@ void ViewTest::Settle() {
 }
 
 void ViewTest::NavigateAndSettle(const std::string& url) {
-    m_document->Navigate(url);
+    m_document->Navigate({.url = url});
     RunUntil([&] { return Settled() && m_view->HasLayout(); });
 }
 

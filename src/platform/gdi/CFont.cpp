@@ -1,6 +1,7 @@
 #include "platform/gdi/CFont.h"
 
 #include "platform/Verify.h"
+#include "platform/Windows1252.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,13 +14,6 @@ namespace {
 
 // The cell height the platform picks when a caller asks for height 0.
 constexpr int32_t kDefaultCellHeight = 16;
-
-// Code points of the bytes 0x80-0x9F in the Windows Latin-1 code page; the
-// rest of the page is ISO 8859-1. Unassigned bytes map to themselves.
-constexpr std::array<char32_t, 32> kCp1252High = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
 struct VerticalUnits {
     double ascent = 0;  // font units above the baseline
@@ -111,9 +105,7 @@ void CFont::ComputeUnderline() {
 }
 
 char32_t CFont::ToUnicode(uint8_t ch) {
-    if (ch >= 0x80 && ch <= 0x9F)
-        return kCp1252High[ch - 0x80];
-    return ch;
+    return Windows1252ToUnicode(ch);
 }
 
 const CGlyph& CFont::Glyph(uint8_t ch) {

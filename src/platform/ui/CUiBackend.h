@@ -18,11 +18,19 @@ enum class MessageBoxIcon { None, Information, Warning, Error, Question };
 
 class CViewWindow;
 
+// What the user typed into the "Authorization Required" dialog.
+struct LoginAnswer {
+    std::string user;
+    std::string password;
+};
+
 // The application's main window as the engine sees it. The full frame with its
 // bars arrives later; this is what start-up, the loop and the page need.
 class CMainFrameWindow {
 public:
     using AddressHandler = std::function<void(const std::string& typed)>;
+    // Called with a command's id (CommandIds.h) when the user chooses it.
+    using CommandHandler = std::function<void(unsigned id)>;
 
     virtual ~CMainFrameWindow() = default;
     virtual void SetTitle(std::string_view title) = 0;
@@ -34,6 +42,9 @@ public:
     virtual CViewWindow& ViewWindow() = 0;
     // Called with the location field's text when the user opens it (Enter).
     virtual void SetAddressHandler(AddressHandler handler) = 0;
+    virtual void SetCommandHandler(CommandHandler handler) = 0;
+    // Greys (false) or ungreys the controls that send command id.
+    virtual void EnableCommand(unsigned id, bool enabled) = 0;
 };
 
 // Everything toolkit-specific the engine asks for. One backend per shell: FLTK
@@ -55,6 +66,9 @@ public:
     // A passing notice that the window shows in its status bar. Without a
     // display nobody reads the status bar, so there it is printed too.
     virtual void Notice(std::string_view text) { (void)text; }
+    // The "Authorization Required" dialog, both fields empty at first: what
+    // was typed, or nothing when it was cancelled.
+    virtual std::optional<LoginAnswer> AskLogin() = 0;
 };
 
 // The backend of the running program, for code far from the application

@@ -3,6 +3,7 @@
 #include "platform/CWakeFd.h"
 #include "platform/ui/CUiBackend.h"
 #include "ui/fltk/CFltkInput.h"
+#include "ui/fltk/CFltkLoginDialog.h"
 #include "ui/fltk/CFltkMainFrame.h"
 
 #include <FL/Fl.H>
@@ -30,6 +31,7 @@ public:
                                 MessageBoxIcon) override;
     bool AskSaveOrDiscard(std::string_view url, std::string_view contentType) override;
     std::optional<std::string> AskSaveFileName(std::string_view proposedName) override;
+    std::optional<LoginAnswer> AskLogin() override { return RunLoginDialog(); }
 
 private:
     CFltkInput m_input;

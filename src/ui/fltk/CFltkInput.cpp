@@ -3,6 +3,9 @@
 #include <FL/Fl.H>
 #include <FL/Fl_Window.H>
 
+#include <cerrno>
+#include <cstdint>
+#include <unistd.h>
 #include <utility>
 
 namespace {
@@ -16,8 +19,15 @@ int RecordingDispatch(int event, Fl_Window* window) {
     return Fl::handle_(event, window);
 }
 
-// The loop reads the doorbell's state itself; FLTK only has to wake up.
-void OnWake(int, void*) {}
+// The loop looks at what rang the doorbell itself (events, messages) after
+// every wait, so FLTK only has to wake up. It drains the bell all the same:
+// inside a modal dialog's own loop nobody else would, and FLTK would find the
+// descriptor readable again and again and spin.
+void OnWake(int fd, void*) {
+    uint64_t value;
+    while (read(fd, &value, sizeof value) < 0 && errno == EINTR) {
+    }
+}
 
 } // namespace
 

@@ -1,6 +1,7 @@
 #include "ui/headless/CHeadlessBackend.h"
 
 #include <cstdio>
+#include <string>
 
 class CHeadlessMainFrame final : public CMainFrameWindow {
 public:
@@ -11,7 +12,10 @@ public:
     }
     ~CHeadlessMainFrame() override {
         m_backend.m_view = nullptr;
+        m_backend.m_focus = nullptr;
         m_backend.m_addressHandler = nullptr;
+        m_backend.m_commandHandler = nullptr;
+        m_backend.m_enabledCommands.clear();
     }
 
     void SetTitle(std::string_view title) override { m_backend.m_title = title; }
@@ -21,6 +25,15 @@ public:
     CViewWindow& ViewWindow() override { return m_view; }
     void SetAddressHandler(AddressHandler handler) override {
         m_backend.m_addressHandler = std::move(handler);
+    }
+    void SetCommandHandler(CommandHandler handler) override {
+        m_backend.m_commandHandler = std::move(handler);
+    }
+    void EnableCommand(unsigned id, bool enabled) override {
+        if (enabled)
+            m_backend.m_enabledCommands.insert(id);
+        else
+            m_backend.m_enabledCommands.erase(id);
     }
 
 private:
@@ -32,41 +45,150 @@ std::unique_ptr<CMainFrameWindow> CHeadlessBackend::CreateMainFrame() {
     return std::make_unique<CHeadlessMainFrame>(*this);
 }
 
+void CHeadlessBackend::ChooseCommand(unsigned id) {
+    if (m_commandHandler && m_enabledCommands.contains(id))
+        m_commandHandler(id);
+}
+
+void CHeadlessBackend::TypeText(std::string_view text) {
+    if (m_focus)
+        m_focus->TypeText(text);
+}
+
+void CHeadlessBackend::PressKey(std::string_view name) {
+    if (m_focus)
+        return m_focus->PressKey(name);
+    struct PageKey {
+        std::string_view name;
+        ViewKey key;
+    };
+    static constexpr PageKey keys[] = {
+        {"Page_Up", ViewKey::PageUp}, {"Page_Down", ViewKey::PageDown},
+        {"Home", ViewKey::Home},      {"End", ViewKey::End},
+        {"Up", ViewKey::Up},          {"Down", ViewKey::Down},
+        {"Left", ViewKey::Left},      {"Right", ViewKey::Right},
+    };
+    for (const PageKey& key : keys)
+        if (key.name == name && m_view)
+            m_view->Key(key.key);
+}
+
 void CHeadlessBackend::EnterAddress(const std::string& typed) {
     m_location = typed;
     if (m_addressHandler)
         m_addressHandler(typed);
 }
 
-static MessageBoxResult FirstButton(MessageBoxButtons buttons) {
+namespace {
+
+struct ButtonWord {
+    MessageBoxResult result;
+    std::string_view word;
+    std::string_view label;
+};
+constexpr ButtonWord kButtonWords[] = {
+    {MessageBoxResult::Ok, "ok", "OK"},
+    {MessageBoxResult::Cancel, "cancel", "Cancel"},
+    {MessageBoxResult::Yes, "yes", "Yes"},
+    {MessageBoxResult::No, "no", "No"},
+};
+
+std::string_view LabelOf(MessageBoxResult result) {
+    for (const ButtonWord& button : kButtonWords)
+        if (button.result == result)
+            return button.label;
+    return "?";
+}
+
+bool HasButton(MessageBoxButtons buttons, MessageBoxResult result) {
     switch (buttons) {
     case MessageBoxButtons::Ok:
+        return result == MessageBoxResult::Ok;
     case MessageBoxButtons::OkCancel:
+        return result == MessageBoxResult::Ok || result == MessageBoxResult::Cancel;
+    case MessageBoxButtons::YesNo:
+        return result == MessageBoxResult::Yes || result == MessageBoxResult::No;
+    case MessageBoxButtons::YesNoCancel:
+        return result != MessageBoxResult::Ok;
+    }
+    return false;
+}
+
+// What a question left alone answers: the choice that changes nothing.
+MessageBoxResult DefaultButton(MessageBoxButtons buttons) {
+    switch (buttons) {
+    case MessageBoxButtons::Ok:
         return MessageBoxResult::Ok;
     case MessageBoxButtons::YesNo:
+        return MessageBoxResult::No;
+    case MessageBoxButtons::OkCancel:
     case MessageBoxButtons::YesNoCancel:
-        return MessageBoxResult::Yes;
+        break;
     }
-    return MessageBoxResult::Ok;
+    return MessageBoxResult::Cancel;
+}
+
+std::string_view WordOf(MessageBoxResult result) {
+    for (const ButtonWord& button : kButtonWords)
+        if (button.result == result)
+            return button.word;
+    return "?";
+}
+
+void Report(std::string_view text) {
+    std::fprintf(stderr, "vestrial: %.*s\n", static_cast<int>(text.size()), text.data());
+}
+
+} // namespace
+
+void CHeadlessBackend::QueueAnswer(MessageBoxResult answer) {
+    m_answers.Push(QuestionKind, {std::string(WordOf(answer))});
+}
+
+void CHeadlessBackend::QueueLogin(std::optional<LoginAnswer> login) {
+    if (login)
+        m_answers.Push(LoginKind, {"ok", login->user, login->password});
+    else
+        m_answers.Push(LoginKind, {"cancel"});
+}
+
+void CHeadlessBackend::QueueSaveOrDiscard(bool save) {
+    m_answers.Push(SaveOrDiscardKind, {save ? "save" : "discard"});
+}
+
+void CHeadlessBackend::QueueSaveFileName(std::optional<std::string> path) {
+    m_answers.Push(SaveFileNameKind, path ? CAnswerQueue::Answer{*path} : CAnswerQueue::Answer{});
 }
 
 MessageBoxResult CHeadlessBackend::MessageBox(std::string_view text, MessageBoxButtons buttons,
                                               MessageBoxIcon) {
-    std::fprintf(stderr, "vestrial: %.*s\n", static_cast<int>(text.size()), text.data());
-    m_shown.push_back({std::string(text), buttons});
-    if (m_answers.empty())
-        return FirstButton(buttons);
-    MessageBoxResult answer = m_answers.front();
-    m_answers.pop_front();
+    Report(text);
+    MessageBoxResult answer = DefaultButton(buttons);
+    // A notice with only an OK button asks nothing: it takes no answer.
+    if (buttons != MessageBoxButtons::Ok) {
+        std::optional<CAnswerQueue::Answer> queued = m_answers.Take(QuestionKind);
+        const ButtonWord* chosen = nullptr;
+        if (queued && queued->size() == 1)
+            for (const ButtonWord& button : kButtonWords)
+                if (button.word == queued->front() && HasButton(buttons, button.result))
+                    chosen = &button;
+        if (chosen) {
+            answer = chosen->result;
+            Report("answered " + std::string(chosen->label));
+        } else {
+            std::string why =
+                queued ? "the answer queued fits none of its buttons" : "no answer queued";
+            Report(why + ": " + std::string(LabelOf(answer)));
+        }
+    }
+    m_shown.push_back({std::string(text), buttons, answer});
     return answer;
 }
 
 bool CHeadlessBackend::AskSaveOrDiscard(std::string_view url, std::string_view contentType) {
-    bool save = false;
-    if (!m_saveAnswers.empty()) {
-        save = m_saveAnswers.front();
-        m_saveAnswers.pop_front();
-    }
+    std::optional<CAnswerQueue::Answer> queued = m_answers.Take(SaveOrDiscardKind);
+    // Nothing is written unless a script asks for it.
+    bool save = queued && queued->size() == 1 && queued->front() == "save";
     std::fprintf(stderr, "vestrial: no viewer for %.*s (%.*s): %s\n", static_cast<int>(url.size()),
                  url.data(), static_cast<int>(contentType.size()), contentType.data(),
                  save ? "saving" : "discarded");
@@ -75,11 +197,25 @@ bool CHeadlessBackend::AskSaveOrDiscard(std::string_view url, std::string_view c
 
 std::optional<std::string> CHeadlessBackend::AskSaveFileName(std::string_view proposedName) {
     m_proposed.emplace_back(proposedName);
-    if (m_fileNames.empty())
+    std::optional<CAnswerQueue::Answer> queued = m_answers.Take(SaveFileNameKind);
+    if (!queued || queued->size() != 1)
         return std::nullopt;
-    std::optional<std::string> answer = m_fileNames.front();
-    m_fileNames.pop_front();
-    return answer;
+    return queued->front();
+}
+
+std::optional<LoginAnswer> CHeadlessBackend::AskLogin() {
+    ++m_loginsAsked;
+    std::optional<CAnswerQueue::Answer> queued = m_answers.Take(LoginKind);
+    if (!queued) {
+        Report("Authorization Required: no answer queued: Cancel");
+        return std::nullopt;
+    }
+    if (queued->size() != 3 || queued->front() != "ok") {
+        Report("Authorization Required: Cancel");
+        return std::nullopt;
+    }
+    Report("Authorization Required: OK as \"" + (*queued)[1] + "\"");
+    return LoginAnswer{(*queued)[1], (*queued)[2]};
 }
 
 void CHeadlessBackend::Notice(std::string_view text) {
