@@ -413,10 +413,16 @@ void CControlItem::ReadFile(const std::string& address, const std::string& fileN
     // the control directory (the control cache's record of requested files).
     std::error_code ignored;
     std::filesystem::create_directories(directory, ignored);
+    std::string path = LocalPathFor(directory, resolved);
+    if (IsOwnTarget(resolved, path)) {
+        // The file is already where the control looks for it.
+        NotifyReadFile(address, std::filesystem::is_regular_file(path, ignored));
+        return;
+    }
     auto request = std::make_unique<CFileReadRequest>(*this, resolved, address);
     CFileReadRequest* started = request.get();
     m_reads.push_back(std::move(request));
-    started->Start(LocalPathFor(directory, resolved));
+    started->Start(path);
 }
 
 HRESULT CControlItem::OnPropertyNotification(DISPID id, bool requestEdit) {

@@ -2,11 +2,14 @@
 
 #include "content/CFileDownloadLoad.h"
 #include "content/CScheduler.h"
+#include "content/FileNames.h"
 #include "content/Url.h"
 #include "controls/CControlItem.h"
 #include "platform/TextUtil.h"
 
 #include <cctype>
+#include <filesystem>
+#include <system_error>
 
 CFileReadRequest::CFileReadRequest(CControlItem& item, std::string resolved, std::string given)
     : m_item(item), m_resolved(std::move(resolved)), m_given(std::move(given)) {}
@@ -45,4 +48,19 @@ std::string LocalPathFor(const std::string& directory, const std::string& addres
     if (name.find_first_not_of('.') == std::string::npos)
         name = "download";
     return directory + name;
+}
+
+bool IsOwnTarget(const std::string& resolved, const std::string& path) {
+    if (!StartsWithNoCase(resolved, "file:///"))
+        return false;
+    namespace fs = std::filesystem;
+    std::error_code error;
+    fs::path source = fs::weakly_canonical(PathFromFileUrl(resolved), error);
+    if (error)
+        return false;
+    fs::path target = fs::weakly_canonical(path, error);
+    if (error)
+        return false;
+    // Links and a second name of the same file count too.
+    return source == target || fs::equivalent(source, target, error);
 }

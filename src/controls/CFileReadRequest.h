@@ -40,3 +40,6 @@ private:
 // ".", "-" and "_" replaced by "_", so that nothing lands outside the
 // directory; a name of only dots becomes "download".
 [[nodiscard]] std::string LocalPathFor(const std::string& directory, const std::string& address);
+// A "file:" address whose file is path itself: fetching it there would empty
+// the file before reading it.
+[[nodiscard]] bool IsOwnTarget(const std::string& resolved, const std::string& path);

@@ -21,6 +21,26 @@ std::string LastAnswer(const std::vector<std::string>& log) {
     return "<none>";
 }
 
+// Has the fetcher fire "ReadFile" with the arguments (comma-separated).
+void Fire(CTarnwickCntrItem& item, const std::string& arguments) {
+    ComPtr<IDispatch> dispatch = item.Dispatch();
+    ASSERT_TRUE(dispatch);
+    LPOLESTR names[] = {const_cast<LPOLESTR>("FireEvent")};
+    DISPID id = DISPID_UNKNOWN;
+    ASSERT_EQ(dispatch->GetIDsOfNames(GUID_NULL, names, 1, 0, &id), S_OK);
+    ASSERT_EQ(InvokeHelper(dispatch.Get(), id, DISPATCH_METHOD,
+                           {CVariant::String("ReadFile"), CVariant::String(arguments)}, VT_EMPTY,
+                           nullptr),
+              S_OK);
+}
+
+std::string TextOf(const std::filesystem::path& path) {
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
 TEST(ReadFileAddresses, OnlyFetchableSchemesAreResolved) {
     const std::string base = "http://host/dir/page.opf";
     EXPECT_EQ(ResolveReadAddress(base, "data.txt"), "http://host/dir/data.txt");
@@ -41,6 +61,41 @@ TEST(ReadFileAddresses, LocalNamesStayInTheirDirectory) {
     };
     for (const auto& [address, path] : cases)
         EXPECT_EQ(LocalPathFor("/c/", address), path) << address;
+}
+
+// A local file that already is where the control's files go is not fetched
+// onto itself, which would empty it before reading it.
+TEST_F(ControlTest, AFileInTheControlDirectoryIsNotFetchedOntoItself) {
+    const auto ocx = m_dir.Path() / "ocx";
+    std::filesystem::create_directories(ocx);
+    std::ofstream(ocx / "kept.txt") << "kept";
+    std::ofstream(m_dir.Path() / "outside.txt") << "outside";
+    std::filesystem::create_symlink("../outside.txt", ocx / "link.txt");
+    WriteOpf("fetch.opf", kFetchClass, {{"LogFile", PathOf("fetch.log")}});
+    NavigateAndSettle(WritePage("page.html", "<embed src=fetch.opf width=300 height=100>"));
+    ASSERT_EQ(Items().size(), 1u);
+    CTarnwickCntrItem& fetch = *Items()[0];
+
+    const struct {
+        std::string address;
+        std::string answer;
+        std::string file; // in the control directory afterwards
+        std::string text;
+    } cases[] = {
+        {"ocx/kept.txt", "OnReadFileNotify ocx/kept.txt 1", "kept.txt", "kept"},
+        {"ocx/gone.txt", "OnReadFileNotify ocx/gone.txt 0", "gone.txt", "<none>"},
+        {"ocx/link.txt", "OnReadFileNotify ocx/link.txt 1", "link.txt", "outside"},
+        {"outside.txt", "OnReadFileNotify outside.txt 1", "outside.txt", "outside"},
+    };
+    for (const auto& c : cases) {
+        Fire(fetch, "," + c.address);
+        Settle();
+        EXPECT_EQ(LastAnswer(LogOf("fetch.log")), c.answer);
+        EXPECT_EQ(std::filesystem::exists(ocx / c.file) ? TextOf(ocx / c.file) : "<none>", c.text)
+            << c.address;
+    }
+    EXPECT_EQ(TextOf(m_dir.Path() / "outside.txt"), "outside");
+    EXPECT_EQ(fetch.PendingReads(), 0u);
 }
 
 // The fetcher on a page served by lighttpd on 127.0.0.1.
@@ -70,18 +125,6 @@ protected:
 
     std::string Url(const std::string& path) const {
         return "http://127.0.0.1:" + std::to_string(m_port) + "/" + path;
-    }
-
-    void Fire(CTarnwickCntrItem& item, const std::string& arguments) {
-        ComPtr<IDispatch> dispatch = item.Dispatch();
-        ASSERT_TRUE(dispatch);
-        LPOLESTR names[] = {const_cast<LPOLESTR>("FireEvent")};
-        DISPID id = DISPID_UNKNOWN;
-        ASSERT_EQ(dispatch->GetIDsOfNames(GUID_NULL, names, 1, 0, &id), S_OK);
-        ASSERT_EQ(InvokeHelper(dispatch.Get(), id, DISPATCH_METHOD,
-                               {CVariant::String("ReadFile"), CVariant::String(arguments)},
-                               VT_EMPTY, nullptr),
-                  S_OK);
     }
 
     uint16_t m_port = 0;
