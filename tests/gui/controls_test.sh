@@ -82,6 +82,51 @@ cyan=$(pixels_of "$dir/shot.png" 00FFFF)
 grep -qx 'OnReadFileNotify data.txt 1' "$dir/fetch.log" || fail "fetch log: $(cat "$dir/fetch.log")"
 cmp -s "$dir/www/data.txt" "$dir/work/data.txt" || fail "the fetched file is not in the control directory"
 
+# The script shell: "print controls" lists the items, "control-event" has the
+# fetcher fire its events through its connection point.
+echo "more data" >"$dir/www/more.txt"
+echo '<title>Plain</title>no controls' >"$dir/www/plain.html"
+: >"$dir/fetch.log"
+run() { # SCRIPT: out, err and status of the run
+  out=$(printf '%s\n' "$1" | (cd "$dir/work" && timeout 60 "$vestrial" --headless --script - \
+    --size 640x480 2>"$dir/err"))
+  status=$?
+  err=$(cat "$dir/err")
+}
+url=http://127.0.0.1:$port
+run "open $url/page.html
+print controls
+control-event 3 Clicked
+control-event 3 ReadFile name.txt,5
+control-event 3 ReadFile ,more.txt
+open $url/plain.html
+print controls"
+[ $status = 0 ] || fail "control script: status $status: $err"
+# Number, class, page rectangle, state, started: the embeds' own sizes.
+listed=$(awk '{ split($3, r, ","); print $1, $2, r[3] - r[1] "x" (r[4] - r[2]), $4, $5 }' <<<"$out")
+[ "$listed" = "1 $clock_class 320x64 active started
+2 $clock_class 320x64 active not-started
+3 $fetch_class 360x110 active started
+4 {11111111-2222-3333-4444-555555555555} 100x40 empty failed" ] || fail "print controls: $out"
+[ "$(cat "$dir/fetch.log")" = "$(printf '%s\n' Load Start 'ReadFile data.txt' \
+  'OnReadFileNotify data.txt 1' 'FireEvent Clicked ' 'FireEvent ReadFile name.txt,5' \
+  'OnReadFileNotify  0' 'FireEvent ReadFile ,more.txt' 'OnReadFileNotify more.txt 1' Stop Close)" ] ||
+  fail "fetch log after control-event: $(cat "$dir/fetch.log")"
+cmp -s "$dir/www/more.txt" "$dir/work/more.txt" || fail "control-event ReadFile fetched nothing"
+
+# Control numbers: 4 is the last (its control failed), 5 one over, 0 none.
+for row in "4 Clicked|1|line 2: control 4 is not running" \
+  "5 Clicked|2|line 2: the page has 4 control(s), not 5" \
+  "0 Clicked|2|line 2: control-event takes the control's number (1 for the first), not \"0\"" \
+  "1 Tick|1|line 2: control 1 has no method FireEvent" \
+  "3 Nonsense|1|line 2: control 3 did not fire \"Nonsense\" (0x80020003)"; do
+  IFS='|' read -r args want_status want_err <<<"$row"
+  run "open $url/page.html
+control-event $args"
+  [ "$status" = "$want_status" ] && grep -qxF "vestrial: $want_err" <<<"$err" ||
+    fail "control-event $args: status $status: $err"
+done
+
 # The layout dump lists the embeds.
 out=$(cd "$dir/work" && "$vestrial" --headless --dump-layout "http://127.0.0.1:$port/page.html") ||
   fail "--dump-layout exited $?"
