@@ -9,8 +9,8 @@
 #include "images/CPngMimeObject.h"
 
 CContentHandlers::CContentHandlers() {
-    // Tried in the order http, https, about, file, ftp, mailto; mailto joins
-    // with mail sending.
+    // Tried in the order http, https, about, file, ftp, mailto.
+    // FIXME: there is no "mailto:" row: mail sending is not built.
     m_protocols.push_back(RegisterFtpProtocol());
     m_protocols.push_back(RegisterFileProtocol());
     m_protocols.push_back(RegisterAboutProtocol());
@@ -18,7 +18,8 @@ CContentHandlers::CContentHandlers() {
     m_protocols.push_back(RegisterHttpProtocol());
 
     // Tried in the order HTML, JPEG, GIF, PNG, ftp notice, object property
-    // file, mail, and last anything at all; mail joins with mail sending.
+    // file, mail, and last anything at all.
+    // FIXME: there is no mail row: mail sending is not built.
     m_types.push_back(RegisterSaveToFileType());
     m_types.push_back(RegisterObjectPropertyFileType());
     m_types.push_back(RegisterLaunchFtpType());

@@ -59,8 +59,7 @@ std::string ControlDirectory() {
     CAppSettings* settings = GetSettings();
     if (!settings)
         return {};
-    CSemLockGuard guard(settings->m_lock);
-    return settings->m_controlDirectory;
+    return settings->Snapshot().controlDirectory;
 }
 
 } // namespace

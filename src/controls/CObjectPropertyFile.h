@@ -45,9 +45,9 @@ private:
     // Copies the data into lock bytes and reads the description.
     [[nodiscard]] Status ReadFile();
 
-    std::vector<char> m_data;          // guarded by m_lock; emptied once read
-    ComPtr<ILockBytes> m_lockBytes;    // guarded by m_lock
-    CControlDescription m_description; // guarded by m_lock
+    std::vector<char> m_data GUARDED_BY(m_lock); // emptied once read
+    ComPtr<ILockBytes> m_lockBytes GUARDED_BY(m_lock);
+    CControlDescription m_description GUARDED_BY(m_lock);
     std::atomic<bool> m_parsed{false};
     std::atomic<int32_t> m_width{0};
     std::atomic<int32_t> m_height{0};

@@ -1,5 +1,6 @@
 #include "platform/CTimer.h"
 
+#include "platform/CMutex.h"
 #include "platform/CNamedEvent.h"
 #include "platform/CWakeFd.h"
 
@@ -7,7 +8,6 @@
 #include <condition_variable>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <set>
 #include <thread>
 #include <utility>
@@ -27,7 +27,7 @@ public:
 
     ~CTimerService() {
         {
-            std::lock_guard lock(m_mutex);
+            CMutexGuard lock(m_mutex);
             m_stop = true;
         }
         m_changed.notify_all();
@@ -38,7 +38,7 @@ public:
         uint64_t id = ++m_lastId;
         m_callbacks.emplace(id, std::move(callback));
         {
-            std::lock_guard lock(m_mutex);
+            CMutexGuard lock(m_mutex);
             auto period = std::chrono::milliseconds(interval ? interval : 1);
             m_deadlines.emplace(id, Deadline{Clock::now() + period, period});
         }
@@ -48,7 +48,7 @@ public:
 
     void Remove(uint64_t id) {
         m_callbacks.erase(id);
-        std::lock_guard lock(m_mutex);
+        CMutexGuard lock(m_mutex);
         m_deadlines.erase(id);
         m_due.erase(id);
     }
@@ -60,16 +60,16 @@ private:
     };
 
     void Watch() {
-        std::unique_lock lock(m_mutex);
+        CMutexGuard lock(m_mutex);
         while (!m_stop) {
             if (m_deadlines.empty()) {
-                m_changed.wait(lock);
+                m_changed.wait(m_mutex);
                 continue;
             }
             Clock::time_point earliest = Clock::time_point::max();
             for (const auto& [id, deadline] : m_deadlines)
                 earliest = std::min(earliest, deadline.next);
-            if (m_changed.wait_until(lock, earliest) != std::cv_status::timeout)
+            if (m_changed.wait_until(m_mutex, earliest) != std::cv_status::timeout)
                 continue; // something changed: look again
             Clock::time_point now = Clock::now();
             bool any = false;
@@ -91,7 +91,7 @@ private:
     void RunDue() {
         std::set<uint64_t> due;
         {
-            std::lock_guard lock(m_mutex);
+            CMutexGuard lock(m_mutex);
             due.swap(m_due);
         }
         for (uint64_t id : due) {
@@ -107,12 +107,12 @@ private:
     std::unique_ptr<CNamedEvent> m_event;
     uint64_t m_lastId = 0;                            // UI thread
     std::map<uint64_t, CTimer::Callback> m_callbacks; // UI thread
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::map<uint64_t, Deadline> m_deadlines; // guarded by m_mutex
-    std::set<uint64_t> m_due;                 // guarded by m_mutex
-    bool m_stop = false;                      // guarded by m_mutex
-    std::thread m_thread;                     // last: it uses everything above
+    CMutex m_mutex;
+    std::condition_variable_any m_changed;
+    std::map<uint64_t, Deadline> m_deadlines GUARDED_BY(m_mutex);
+    std::set<uint64_t> m_due GUARDED_BY(m_mutex);
+    bool m_stop GUARDED_BY(m_mutex) = false;
+    std::thread m_thread; // last: it uses everything above
 };
 
 CTimerService& Service() {

@@ -13,11 +13,10 @@ ControlTest::ControlTest() : m_registry(m_dir.Path() / "registry.reg") {
     MarkUiThread();
     m_controlTypes.push_back(RegisterHtmlType());
     m_controlTypes.push_back(RegisterObjectPropertyFileType());
-    {
-        CSemLockGuard guard(m_settings.m_lock);
-        m_settings.m_tempDirectory = (m_dir.Path() / "temp").string() + "/";
-        m_settings.m_controlDirectory = (m_dir.Path() / "ocx").string() + "/";
-    }
+    m_settings.Update([&](CAppSettings::Values& values) {
+        values.tempDirectory = (m_dir.Path() / "temp").string() + "/";
+        values.controlDirectory = (m_dir.Path() / "ocx").string() + "/";
+    });
     for (const char* library :
          {VESTRIAL_CONTROLS_DIR "/clock.ocx", VESTRIAL_CONTROLS_DIR "/fetch.ocx",
           VESTRIAL_TEST_CONTROLS_DIR "/noentry.ocx", VESTRIAL_TEST_CONTROLS_DIR "/failing.ocx",

@@ -1,5 +1,6 @@
 #include "platform/com/ComHost.h"
 
+#include "platform/CMutex.h"
 #include "platform/CRegistry.h"
 #include "platform/Verify.h"
 #include "platform/com/CSharedLibrary.h"
@@ -8,18 +9,17 @@
 #include "platform/com/ComStorage.h"
 
 #include <map>
-#include <mutex>
 #include <string>
 
 namespace {
 
 // The state of the live CComInitialization. Guarded by g_mutex: the registry
 // hooks run on whichever thread a control registers on.
-std::mutex g_mutex;
-CRegistry* g_registry = nullptr;
+CMutex g_mutex;
+CRegistry* g_registry GUARDED_BY(g_mutex) = nullptr;
 // The in-process servers loaded so far, by path; they stay loaded until the
 // initialisation ends, since their objects may live as long.
-std::map<std::string, CSharedLibrary> g_libraries;
+std::map<std::string, CSharedLibrary> g_libraries GUARDED_BY(g_mutex);
 
 HRESULT HostSetValue(void* context, LPCOLESTR key, LPCOLESTR name, LPCOLESTR value) {
     auto* registry = static_cast<CRegistry*>(context);
@@ -36,7 +36,7 @@ HRESULT HostDeleteKey(void* context, LPCOLESTR key) {
 std::string ServerPathOf(REFCLSID clsid) {
     char text[40];
     StringFromGUID2(clsid, text, sizeof text);
-    std::lock_guard lock(g_mutex);
+    CMutexGuard lock(g_mutex);
     if (!g_registry)
         return {};
     return g_registry
@@ -46,7 +46,7 @@ std::string ServerPathOf(REFCLSID clsid) {
 
 // The library at path, loaded once; null when it cannot be loaded.
 const CSharedLibrary* LoadedLibrary(const std::string& path) {
-    std::lock_guard lock(g_mutex);
+    CMutexGuard lock(g_mutex);
     auto found = g_libraries.find(path);
     if (found == g_libraries.end()) {
         CSharedLibrary library(path);
@@ -60,7 +60,7 @@ const CSharedLibrary* LoadedLibrary(const std::string& path) {
 } // namespace
 
 CComInitialization::CComInitialization(CRegistry& registry) {
-    std::lock_guard lock(g_mutex);
+    CMutexGuard lock(g_mutex);
     VERIFY(g_registry == nullptr);
     g_registry = &registry;
     VSTREGISTRYHOST host{HostSetValue, HostDeleteKey, &registry};
@@ -71,14 +71,14 @@ CComInitialization::~CComInitialization() {
     VstSetRegistryHost(nullptr);
     std::map<std::string, CSharedLibrary> libraries;
     {
-        std::lock_guard lock(g_mutex);
+        CMutexGuard lock(g_mutex);
         g_registry = nullptr;
         libraries.swap(g_libraries);
     }
 }
 
 CRegistry* ComRegistry() {
-    std::lock_guard lock(g_mutex);
+    CMutexGuard lock(g_mutex);
     return g_registry;
 }
 
