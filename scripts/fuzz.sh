@@ -11,6 +11,8 @@ shift || true
 build=${FUZZ_BUILD:-$top/build/fuzz}
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
+# Leaks of system libraries that only damaged input reaches.
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$top/fuzz/lsan.supp}
 
 run_one() {
   local fuzzer=$1 seconds=$2 top=$3 scratch=$4

@@ -2,6 +2,7 @@
 
 #include "content/CHttpWorker.h"
 #include "content/LocalSchemes.h"
+#include "controls/CObjectPropertyFile.h"
 #include "html/CHtmlObject.h"
 #include "images/CGifMimeObject.h"
 #include "images/CJpegMimeObject.h"
@@ -18,9 +19,9 @@ CContentHandlers::CContentHandlers() {
 
     // Tried in the order HTML, JPEG, GIF, PNG, ftp notice, object property
     // file, mail, and last anything at all.
-    // FIXME: there are no object property file and mail rows: the control
-    // site and mail sending are not built.
+    // FIXME: there is no mail row: mail sending is not built.
     m_types.push_back(RegisterSaveToFileType());
+    m_types.push_back(RegisterObjectPropertyFileType());
     m_types.push_back(RegisterLaunchFtpType());
     m_types.push_back(RegisterPngType());
     m_types.push_back(RegisterGifType());

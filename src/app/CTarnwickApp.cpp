@@ -14,6 +14,7 @@
 #include "platform/TextUtil.h"
 #include "platform/UiThread.h"
 #include "platform/Verify.h"
+#include "platform/com/ComHost.h"
 #include "platform/ui/CUiBackend.h"
 #include "platform/ui/CommandIds.h"
 #include "view/CTarnwickView.h"
@@ -50,7 +51,8 @@ bool HasScheme(const std::string& text) {
 } // namespace
 
 CTarnwickApp::CTarnwickApp(CUiBackend& ui, CRegistry& registry)
-    : m_ui(ui), m_profile(registry, std::string(LoadString(StringId::AppName))) {
+    : m_ui(ui), m_registry(registry),
+      m_profile(registry, std::string(LoadString(StringId::AppName))) {
     VERIFY(g_app == nullptr);
     g_app = this;
     SetCurrentSettings(&m_settings);
@@ -84,8 +86,9 @@ bool CTarnwickApp::InitInstance(const CCommandLine& commandLine) {
     LoadSettings();
     m_notifyEvent = std::make_unique<CNamedEvent>([this](uint32_t) { OnDynamicLoadNotify(); }, 0,
                                                   NotifyEventName);
-    // The component layer needs no process-wide initialisation. The bookmark
-    // file is loaded here once bookmarks exist.
+    // Controls are found in, and register themselves into, the registry.
+    // The bookmark file is loaded here once bookmarks exist.
+    m_com = std::make_unique<CComInitialization>(m_registry);
     Scheduler().SetNotifyEvent(FindNamedEvent(NotifyEventName));
     CreateObjectTable();
     // The socket layer has nothing to start on Linux: sockets work from the
@@ -306,6 +309,8 @@ int CTarnwickApp::ExitInstance() {
     m_notifyEvent.reset();
     m_history.Clear();
     DeleteTempFiles();
+    // Every control has gone with its document: their libraries may go.
+    m_com.reset();
     DestroyObjectTable();
     return 0;
 }

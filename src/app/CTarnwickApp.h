@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+class CComInitialization;
 class CMainFrame;
 class CTarnwickDoc;
 class CNamedEvent;
@@ -114,8 +115,10 @@ private:
     void DeleteTempFiles();
 
     CUiBackend& m_ui;
+    CRegistry& m_registry;
     CProfile m_profile;
     CAppSettings m_settings;
+    std::unique_ptr<CComInitialization> m_com; // outlives every document and its controls
     std::unique_ptr<CNamedEvent> m_notifyEvent;
     CHistory m_history;
     std::unique_ptr<CMainFrame> m_mainFrame;

@@ -11,6 +11,8 @@
 #include "platform/UiThread.h"
 #include "platform/ui/CUiBackend.h"
 
+#include "app/CAppSettings.h"
+
 namespace {
 
 CTarnwickDoc* g_topLevel = nullptr;
@@ -20,15 +22,25 @@ constexpr int32_t BrokenSize = 32;
 
 constexpr uint32_t Showable = Caps::Document | Caps::InlineImage;
 
+// The "Temp Storage" directory, which controls see as their user directory.
+std::string TempDirectory() {
+    CAppSettings* settings = GetSettings();
+    if (!settings)
+        return {};
+    return settings->Snapshot().tempDirectory;
+}
+
 } // namespace
 
 CTarnwickDoc::CTarnwickDoc(CDocumentFrame* frame, CHistory* history)
-    : m_frame(frame), m_history(history), m_isTopLevel(g_topLevel == nullptr) {
+    : m_frame(frame), m_history(history), m_isTopLevel(g_topLevel == nullptr),
+      m_ambients(TempDirectory()) {
     if (m_isTopLevel)
         g_topLevel = this;
 }
 
 CTarnwickDoc::~CTarnwickDoc() {
+    ReleaseItems();
     if (m_isTopLevel)
         g_topLevel = nullptr;
 }
@@ -39,6 +51,28 @@ CTarnwickDoc* CTarnwickDoc::TopLevel() {
 
 bool CTarnwickDoc::Idle() {
     return m_mainLoad == nullptr && !Scheduler().AnyActive();
+}
+
+bool CTarnwickDoc::AllLoadsEnded() const {
+    for (const auto& load : m_loadOwner.Loads()) {
+        Status result = load->Result();
+        if (result != Status::Failed && result != Status::Complete)
+            return false;
+    }
+    return true;
+}
+
+void CTarnwickDoc::AddItem(std::unique_ptr<CDocumentItem> item) {
+    m_items.push_back(std::move(item));
+}
+
+void CTarnwickDoc::ReleaseItems() {
+    // Each item is taken out first: stopping a control may call back into
+    // the page.
+    std::vector<std::unique_ptr<CDocumentItem>> items;
+    items.swap(m_items);
+    for (const auto& item : items)
+        item->OnClearPage();
 }
 
 void CTarnwickDoc::Navigate(const NavigateRequest& request) {
@@ -373,6 +407,7 @@ void CTarnwickDoc::DeleteContents() {
     m_contentObject = nullptr;
     m_shownLoad = nullptr;
     m_loadOwner.DeleteAllLoads(m_mainLoad);
+    ReleaseItems();
 }
 
 void CTarnwickDoc::UpdateTitle() {

@@ -3,6 +3,8 @@
 #include "content/CInlineResources.h"
 #include "content/CLoadOwner.h"
 #include "content/LoadTypes.h"
+#include "document/CAmbientProperties.h"
+#include "document/CDocumentItem.h"
 #include "document/CHistory.h"
 #include "platform/CMessageTarget.h"
 #include "platform/CSemLock.h"
@@ -10,8 +12,10 @@
 #include <cstdint>
 #include <deque>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 class CDocumentFrame;
 class CDocumentView;
@@ -94,6 +98,14 @@ public:
     NavigationKind LastNavigationKind() const { return m_navigationKind; }
     // Nothing of this pane is still on its way.
     bool Idle();
+    // Every load of the document has ended (failed or complete).
+    bool AllLoadsEnded() const;
+
+    // The items of the page (the sites of its embedded controls), in the
+    // order they were added; they go when the page is left.
+    void AddItem(std::unique_ptr<CDocumentItem> item);
+    const std::vector<std::unique_ptr<CDocumentItem>>& Items() const { return m_items; }
+    const CAmbientProperties& Ambients() const { return m_ambients; }
 
     void OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) override;
 
@@ -134,6 +146,8 @@ private:
     void UpdateHistory(const std::string& url);
     // headers with the remembered credential's line when url matches it.
     static std::string CredentialHeaderFor(const std::string& url, std::string headers = {});
+    // Stops and closes the items, then deletes them.
+    void ReleaseItems();
 
     CDocumentFrame* m_frame;
     CHistory* m_history;
@@ -161,6 +175,9 @@ private:
     CSemLock m_requestsLock ACQUIRED_AFTER(m_inlineLock);
     std::deque<InlineRequest> m_requests GUARDED_BY(m_requestsLock);
     std::set<std::string> m_waitingUrls GUARDED_BY(m_requestsLock); // the URLs in m_requests
+
+    CAmbientProperties m_ambients;
+    std::vector<std::unique_ptr<CDocumentItem>> m_items;
 
     // Last, so that its loads go first when the document is destroyed.
     COwner m_loadOwner{*this};

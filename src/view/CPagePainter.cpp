@@ -89,8 +89,6 @@ void CPagePainter::ComposeWith(CDeviceContext& dc, CFontCache& fonts, const CRec
     dc.SelectPalette(&GetSharedPalette());
     dc.RealizePalette();
     PaintBackground(dc, area, page);
-    // FIXME: embedded controls do not draw themselves here: the control site
-    // is not built.
     CTextStore text = page.content ? page.content->GetTextStore() : CTextStore();
     CPaintContext context{dc,
                           fonts,
@@ -105,6 +103,9 @@ void CPagePainter::ComposeWith(CDeviceContext& dc, CFontCache& fonts, const CRec
         if (page.highlight)
             CTextFinder::PaintHighlight(dc, fonts, *page.layout, area, *page.highlight);
     }
+    // The controls last: they stand over the page as child windows would.
+    if (page.drawControls)
+        page.drawControls(dc, area);
 }
 
 void CPagePainter::PaintBackground(CDeviceContext& dc, const CRect& area,

@@ -4,6 +4,7 @@
 #include "view/CTextFinder.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,6 +33,9 @@ struct CPageToPaint {
     CPageColors colors;
     std::string backgroundImage;
     std::optional<CTextRange> highlight; // the match of find in page
+    // Draws the page's embedded controls over it (dc in document
+    // coordinates, the area to paint); may be empty.
+    std::function<void(CDeviceContext& dc, const CRect& area)> drawControls;
 };
 
 // Composes a page into an 8-bit section in the shared palette: background

@@ -61,7 +61,7 @@ CTarnwickView::CTarnwickView(CTarnwickDoc& document, CViewWindow& window)
       m_progressEvent(std::make_unique<CNamedEvent>([this](uint32_t) { OnLayoutProgress(); }, 0,
                                                     "LayoutProgress" +
                                                         std::to_string(CMessageTarget::Handle()))),
-      m_runner([event = m_progressEvent.get()] { event->Signal(); }) {
+      m_runner([event = m_progressEvent.get()] { event->Signal(); }), m_controls(document, window) {
     AllViews().push_back(this);
     m_document.SetView(this);
     m_window.SetClient(this);
@@ -218,6 +218,12 @@ void CTarnwickView::OnLayoutProgress() {
     SetScrollSizesFromLayout();
     ScrollToFragmentOnce(finished);
     UpdateFormControls();
+    UpdateControlItems();
+}
+
+void CTarnwickView::UpdateControlItems() {
+    // A relayout's new layout is current only once it has finished.
+    m_controls.Update(m_current.get(), m_runner.Finished() && m_pending == m_current.get());
 }
 
 void CTarnwickView::ScrollToFragmentOnce(bool finished) {
@@ -277,6 +283,9 @@ void CTarnwickView::OnInlineLoadNotify(uint32_t flags, CDynamicLoad* load) {
     }
     m_runner.Wake();
     UpdateFormControls();
+    // A property file that arrives after layout has finished (the embed had
+    // a size of its own) is the step its control waited for.
+    UpdateControlItems();
 }
 
 void CTarnwickView::ShowImageChange(CMimeObject& object) {
@@ -327,7 +336,8 @@ void CTarnwickView::ApplyPageChange(uint32_t flags, CMimeObject& content) {
 
 CPageToPaint CTarnwickView::PageToPaint() {
     return {m_current.get(), m_document.ContentObject(), &m_document,
-            m_colors,        m_backgroundImage,          m_found};
+            m_colors,        m_backgroundImage,          m_found,
+            [this](CDeviceContext& dc, const CRect& area) { m_controls.Draw(dc, area); }};
 }
 
 bool CTarnwickView::FindNext(std::string_view text) {
@@ -428,8 +438,9 @@ std::string CTarnwickView::LinkAddressAt(const CLayoutEngine::LinkedItem& found,
 void CTarnwickView::OnLeftButtonDown(CPoint window) {
     if (!m_current)
         return;
-    // FIXME: a click does not select an embedded control's item: the control
-    // site is not built.
+    // A click on a control is the control's.
+    if (m_controls.OnLeftButtonDown(window))
+        return;
     CPoint document = ToDocument(window);
     CLayoutEngine::LinkedItem found = m_current->LinkedItemAt(document.x, document.y);
     if (!found.item)
@@ -453,7 +464,16 @@ void CTarnwickView::OnLeftButtonDown(CPoint window) {
     target->Document().Navigate({.url = address});
 }
 
+void CTarnwickView::OnLeftButtonUp(CPoint window) {
+    (void)m_controls.OnLeftButtonUp(window);
+}
+
+bool CTarnwickView::OnCharacter(char character) {
+    return m_controls.OnCharacter(character);
+}
+
 void CTarnwickView::OnSetCursor(CPoint window) {
+    (void)m_controls.OnMouseMove(window);
     if (m_document.MainLoad()) {
         m_window.SetCursor(ViewCursor::Wait);
         return;
@@ -487,6 +507,9 @@ void CTarnwickView::OnSetCursor(CPoint window) {
 }
 
 bool CTarnwickView::OnKeyDown(ViewKey key) {
+    // The control with the keyboard first; what it leaves scrolls the page.
+    if (m_controls.OnKeyDown(key))
+        return true;
     CPoint client = m_window.ClientSize();
     CPoint line = LineSize();
     CPoint position = m_window.ScrollPosition();
@@ -574,6 +597,7 @@ void CTarnwickView::DestroyFrames() {
 
 void CTarnwickView::ResetView() {
     StopLayoutThread();
+    m_controls.Reset();
     DestroyFrames();
     DeleteLayouts();
     m_frameRecord.reset();

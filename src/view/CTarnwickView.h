@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/CViewControls.h"
 #include "document/CDocumentView.h"
 #include "layout/CLayoutEngine.h"
 #include "layout/LayoutConstants.h"
@@ -78,9 +79,11 @@ public:
     void OnPaint(const CRect& clip) override;
     void OnSize() override;
     void OnLeftButtonDown(CPoint window) override;
+    void OnLeftButtonUp(CPoint window) override;
     void OnSetCursor(CPoint window) override;
     bool OnKeyDown(ViewKey key) override;
     void OnFormControlEvent(uint32_t commandId, FormControlEvent event) override;
+    bool OnCharacter(char character) override;
 
     // Nothing of the page is still being laid out or waiting to be shown:
     // the layout thread has ended and its last progress step has run, and
@@ -92,6 +95,8 @@ public:
     [[nodiscard]] CLayoutEngine* CurrentLayout() { return m_current.get(); }
     [[nodiscard]] const CPageColors& Colors() const { return m_colors; }
     [[nodiscard]] CFormControls& FormControls() { return m_formControls; }
+    // The page's embedded controls.
+    [[nodiscard]] CViewControls& Controls() { return m_controls; }
     // The whole laid-out page (at least the client area) painted into a new
     // section, for snapshots of the full document.
     [[nodiscard]] std::unique_ptr<CDibSection> PaintDocument();
@@ -133,6 +138,8 @@ private:
     void BuildFrames(const CFrameRecord& frameSet);
     // The frames' documents clear their pages, then the frames go.
     void DestroyFrames();
+    // The control sites of the page's embeds, made once layout is done.
+    void UpdateControlItems();
 
     CTarnwickDoc& m_document;
     CViewWindow& m_window;
@@ -161,4 +168,5 @@ private:
     std::string m_findText;
     std::optional<CTextRange> m_found;
     CFormControls m_formControls{m_window};
+    CViewControls m_controls;
 };

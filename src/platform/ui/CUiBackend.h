@@ -118,6 +118,9 @@ public:
     // The save dialog: the chosen path (the user has agreed to replace an
     // existing file), or nothing when cancelled.
     virtual std::optional<std::string> AskSaveFileName(std::string_view proposedName) = 0;
+    // A passing notice that the window shows in its status bar. Without a
+    // display nobody reads the status bar, so there it is printed too.
+    virtual void Notice(std::string_view text) { (void)text; }
     // The "Authorization Required" dialog, both fields empty at first: what
     // was typed, or nothing when it was cancelled.
     virtual std::optional<LoginAnswer> AskLogin() = 0;

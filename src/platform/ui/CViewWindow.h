@@ -26,6 +26,7 @@ public:
     // The client size changed.
     virtual void OnSize() = 0;
     virtual void OnLeftButtonDown(CPoint window) = 0;
+    virtual void OnLeftButtonUp(CPoint window) { (void)window; }
     // The pointer moved over the client area: choose the cursor and status text.
     virtual void OnSetCursor(CPoint window) = 0;
     // True when the key was used.
@@ -34,6 +35,12 @@ public:
     virtual void OnFormControlEvent(uint32_t commandId, FormControlEvent event) {
         (void)commandId;
         (void)event;
+    }
+    // A typed character (Windows Latin-1; Return as '\r', Backspace as
+    // '\b'): true when it was used.
+    virtual bool OnCharacter(char character) {
+        (void)character;
+        return false;
     }
 };
 

@@ -9,6 +9,7 @@
 #include <FL/Fl_Scrollbar.H>
 #include <FL/Fl_Window.H>
 #include <FL/fl_draw.H>
+#include <FL/fl_utf8.h>
 
 #include <algorithm>
 #include <array>
@@ -280,6 +281,33 @@ void CFltkViewWindow::DestroySplitter() {
     InvalidateAll();
 }
 
+bool CFltkViewWindow::HandleCharacters() {
+    if (!m_client)
+        return false;
+    switch (Fl::event_key()) {
+    case FL_BackSpace:
+        return m_client->OnCharacter('\b');
+    case FL_Enter:
+    case FL_KP_Enter:
+        return m_client->OnCharacter('\r');
+    default:
+        break;
+    }
+    // The page's characters are Windows Latin-1: FLTK's UTF-8 text goes over
+    // character by character, those beyond Latin-1 not at all.
+    const char* text = Fl::event_text();
+    const char* end = text + Fl::event_length();
+    bool used = false;
+    while (text < end) {
+        int length = 0;
+        unsigned code = fl_utf8decode(text, end, &length);
+        text += length > 0 ? length : 1;
+        if (code >= 0x20 && code <= 0xFF && code != 0x7F)
+            used = m_client->OnCharacter(static_cast<char>(code)) || used;
+    }
+    return used;
+}
+
 int CFltkViewWindow::handle(int event) {
     // The frames under the pointer take its events, and the keys when they
     // have the focus.
@@ -314,8 +342,16 @@ int CFltkViewWindow::handle(int event) {
     case FL_FOCUS:
     case FL_UNFOCUS:
         return 1;
+    case FL_RELEASE:
+        if (!onBar && Fl::event_button() == FL_LEFT_MOUSE && m_client)
+            m_client->OnLeftButtonUp(point);
+        return 1;
+    case FL_DRAG:
+        if (m_client)
+            m_client->OnSetCursor(point);
+        return 1;
     case FL_KEYBOARD:
-        if (HandleKey() || FocusControlFromPage())
+        if (HandleKey() || FocusControlFromPage() || HandleCharacters())
             return 1;
         break;
     case FL_MOUSEWHEEL:

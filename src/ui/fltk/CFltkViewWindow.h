@@ -71,6 +71,8 @@ private:
     [[nodiscard]] bool OverFormControl() const;
     // Tab from the page itself goes to the first control (Shift+Tab the last).
     bool FocusControlFromPage();
+    // Typed characters for the page's controls.
+    bool HandleCharacters();
 
     CViewWindowClient* m_client = nullptr;
     Fl_Scrollbar* m_vertical;   // owned by this group

@@ -385,3 +385,8 @@ std::optional<LoginAnswer> CHeadlessBackend::AskLogin() {
     Report("Authorization Required: OK as \"" + (*queued)[1] + "\"");
     return LoginAnswer{(*queued)[1], (*queued)[2]};
 }
+
+void CHeadlessBackend::Notice(std::string_view text) {
+    std::fprintf(stderr, "vestrial: %.*s\n", static_cast<int>(text.size()), text.data());
+    m_notices.emplace_back(text);
+}

@@ -79,6 +79,8 @@ public:
     // The proposed names the save dialog was shown with.
     const std::vector<std::string>& ProposedFileNames() const { return m_proposed; }
     const std::vector<ShownMessage>& Shown() const { return m_shown; }
+    // The status-bar notices, in order.
+    const std::vector<std::string>& Notices() const { return m_notices; }
     // How often the "Authorization Required" dialog was shown.
     int LoginsAsked() const { return m_loginsAsked; }
     const std::string& StatusText() const { return m_statusText; }
@@ -139,6 +141,7 @@ public:
                                 MessageBoxIcon icon) override;
     bool AskSaveOrDiscard(std::string_view url, std::string_view contentType) override;
     std::optional<std::string> AskSaveFileName(std::string_view proposedName) override;
+    void Notice(std::string_view text) override;
     std::optional<LoginAnswer> AskLogin() override;
     std::optional<std::string> AskOpenFileName() override;
     std::optional<std::string> AskOpenUrl() override;
@@ -150,6 +153,7 @@ private:
     CHeadlessInput m_input;
     CAnswerQueue m_answers;
     std::vector<ShownMessage> m_shown;
+    std::vector<std::string> m_notices;
     std::vector<std::string> m_proposed;
     int m_loginsAsked = 0;
     std::string m_statusText;

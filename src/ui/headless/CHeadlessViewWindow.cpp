@@ -66,8 +66,24 @@ void CHeadlessViewWindow::Click(CPoint window) {
     for (auto control = m_controls.rbegin(); control != m_controls.rend(); ++control)
         if ((*control)->Rect().Contains(document.x, document.y))
             return (*control)->Click();
+    Press(window);
+    Release(window);
+}
+
+void CHeadlessViewWindow::Press(CPoint window) {
     if (m_client)
         m_client->OnLeftButtonDown(window);
+}
+
+void CHeadlessViewWindow::Release(CPoint window) {
+    if (m_client)
+        m_client->OnLeftButtonUp(window);
+}
+
+void CHeadlessViewWindow::Type(std::string_view text) {
+    for (char character : text)
+        if (m_client)
+            (void)m_client->OnCharacter(character);
 }
 
 void CHeadlessViewWindow::MoveMouse(CPoint window) {

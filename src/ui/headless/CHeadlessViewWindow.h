@@ -36,8 +36,13 @@ public:
     void Paint();
     // Paints all of it, into a new screen when the size changed.
     void PaintAll();
-    // Over a splitter, these go to the page area under the point.
+    // Over a splitter, these go to the page area under the point. A click
+    // is a press and release of the left button.
     void Click(CPoint window);
+    void Press(CPoint window);
+    void Release(CPoint window);
+    // Characters typed, one at a time.
+    void Type(std::string_view text);
     void MoveMouse(CPoint window);
     void Key(ViewKey key);
 

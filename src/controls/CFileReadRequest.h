@@ -1,0 +1,45 @@
+#pragma once
+
+#include "content/CLoadOwner.h"
+
+#include <string>
+
+class CControlItem;
+
+// One file a control asked for with its "ReadFile" event: a download into
+// the control directory, whose end the item passes on to the control with
+// the address exactly as the control gave it. UI thread only.
+class CFileReadRequest final : public CLoadOwner {
+public:
+    enum class State { Done = 0, Running = 1 };
+
+    CFileReadRequest(CControlItem& item, std::string resolved, std::string given);
+    ~CFileReadRequest() override;
+
+    // Starts the download into path.
+    void Start(const std::string& path);
+    void OnLoadNotify(uint32_t flags, CDynamicLoad* load) override;
+
+    [[nodiscard]] State GetState() const { return m_state; }
+    [[nodiscard]] const std::string& Resolved() const { return m_resolved; }
+    [[nodiscard]] const std::string& Given() const { return m_given; }
+
+private:
+    CControlItem& m_item;
+    const std::string m_resolved;
+    const std::string m_given;
+    State m_state = State::Done;
+};
+
+// The address a control's "ReadFile" names, resolved against the property
+// file's address; empty when it is refused (only http, https and file
+// addresses are fetched).
+[[nodiscard]] std::string ResolveReadAddress(const std::string& base, const std::string& address);
+// Where a file read from address is stored in directory (which ends in
+// "/"): the address's last segment, with every byte but letters, digits,
+// ".", "-" and "_" replaced by "_", so that nothing lands outside the
+// directory; a name of only dots becomes "download".
+[[nodiscard]] std::string LocalPathFor(const std::string& directory, const std::string& address);
+// A "file:" address whose file is path itself: fetching it there would empty
+// the file before reading it.
+[[nodiscard]] bool IsOwnTarget(const std::string& resolved, const std::string& path);
