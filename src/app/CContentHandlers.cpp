@@ -6,10 +6,12 @@
 #include "images/CGifMimeObject.h"
 #include "images/CJpegMimeObject.h"
 #include "images/CPngMimeObject.h"
+#include "net/CMailPostObject.h"
+#include "net/CMailPostWorker.h"
 
 CContentHandlers::CContentHandlers() {
-    // Tried in the order http, https, about, file, ftp, mailto; mailto joins
-    // with mail sending.
+    // Tried in the order http, https, about, file, ftp, mailto.
+    m_protocols.push_back(RegisterMailtoProtocol());
     m_protocols.push_back(RegisterFtpProtocol());
     m_protocols.push_back(RegisterFileProtocol());
     m_protocols.push_back(RegisterAboutProtocol());
@@ -20,6 +22,7 @@ CContentHandlers::CContentHandlers() {
     // file, mail, and last anything at all; the parsers and decoders join
     // with their own subsystems.
     m_types.push_back(RegisterSaveToFileType());
+    m_types.push_back(RegisterMailPostType());
     m_types.push_back(RegisterLaunchFtpType());
     m_types.push_back(RegisterPngType());
     m_types.push_back(RegisterGifType());

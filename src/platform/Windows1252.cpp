@@ -22,6 +22,34 @@ constexpr auto SignsByCharacter = [] {
     return signs;
 }();
 
+// The length of the UTF-8 sequence that lead starts, 0 when it starts none.
+size_t SequenceLength(uint8_t lead) {
+    if (lead >= 0xC2 && lead <= 0xDF)
+        return 2;
+    if (lead >= 0xE0 && lead <= 0xEF)
+        return 3;
+    if (lead >= 0xF0 && lead <= 0xF4)
+        return 4;
+    return 0;
+}
+
+// The character of the well-formed sequence at text[i], or nothing.
+bool DecodeSequence(std::string_view text, size_t i, size_t length, char32_t& character) {
+    if (length == 0 || i + length > text.size())
+        return false;
+    character = static_cast<uint8_t>(text[i]) & (0x7F >> length);
+    for (size_t k = 1; k < length; ++k) {
+        const uint8_t next = static_cast<uint8_t>(text[i + k]);
+        if ((next & 0xC0) != 0x80)
+            return false;
+        character = (character << 6) | (next & 0x3F);
+    }
+    // Overlong forms and surrogates are not characters.
+    constexpr char32_t Smallest[] = {0, 0, 0x80, 0x800, 0x10000};
+    return character >= Smallest[length] && character <= 0x10FFFF &&
+           !(character >= 0xD800 && character <= 0xDFFF);
+}
+
 } // namespace
 
 char32_t Windows1252ToUnicode(uint8_t byte) {
@@ -58,4 +86,28 @@ std::string Windows1252ToUtf8(std::string_view text) {
         }
     }
     return utf8;
+}
+
+std::string Utf8ToWindows1252(std::string_view utf8) {
+    std::string text;
+    text.reserve(utf8.size());
+    for (size_t i = 0; i < utf8.size();) {
+        const uint8_t lead = static_cast<uint8_t>(utf8[i]);
+        const size_t length = SequenceLength(lead);
+        char32_t character;
+        if (lead < 0x80 || !DecodeSequence(utf8, i, length, character)) {
+            text += static_cast<char>(lead);
+            ++i;
+            continue;
+        }
+        i += length;
+        int32_t byte = UnicodeToWindows1252(character);
+        // The five bytes the code page leaves unassigned come back as the
+        // characters they were shown as.
+        if (byte < 0 && character >= 0x80 && character <= 0x9F &&
+            Windows1252ToUnicode(static_cast<uint8_t>(character)) == character)
+            byte = static_cast<int32_t>(character);
+        text += byte < 0 ? '?' : static_cast<char>(byte);
+    }
+    return text;
 }

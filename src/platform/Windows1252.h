@@ -17,3 +17,8 @@
 
 // Text as UTF-8, for the toolkit and the window system, which take no other.
 [[nodiscard]] std::string Windows1252ToUtf8(std::string_view text);
+
+// Text from the toolkit (UTF-8) as the engine holds it: a character the code
+// page lacks becomes "?", and a byte that is not part of a well-formed
+// sequence stands for itself.
+[[nodiscard]] std::string Utf8ToWindows1252(std::string_view utf8);

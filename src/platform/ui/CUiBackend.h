@@ -24,6 +24,15 @@ struct LoginAnswer {
     std::string password;
 };
 
+// What the "Send Mail" dialog holds: the To, cc and Subject lines and the
+// body, whose lines end in LF.
+struct MailFields {
+    std::string to;
+    std::string cc;
+    std::string subject;
+    std::string body;
+};
+
 // The application's main window as the engine sees it. The full frame with its
 // bars arrives later; this is what start-up, the loop and the page need.
 class CMainFrameWindow {
@@ -66,6 +75,9 @@ public:
     // The "Authorization Required" dialog, both fields empty at first: what
     // was typed, or nothing when it was cancelled.
     virtual std::optional<LoginAnswer> AskLogin() = 0;
+    // The "Send Mail" dialog, opened with fields: what it held when the user
+    // pressed Send, or nothing when it was cancelled.
+    virtual std::optional<MailFields> AskSendMail(const MailFields& fields) = 0;
 };
 
 // The backend of the running program, for code far from the application

@@ -5,6 +5,7 @@
 #include "ui/fltk/CFltkInput.h"
 #include "ui/fltk/CFltkLoginDialog.h"
 #include "ui/fltk/CFltkMainFrame.h"
+#include "ui/fltk/CFltkSendMailDialog.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_File_Chooser.H>
@@ -32,6 +33,9 @@ public:
     bool AskSaveOrDiscard(std::string_view url, std::string_view contentType) override;
     std::optional<std::string> AskSaveFileName(std::string_view proposedName) override;
     std::optional<LoginAnswer> AskLogin() override { return RunLoginDialog(); }
+    std::optional<MailFields> AskSendMail(const MailFields& fields) override {
+        return RunSendMailDialog(fields);
+    }
 
 private:
     CFltkInput m_input;

@@ -36,11 +36,21 @@ public:
     static constexpr std::string_view SaveOrDiscardKind = "save-or-discard";
     // the save dialog: the path, or nothing for Cancel.
     static constexpr std::string_view SaveFileNameKind = "save-as";
+    // the "Send Mail" dialog: every answer of this kind queued when it comes
+    // up is typed into it, in order: a field ("to", "cc", "subject" or
+    // "body") and its new text; then it takes a question's answer: "ok" is
+    // Send, anything else (or none) Cancel.
+    static constexpr std::string_view MailFieldKind = "mail-field";
 
     struct ShownMessage {
         std::string text;
         MessageBoxButtons buttons;
         MessageBoxResult answer;
+    };
+    // The "Send Mail" dialog as it was closed.
+    struct ShownMail {
+        MailFields fields;
+        bool sent = false;
     };
 
     CHeadlessInput& Script() { return m_input; }
@@ -55,6 +65,8 @@ public:
     const std::vector<ShownMessage>& Shown() const { return m_shown; }
     // How often the "Authorization Required" dialog was shown.
     int LoginsAsked() const { return m_loginsAsked; }
+    // Every "Send Mail" dialog shown, oldest first.
+    const std::vector<ShownMail>& MailsShown() const { return m_mails; }
     const std::string& StatusText() const { return m_statusText; }
     const std::string& Title() const { return m_title; }
     const std::string& Location() const { return m_location; }
@@ -85,6 +97,7 @@ public:
     bool AskSaveOrDiscard(std::string_view url, std::string_view contentType) override;
     std::optional<std::string> AskSaveFileName(std::string_view proposedName) override;
     std::optional<LoginAnswer> AskLogin() override;
+    std::optional<MailFields> AskSendMail(const MailFields& fields) override;
 
 private:
     friend class CHeadlessMainFrame;
@@ -94,6 +107,7 @@ private:
     std::vector<ShownMessage> m_shown;
     std::vector<std::string> m_proposed;
     int m_loginsAsked = 0;
+    std::vector<ShownMail> m_mails;
     std::string m_statusText;
     std::string m_title;
     std::string m_location;
