@@ -194,6 +194,28 @@ TEST_F(MailTest, ConnectionFailuresNameTheServerAndTheReason) {
     EXPECT_TRUE(load->ErrorText().starts_with(unread)) << load->ErrorText();
 }
 
+TEST_F(MailTest, PortsOutOfRangeReachNothing) {
+    // 65535 is the last port there is: a server there is reached.
+    CScriptedServer last(SmtpScript(Willing), CScriptedServer::Address{"127.0.0.1", 65535});
+    if (last.Listening()) {
+        SetServer("127.0.0.1", 65535);
+        CMimeDynamicLoad* load = Post("mailto:bob@x", "To: bob@x\n", "body\r\n");
+        EXPECT_EQ(load->ErrorText(), "");
+        m_owner.Delete(load);
+    }
+    for (const int32_t port : {65536, -1}) {
+        SetServer("127.0.0.1", port);
+        CMimeDynamicLoad* load = Post("mailto:bob@x", "To: bob@x\n", "body\r\n");
+        EXPECT_EQ(load->ErrorText(),
+                  Server("Connect to SMTP host \"%s\" failed for the following reason:\n") +
+                      "The attempt to connect was forcefully rejected.")
+            << port;
+        EXPECT_EQ(m_lastStatus,
+                  "Connecting to SMTP server 127.0.0.1, port " + std::to_string(port));
+        m_owner.Delete(load);
+    }
+}
+
 TEST_F(MailTest, StopDuringTheDialogueEndsItWithinASecond) {
     CScriptedServer server([](CServerConnection& c) {
         c.Send("220 ready\r\n");
