@@ -57,7 +57,7 @@ private:
 
 double RunLoads(const std::vector<std::string>& urls, int32_t maxConnections) {
     CAppSettings settings;
-    settings.m_maxConnections = maxConnections;
+    settings.Update([&](CAppSettings::Values& values) { values.maxConnections = maxConnections; });
     SetCurrentSettings(&settings);
     CHeadlessBackend ui;
     SetCurrentUi(&ui);

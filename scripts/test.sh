@@ -3,7 +3,8 @@
 # every fuzzer (whose clang build also checks the lock annotations), the
 # AddressSanitizer+UBSan and ThreadSanitizer builds, and the normal build.
 # Exits non-zero on any failure and ends with a table of each stage's time.
-#   scripts/test.sh            everything
+#   scripts/test.sh            everything (the default build's tests are
+#                              not run again after the sanitizer builds)
 #   scripts/test.sh default    one preset only (default, asan, tsan or fuzz)
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
@@ -38,8 +39,14 @@ presets=("$@")
 for preset in "${presets[@]}"; do
   stage "$preset-configure" cmake --preset "$preset" >/dev/null
   if [ "$preset" = fuzz ]; then
-    stage "$preset-build" cmake --build --preset "$preset" --target fuzzers
+    # All of src/, not only the fuzzers: this clang build is the one that
+    # checks the lock annotations (-Wthread-safety, warnings are errors).
+    stage "$preset-build" cmake --build --preset "$preset"
     stage "$preset-run" "$top/scripts/fuzz.sh" "${FUZZ_SECONDS:-20}"
+  elif [ "$preset" = default ] && [ $# -eq 0 ]; then
+    # The build the README runs, made with its optimiser's warnings as
+    # errors; its tests are the ones the sanitizer builds have just run.
+    stage "$preset-build" cmake --build --preset "$preset"
   else
     stage "$preset-build" cmake --build --preset "$preset"
     stage "$preset-test" ctest --preset "$preset" -j"$(nproc)"

@@ -9,31 +9,31 @@ namespace {
 struct StringKey {
     const char* section;
     const char* entry;
-    std::string CAppSettings::*field;
+    std::string CAppSettings::Values::*field;
 };
 
 struct IntKey {
     const char* section;
     const char* entry;
-    int32_t CAppSettings::*field;
+    int32_t CAppSettings::Values::*field;
 };
 
 constexpr StringKey StringKeys[] = {
-    {"Directories", "Ocx Storage", &CAppSettings::m_controlDirectory},
-    {"Directories", "Temp Storage", &CAppSettings::m_tempDirectory},
-    {"Directories", "Bookmark Storage", &CAppSettings::m_bookmarkDirectory},
-    {"UserInfo", "UserName", &CAppSettings::m_userName},
-    {"UserInfo", "UserEmail", &CAppSettings::m_userEmail},
-    {"UserInfo", "HomePage", &CAppSettings::m_homePage},
-    {"Network", "SmtpServer", &CAppSettings::m_smtpServer},
-    {"Network", "HttpProxy", &CAppSettings::m_httpProxy},
+    {"Directories", "Ocx Storage", &CAppSettings::Values::controlDirectory},
+    {"Directories", "Temp Storage", &CAppSettings::Values::tempDirectory},
+    {"Directories", "Bookmark Storage", &CAppSettings::Values::bookmarkDirectory},
+    {"UserInfo", "UserName", &CAppSettings::Values::userName},
+    {"UserInfo", "UserEmail", &CAppSettings::Values::userEmail},
+    {"UserInfo", "HomePage", &CAppSettings::Values::homePage},
+    {"Network", "SmtpServer", &CAppSettings::Values::smtpServer},
+    {"Network", "HttpProxy", &CAppSettings::Values::httpProxy},
 };
 
 constexpr IntKey IntKeys[] = {
-    {"UserInfo", "LoadHomePage", &CAppSettings::m_loadHomePage},
-    {"Network", "SmtpServerPort", &CAppSettings::m_smtpServerPort},
-    {"Network", "HttpProxyPort", &CAppSettings::m_httpProxyPort},
-    {"Network", "MaxConnections", &CAppSettings::m_maxConnections},
+    {"UserInfo", "LoadHomePage", &CAppSettings::Values::loadHomePage},
+    {"Network", "SmtpServerPort", &CAppSettings::Values::smtpServerPort},
+    {"Network", "HttpProxyPort", &CAppSettings::Values::httpProxyPort},
+    {"Network", "MaxConnections", &CAppSettings::Values::maxConnections},
 };
 
 std::atomic<CAppSettings*> g_settings{nullptr};
@@ -57,26 +57,36 @@ std::string WithTrailingSlash(std::string_view directory) {
 
 void CAppSettings::SetDefaults(std::string_view workingDirectory) {
     CSemLockGuard guard(m_lock);
-    m_controlDirectory = WithTrailingSlash(workingDirectory);
-    m_tempDirectory = m_controlDirectory;
-    m_bookmarkDirectory = m_controlDirectory;
-    m_homePage = DefaultHomePage;
+    m_values.controlDirectory = WithTrailingSlash(workingDirectory);
+    m_values.tempDirectory = m_values.controlDirectory;
+    m_values.bookmarkDirectory = m_values.controlDirectory;
+    m_values.homePage = DefaultHomePage;
 }
 
 void CAppSettings::Load(const CProfile& profile) {
     CSemLockGuard guard(m_lock);
     for (const StringKey& key : StringKeys)
-        this->*key.field = profile.GetString(key.section, key.entry, this->*key.field);
+        m_values.*key.field = profile.GetString(key.section, key.entry, m_values.*key.field);
     for (const IntKey& key : IntKeys)
-        this->*key.field = profile.GetInt(key.section, key.entry, this->*key.field);
+        m_values.*key.field = profile.GetInt(key.section, key.entry, m_values.*key.field);
 }
 
 bool CAppSettings::Save(CProfile& profile) {
-    CSemLockGuard guard(m_lock);
+    const Values values = Snapshot();
     bool saved = true;
     for (const StringKey& key : StringKeys)
-        saved = profile.WriteString(key.section, key.entry, this->*key.field) && saved;
+        saved = profile.WriteString(key.section, key.entry, values.*key.field) && saved;
     for (const IntKey& key : IntKeys)
-        saved = profile.WriteInt(key.section, key.entry, this->*key.field) && saved;
+        saved = profile.WriteInt(key.section, key.entry, values.*key.field) && saved;
     return saved;
+}
+
+CAppSettings::Values CAppSettings::Snapshot() const {
+    CSemLockGuard guard(m_lock);
+    return m_values;
+}
+
+void CAppSettings::Update(const std::function<void(Values&)>& change) {
+    CSemLockGuard guard(m_lock);
+    change(m_values);
 }

@@ -19,8 +19,9 @@ CContentHandlers::CContentHandlers() {
     m_protocols.push_back(RegisterHttpProtocol());
 
     // Tried in the order HTML, JPEG, GIF, PNG, ftp notice, object property
-    // file, mail, and last anything at all; the parsers and decoders join
-    // with their own subsystems.
+    // file, mail, and last anything at all.
+    // FIXME: there is no object property file row: the control site is not
+    // built.
     m_types.push_back(RegisterSaveToFileType());
     m_types.push_back(RegisterMailPostType());
     m_types.push_back(RegisterLaunchFtpType());

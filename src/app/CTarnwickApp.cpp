@@ -125,24 +125,14 @@ bool CTarnwickApp::InitInstance(const CCommandLine& commandLine) {
     if (commandLine.OpensSomething()) {
         OpenUrl(CommandLineTarget(commandLine.target));
     } else if (!commandLine.SuppressesHomePage()) {
-        int32_t loadHomePage;
-        {
-            CSemLockGuard guard(m_settings.m_lock);
-            loadHomePage = m_settings.m_loadHomePage;
-        }
-        if (loadHomePage != 0)
+        if (m_settings.Snapshot().loadHomePage != 0)
             OpenHomePage();
     }
     return true;
 }
 
 void CTarnwickApp::OpenHomePage() {
-    std::string homePage;
-    {
-        CSemLockGuard guard(m_settings.m_lock);
-        homePage = m_settings.m_homePage;
-    }
-    OpenUrl(homePage);
+    OpenUrl(m_settings.Snapshot().homePage);
 }
 
 std::span<const CTarnwickApp::Command> CTarnwickApp::Commands() {
@@ -292,11 +282,7 @@ void CTarnwickApp::OnDynamicLoadNotify() {
 }
 
 void CTarnwickApp::DeleteTempFiles() {
-    std::string directory;
-    {
-        CSemLockGuard guard(m_settings.m_lock);
-        directory = m_settings.m_tempDirectory;
-    }
+    const std::string directory = m_settings.Snapshot().tempDirectory;
     for (const auto& [name, strings] : m_tempFiles) {
         // Only plain names: nothing outside the temporary directory is deleted.
         if (name.empty() || name.find('/') != std::string::npos || name == "." || name == "..")

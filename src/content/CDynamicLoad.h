@@ -1,5 +1,6 @@
 #pragma once
 
+#include "content/CScheduler.h"
 #include "content/LoadTypes.h"
 #include "platform/CSemLock.h"
 #include "platform/CStringTable.h"
@@ -82,8 +83,9 @@ public:
     // Any thread: ORs notification bits in and wakes the UI thread.
     void AddFlags(uint32_t bits);
 
-    // The load's own lock, for callers that must read several fields at once.
-    CSemLock& Lock() { return m_lock; }
+protected:
+    // The load's own lock, for subclasses whose fields it guards too.
+    CSemLock& Lock() RETURN_CAPABILITY(m_lock) { return m_lock; }
 
 private:
     friend class CScheduler;
@@ -91,21 +93,21 @@ private:
     CLoadOwner& m_owner;
     // Scheduler state: UI thread only.
     LoadState m_state = LoadState::New;
-    // Its node in the scheduler list of its state; guarded by the scheduler's lock.
-    std::list<CDynamicLoad*>::iterator m_queuePosition;
+    // Its node in the scheduler list of its state.
+    std::list<CDynamicLoad*>::iterator m_queuePosition GUARDED_BY(CScheduler::s_lock);
     std::unique_ptr<CLoadWorker> m_worker;
 
     CSemLock m_lock;
-    Method m_method;                   // guarded by m_lock
-    std::string m_url;                 // guarded by m_lock
-    std::string m_fragment;            // guarded by m_lock
-    std::string m_headers;             // guarded by m_lock
-    std::string m_postData;            // guarded by m_lock
-    std::string m_challenge;           // guarded by m_lock
-    std::string m_errorText;           // guarded by m_lock
-    std::string m_statusText;          // guarded by m_lock
-    Status m_result = Status::Unknown; // guarded by m_lock
-    int m_redirects = 0;               // guarded by m_lock
+    Method m_method GUARDED_BY(m_lock);
+    std::string m_url GUARDED_BY(m_lock);
+    std::string m_fragment GUARDED_BY(m_lock);
+    std::string m_headers GUARDED_BY(m_lock);
+    std::string m_postData GUARDED_BY(m_lock);
+    std::string m_challenge GUARDED_BY(m_lock);
+    std::string m_errorText GUARDED_BY(m_lock);
+    std::string m_statusText GUARDED_BY(m_lock);
+    Status m_result GUARDED_BY(m_lock) = Status::Unknown;
+    int m_redirects GUARDED_BY(m_lock) = 0;
 
-    uint32_t m_flags = 0; // guarded by the scheduler's lock
+    uint32_t m_flags GUARDED_BY(CScheduler::s_lock) = 0;
 };

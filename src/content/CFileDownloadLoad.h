@@ -33,8 +33,8 @@ private:
     };
 
     const std::string m_targetPath;
-    bool m_headersSeen = false;                    // guarded by Lock()
-    HeaderMap m_headers;                           // guarded by Lock()
-    std::unique_ptr<std::FILE, FileCloser> m_file; // guarded by Lock()
-    bool m_writeFailed = false;                    // guarded by Lock()
+    bool m_headersSeen GUARDED_BY(Lock()) = false;
+    HeaderMap m_headers GUARDED_BY(Lock());
+    std::unique_ptr<std::FILE, FileCloser> m_file GUARDED_BY(Lock());
+    bool m_writeFailed GUARDED_BY(Lock()) = false;
 };

@@ -142,10 +142,11 @@ bool CHttpWorker::UseProxy(Target& target) {
     std::string proxy;
     int32_t proxyPort = 0;
     if (CAppSettings* settings = GetSettings()) {
-        // The UI thread may be changing them from the preferences right now.
-        CSemLockGuard guard(settings->m_lock);
-        proxy = settings->m_httpProxy;
-        proxyPort = settings->m_httpProxyPort;
+        // One snapshot: the UI thread may be changing them from the
+        // preferences right now.
+        const CAppSettings::Values values = settings->Snapshot();
+        proxy = values.httpProxy;
+        proxyPort = values.httpProxyPort;
     }
     if (proxy.empty())
         return false;
@@ -416,22 +417,18 @@ void CHttpWorker::SetServerError(int statusCode) {
         m_load.SetError(StringId::HttpOtherError, {m_connectHost, statusCode});
 }
 
+namespace {
+
+std::unique_ptr<CLoadWorker> CreateHttpWorker(CDynamicLoad& load) {
+    return std::make_unique<CHttpWorker>(load, load.Url());
+}
+
+} // namespace
+
 ProtocolRegistration RegisterHttpProtocol() {
-    return ProtocolTable().Register(
-        {PrefixMatcher("http:"),
-         [](const std::string& url, Method, const std::string&, const std::string&,
-            CDynamicLoad& load) -> std::unique_ptr<CLoadWorker> {
-             return std::make_unique<CHttpWorker>(load, url);
-         },
-         "HTTP"});
+    return ProtocolTable().Register({PrefixMatcher("http:"), CreateHttpWorker, "HTTP"});
 }
 
 ProtocolRegistration RegisterHttpsProtocol() {
-    return ProtocolTable().Register(
-        {PrefixMatcher("https:"),
-         [](const std::string& url, Method, const std::string&, const std::string&,
-            CDynamicLoad& load) -> std::unique_ptr<CLoadWorker> {
-             return std::make_unique<CHttpWorker>(load, url);
-         },
-         "HTTPS"});
+    return ProtocolTable().Register({PrefixMatcher("https:"), CreateHttpWorker, "HTTPS"});
 }

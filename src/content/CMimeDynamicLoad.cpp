@@ -36,10 +36,7 @@ void CMimeDynamicLoad::DisableCaching() {
 }
 
 void CMimeDynamicLoad::Attach(CMimeObject* object) {
-    {
-        CSemLockGuard guard(Scheduler().Lock());
-        object->m_clients.push_back(this);
-    }
+    Scheduler().AddClient(*object, this);
     CSemLockGuard guard(Lock());
     m_object = object;
 }
@@ -123,13 +120,7 @@ void CMimeDynamicLoad::Detach() {
     bool last;
     {
         CSemLockGuard objectGuard(object->Lock());
-        CSemLockGuard schedulerGuard(Scheduler().Lock());
-        auto& clients = object->m_clients;
-        last = clients.size() <= 1;
-        if (last)
-            clients.clear();
-        else
-            clients.erase(std::remove(clients.begin(), clients.end(), this), clients.end());
+        last = Scheduler().RemoveClient(*object, this);
     }
     {
         CSemLockGuard guard(Lock());

@@ -1,9 +1,7 @@
 #pragma once
 
 #include "content/CDynamicLoad.h"
-
-class CObjectTable;
-struct ObjectKey;
+#include "content/CObjectTable.h"
 
 // A load whose response becomes a content object. It first looks for the same
 // request in the object table; otherwise the worker's headers choose the
@@ -35,10 +33,10 @@ private:
     ObjectKey Key();
     // Caller holds the object table's lock.
     void Attach(CMimeObject* object);
-    Status ShowPostNotice(CObjectTable& table, const ObjectKey& key);
+    Status ShowPostNotice(CObjectTable& table, const ObjectKey& key) REQUIRES(table.Lock());
     void Detach();
 
     const bool m_fromHistory;
     const uint32_t m_requiredCaps;
-    CMimeObject* m_object = nullptr; // guarded by Lock()
+    CMimeObject* m_object GUARDED_BY(Lock()) = nullptr;
 };

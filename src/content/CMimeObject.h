@@ -1,5 +1,6 @@
 #pragma once
 
+#include "content/CScheduler.h"
 #include "content/CTextStore.h"
 #include "content/LoadTypes.h"
 #include "platform/CSemLock.h"
@@ -8,6 +9,7 @@
 #include <cstdint>
 #include <list>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,6 +26,9 @@ class CHtmlElement;
 
 // Where an element stands in a content object's element list; 0 for none.
 using ElementPosition = uintptr_t;
+
+// A colour a page gave, as 0xRRGGBB; nothing when it gave none.
+using PageColor = std::optional<int32_t>;
 
 // One distinct response, typed by its content type: the data a load fetched,
 // as the viewers read it. Created and written on a worker thread, read on the
@@ -49,11 +54,10 @@ public:
         return nullptr;
     }
     virtual std::string GetTitle() { return {}; }
-    // Colours as 0xRRGGBB; -1 means the page gave none.
-    virtual int32_t GetBackgroundColor() { return -1; }
-    virtual int32_t GetTextColor() { return -1; }
-    virtual int32_t GetLinkColor() { return -1; }
-    virtual int32_t GetVisitedLinkColor() { return -1; }
+    virtual PageColor GetBackgroundColor() { return std::nullopt; }
+    virtual PageColor GetTextColor() { return std::nullopt; }
+    virtual PageColor GetLinkColor() { return std::nullopt; }
+    virtual PageColor GetVisitedLinkColor() { return std::nullopt; }
     virtual std::string GetBackgroundImage() { return {}; }
     virtual bool HasImage() { return false; }
     virtual void GetImageSize(int32_t& width, int32_t& height) { width = height = 0; }
@@ -83,7 +87,9 @@ public:
     // Tells every load attached to this object that something is new.
     void NotifyClients(uint32_t bits);
 
-    CSemLock& Lock() { return m_lock; }
+    // For readers of the picture or the element records, which must see
+    // several of them at once.
+    CSemLock& Lock() RETURN_CAPABILITY(m_lock) { return m_lock; }
 
 protected:
     CSemLock m_lock;
@@ -93,9 +99,9 @@ private:
     friend class CMimeDynamicLoad;
     friend class CScheduler;
 
-    Status m_status = Status::Continue;       // guarded by m_lock
-    bool m_cacheable = true;                  // guarded by m_lock
-    std::vector<CMimeDynamicLoad*> m_clients; // guarded by the scheduler's lock
+    Status m_status GUARDED_BY(m_lock) = Status::Continue;
+    bool m_cacheable GUARDED_BY(m_lock) = true;
+    std::vector<CMimeDynamicLoad*> m_clients GUARDED_BY(CScheduler::s_lock);
 
     const std::string m_url;
     const std::string m_contentType;
@@ -106,7 +112,8 @@ private:
     std::string m_keyPostData;
     Method m_keyMethod = Method::Get;
 
-    // Position in the object table's in-use or cache list; guarded by the
-    // table's lock.
+    // Its node in the object table's lists: set as it enters the table and
+    // valid while it moves between the in-use and cache lists (a list node
+    // keeps its place when spliced), so it is constant like the key.
     std::list<std::unique_ptr<CMimeObject>>::iterator m_tablePosition;
 };

@@ -32,16 +32,18 @@ public:
     CObjectTable(const CObjectTable&) = delete;
     CObjectTable& operator=(const CObjectTable&) = delete;
 
-    CSemLock& Lock() { return m_lock; }
+    // A load holds it while it looks a request up and adds its object, so
+    // that two loads of one request cannot both add one.
+    CSemLock& Lock() RETURN_CAPABILITY(m_lock) { return m_lock; }
 
-    // The callers of these hold Lock().
-    CMimeObject* FindInUse(const ObjectKey& key);
-    CMimeObject* FindCached(const ObjectKey& key);
-    CMimeObject* AddInUse(std::unique_ptr<CMimeObject> object, const ObjectKey& key);
-    void MoveToInUse(CMimeObject* object);
+    CMimeObject* FindInUse(const ObjectKey& key) REQUIRES(m_lock);
+    CMimeObject* FindCached(const ObjectKey& key) REQUIRES(m_lock);
+    CMimeObject* AddInUse(std::unique_ptr<CMimeObject> object, const ObjectKey& key)
+        REQUIRES(m_lock);
+    void MoveToInUse(CMimeObject* object) REQUIRES(m_lock);
     // The object's last client has gone: cache it when it is complete and
     // cacheable, else delete it.
-    void Release(CMimeObject* object);
+    void Release(CMimeObject* object) REQUIRES(m_lock);
 
     // Deletes the cached object of this request, so that it is fetched anew.
     void Flush(const ObjectKey& key);
@@ -57,8 +59,8 @@ private:
     static CMimeObject* Find(ObjectList& list, const ObjectKey& key);
 
     CSemLock m_lock;
-    ObjectList m_inUse;  // guarded by m_lock
-    ObjectList m_cached; // guarded by m_lock; oldest first
+    ObjectList m_inUse GUARDED_BY(m_lock);
+    ObjectList m_cached GUARDED_BY(m_lock); // oldest first
 };
 
 // The process's table: created at start-up, destroyed at exit.

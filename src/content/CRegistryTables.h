@@ -21,12 +21,10 @@ using Matcher = std::function<int(std::string_view)>;
 Matcher PrefixMatcher(std::string prefix); // case-insensitive, 100 or 0
 Matcher ExactMatcher(std::string text);    // case-insensitive, 100 or 0
 
+// A scheme's row: the worker it makes reads the request from the load.
 struct ProtocolEntry {
     Matcher matcher;
-    std::function<std::unique_ptr<CLoadWorker>(const std::string& url, Method method,
-                                               const std::string& headers,
-                                               const std::string& postData, CDynamicLoad& load)>
-        creator;
+    std::function<std::unique_ptr<CLoadWorker>(CDynamicLoad& load)> creator;
     std::string displayName;
 };
 

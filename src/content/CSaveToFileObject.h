@@ -22,7 +22,7 @@ public:
     std::string SaveTo(const std::string& path);
 
 private:
-    std::string m_data; // guarded by m_lock
+    std::string m_data GUARDED_BY(m_lock);
 };
 
 // The name proposed for saving: the text after the URL's last "/", or the

@@ -14,19 +14,19 @@
 #include <algorithm>
 #include <utility>
 
+CSemLock CScheduler::s_lock;
+
 CScheduler& Scheduler() {
     static CScheduler scheduler;
     return scheduler;
 }
 
 int ConnectionLimit() {
-    constexpr int DefaultLimit = 4;
     CAppSettings* settings = GetSettings();
     if (!settings)
-        return DefaultLimit;
-    CSemLockGuard guard(settings->m_lock);
+        return kDefaultMaxConnections;
     // A limit below one would leave every load waiting for ever.
-    return std::max(1, static_cast<int>(settings->m_maxConnections));
+    return std::max(1, static_cast<int>(settings->Snapshot().maxConnections));
 }
 
 void CScheduler::SetNotifyEvent(CNamedEvent* event) {
@@ -54,14 +54,12 @@ CScheduler::LoadList* CScheduler::ListOf(LoadState state) {
     return nullptr;
 }
 
-// Caller holds m_lock.
 void CScheduler::Unlink(CDynamicLoad* load) {
     if (LoadList* list = ListOf(load->m_state))
         list->erase(load->m_queuePosition);
     load->m_state = LoadState::New;
 }
 
-// Caller holds m_lock.
 void CScheduler::MoveTo(CDynamicLoad* load, LoadList* list, LoadState state) {
     Unlink(load);
     load->m_state = state;
@@ -73,13 +71,13 @@ void CScheduler::Start(CDynamicLoad* load) {
     Status begun = load->Begin();
     if (EndsTransfer(begun)) {
         load->SetResult(begun);
-        CSemLockGuard guard(m_lock);
+        CSemLockGuard guard(s_lock);
         MoveTo(load, &m_finishedNoWorker, LoadState::FinishedNoWorker);
         load->m_flags |= Notify::Finished;
     } else {
         bool mustWait;
         {
-            CSemLockGuard guard(m_lock);
+            CSemLockGuard guard(s_lock);
             mustWait = m_active.size() >= limit;
             if (mustWait)
                 MoveTo(load, &m_waiting, LoadState::Waiting);
@@ -93,22 +91,21 @@ void CScheduler::Start(CDynamicLoad* load) {
 }
 
 void CScheduler::Dispatch(CDynamicLoad* load) {
-    CDynamicLoad::Request request = load->GetRequest();
-    const ProtocolEntry* protocol = ProtocolTable().Best(request.url);
+    const std::string url = load->Url();
+    const ProtocolEntry* protocol = ProtocolTable().Best(url);
     std::unique_ptr<CLoadWorker> worker;
     if (protocol)
-        worker = protocol->creator(request.url, request.method, request.headers, request.postData,
-                                   *load);
+        worker = protocol->creator(*load);
     if (!worker) {
-        load->SetError(StringId::UnsupportedProtocol, {request.url});
+        load->SetError(StringId::UnsupportedProtocol, {url});
         load->SetResult(Status::Failed);
-        CSemLockGuard guard(m_lock);
+        CSemLockGuard guard(s_lock);
         load->m_flags |= Notify::Finished;
         MoveTo(load, &m_finishedNoWorker, LoadState::FinishedNoWorker);
         return;
     }
     {
-        CSemLockGuard guard(m_lock);
+        CSemLockGuard guard(s_lock);
         MoveTo(load, &m_active, LoadState::Active);
     }
     load->SetResult(Status::Continue);
@@ -121,7 +118,7 @@ void CScheduler::StartWaitingLoads() {
     for (;;) {
         CDynamicLoad* next;
         {
-            CSemLockGuard guard(m_lock);
+            CSemLockGuard guard(s_lock);
             if (m_active.size() >= limit || m_waiting.empty())
                 return;
             next = m_waiting.front();
@@ -135,7 +132,7 @@ void CScheduler::Cancel(CDynamicLoad* load) {
     switch (load->m_state) {
     case LoadState::Waiting: {
         {
-            CSemLockGuard guard(m_lock);
+            CSemLockGuard guard(s_lock);
             MoveTo(load, &m_finishedNoWorker, LoadState::FinishedNoWorker);
         }
         load->SetResult(Status::Failed);
@@ -148,7 +145,7 @@ void CScheduler::Cancel(CDynamicLoad* load) {
         load->m_worker->Abort();
         load->m_worker.reset();
         {
-            CSemLockGuard guard(m_lock);
+            CSemLockGuard guard(s_lock);
             MoveTo(load, &m_finishedNoWorker, LoadState::FinishedNoWorker);
         }
         load->SetResult(Status::Failed);
@@ -169,7 +166,7 @@ void CScheduler::CancelAll() {
     for (LoadList* list : {&m_waiting, &m_active}) {
         LoadList snapshot;
         {
-            CSemLockGuard guard(m_lock);
+            CSemLockGuard guard(s_lock);
             snapshot = *list;
         }
         for (CDynamicLoad* load : snapshot)
@@ -178,23 +175,23 @@ void CScheduler::CancelAll() {
 }
 
 bool CScheduler::AnyActive() {
-    CSemLockGuard guard(m_lock);
+    CSemLockGuard guard(s_lock);
     return !m_active.empty();
 }
 
 size_t CScheduler::WaitingCount() {
-    CSemLockGuard guard(m_lock);
+    CSemLockGuard guard(s_lock);
     return m_waiting.size();
 }
 
 size_t CScheduler::ActiveCount() {
-    CSemLockGuard guard(m_lock);
+    CSemLockGuard guard(s_lock);
     return m_active.size();
 }
 
 void CScheduler::AddFlags(CDynamicLoad* load, uint32_t bits) {
     {
-        CSemLockGuard guard(m_lock);
+        CSemLockGuard guard(s_lock);
         load->m_flags |= bits;
     }
     Signal();
@@ -202,7 +199,7 @@ void CScheduler::AddFlags(CDynamicLoad* load, uint32_t bits) {
 
 void CScheduler::NotifyClients(CMimeObject& object, uint32_t bits) {
     {
-        CSemLockGuard guard(m_lock);
+        CSemLockGuard guard(s_lock);
         for (CMimeDynamicLoad* client : object.m_clients)
             client->m_flags |= bits;
     }
@@ -210,20 +207,20 @@ void CScheduler::NotifyClients(CMimeObject& object, uint32_t bits) {
 }
 
 uint32_t CScheduler::TakeFlags(CDynamicLoad* load) {
-    CSemLockGuard guard(m_lock);
+    CSemLockGuard guard(s_lock);
     return std::exchange(load->m_flags, 0);
 }
 
 void CScheduler::Queue(CDynamicLoad* load, uint32_t flags) {
     if (flags == 0)
         return;
-    CSemLockGuard guard(m_lock);
+    CSemLockGuard guard(s_lock);
     m_queue.push_back({load, flags});
 }
 
 void CScheduler::Finish(CDynamicLoad* load, uint32_t& flags) {
     {
-        CSemLockGuard guard(m_lock);
+        CSemLockGuard guard(s_lock);
         MoveTo(load, &m_done, LoadState::Done);
     }
     flags |= Notify::Finished;
@@ -242,7 +239,7 @@ void CScheduler::PumpActiveLoad(CDynamicLoad* load, std::string& statusText) {
         load->m_worker->Join();
         load->m_worker.reset();
         {
-            CSemLockGuard guard(m_lock);
+            CSemLockGuard guard(s_lock);
             Unlink(load);
         }
         Status begun = load->Begin();
@@ -277,7 +274,7 @@ std::string CScheduler::Pump() {
     std::string statusText;
     LoadList active;
     {
-        CSemLockGuard guard(m_lock);
+        CSemLockGuard guard(s_lock);
         active = m_active;
     }
     for (CDynamicLoad* load : active)
@@ -285,7 +282,7 @@ std::string CScheduler::Pump() {
 
     LoadList finished;
     {
-        CSemLockGuard guard(m_lock);
+        CSemLockGuard guard(s_lock);
         finished = m_finishedNoWorker;
     }
     for (CDynamicLoad* load : finished) {
@@ -293,7 +290,7 @@ std::string CScheduler::Pump() {
         if (std::string text = load->TakeStatusText(); !text.empty())
             statusText = std::move(text);
         {
-            CSemLockGuard guard(m_lock);
+            CSemLockGuard guard(s_lock);
             MoveTo(load, &m_done, LoadState::Done);
         }
         Queue(load, flags);
@@ -304,7 +301,7 @@ std::string CScheduler::Pump() {
     for (;;) {
         Notification next;
         {
-            CSemLockGuard guard(m_lock);
+            CSemLockGuard guard(s_lock);
             if (m_queue.empty())
                 break;
             next = m_queue.front();
@@ -315,10 +312,26 @@ std::string CScheduler::Pump() {
     return statusText;
 }
 
+void CScheduler::AddClient(CMimeObject& object, CMimeDynamicLoad* load) {
+    CSemLockGuard guard(s_lock);
+    object.m_clients.push_back(load);
+}
+
+bool CScheduler::RemoveClient(CMimeObject& object, CMimeDynamicLoad* load) {
+    CSemLockGuard guard(s_lock);
+    auto& clients = object.m_clients;
+    if (clients.size() <= 1) {
+        clients.clear();
+        return true;
+    }
+    std::erase(clients, load);
+    return false;
+}
+
 void CScheduler::Forget(CDynamicLoad* load) {
     // A waiting or running load is always cancelled before it is deleted.
     VERIFY(load->m_state != LoadState::Waiting && load->m_state != LoadState::Active);
-    CSemLockGuard guard(m_lock);
+    CSemLockGuard guard(s_lock);
     Unlink(load);
     std::erase_if(m_queue, [load](const Notification& entry) { return entry.load == load; });
 }

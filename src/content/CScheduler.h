@@ -10,6 +10,7 @@
 
 class CDynamicLoad;
 enum class LoadState : int32_t;
+class CMimeDynamicLoad;
 class CMimeObject;
 class CNamedEvent;
 
@@ -20,6 +21,11 @@ class CNamedEvent;
 //
 // Everything but AddFlags and NotifyClients is called on the UI thread.
 class CScheduler {
+    // The loads' notification bits and list places and the objects' clients
+    // name the scheduler's lock.
+    friend class CDynamicLoad;
+    friend class CMimeObject;
+
 public:
     void SetNotifyEvent(CNamedEvent* event);
 
@@ -42,7 +48,11 @@ public:
     // pending notification.
     void Forget(CDynamicLoad* load);
 
-    CSemLock& Lock() { return m_lock; }
+    // A load attached to object, or gone from it: the object's clients are
+    // the loads its notifications reach. Removing answers whether load was
+    // the last one.
+    void AddClient(CMimeObject& object, CMimeDynamicLoad* load);
+    [[nodiscard]] bool RemoveClient(CMimeObject& object, CMimeDynamicLoad* load);
 
     size_t WaitingCount();
     size_t ActiveCount();
@@ -57,20 +67,22 @@ private:
 
     void Dispatch(CDynamicLoad* load);
     void StartWaitingLoads();
-    void MoveTo(CDynamicLoad* load, LoadList* list, LoadState state);
-    void Unlink(CDynamicLoad* load);
+    void MoveTo(CDynamicLoad* load, LoadList* list, LoadState state) REQUIRES(s_lock);
+    void Unlink(CDynamicLoad* load) REQUIRES(s_lock);
     uint32_t TakeFlags(CDynamicLoad* load);
-    LoadList* ListOf(LoadState state);
+    LoadList* ListOf(LoadState state) REQUIRES(s_lock);
     void Finish(CDynamicLoad* load, uint32_t& flags);
     void PumpActiveLoad(CDynamicLoad* load, std::string& statusText);
     void Queue(CDynamicLoad* load, uint32_t flags);
 
-    CSemLock m_lock;
-    LoadList m_waiting;               // guarded by m_lock
-    LoadList m_active;                // guarded by m_lock
-    LoadList m_finishedNoWorker;      // guarded by m_lock
-    LoadList m_done;                  // guarded by m_lock
-    std::deque<Notification> m_queue; // guarded by m_lock
+    // There is one scheduler in the process, and its lock guards fields of
+    // every load and object besides its own lists: a lock of the process.
+    static CSemLock s_lock;
+    LoadList m_waiting GUARDED_BY(s_lock);
+    LoadList m_active GUARDED_BY(s_lock);
+    LoadList m_finishedNoWorker GUARDED_BY(s_lock);
+    LoadList m_done GUARDED_BY(s_lock);
+    std::deque<Notification> m_queue GUARDED_BY(s_lock);
     std::atomic<CNamedEvent*> m_event{nullptr};
 };
 

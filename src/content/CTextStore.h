@@ -59,10 +59,10 @@ public:
 private:
     struct Body {
         mutable CSemLock lock;
-        CPageSlabs slabs;         // guarded by lock
-        std::vector<char*> pages; // guarded by lock
-        size_t free = 0;          // guarded by lock
-        uint32_t length = 0;      // guarded by lock
+        CPageSlabs slabs GUARDED_BY(lock);
+        std::vector<char*> pages GUARDED_BY(lock);
+        size_t free GUARDED_BY(lock) = 0;
+        uint32_t length GUARDED_BY(lock) = 0;
     };
     std::shared_ptr<Body> m_body;
 };

@@ -1,6 +1,7 @@
 #include "content/LocalSchemes.h"
 
 #include "content/CAboutWorker.h"
+#include "content/CDynamicLoad.h"
 #include "content/CFileWorker.h"
 #include "content/CLaunchFtpObject.h"
 #include "content/CSaveToFileObject.h"
@@ -12,13 +13,11 @@ constexpr const char* LaunchFtpType = "internal/launch-ftp";
 
 template <class Worker>
 ProtocolRegistration RegisterThreaded(const char* prefix, const char* name) {
-    return ProtocolTable().Register(
-        {PrefixMatcher(prefix),
-         [](const std::string& url, Method, const std::string&, const std::string&,
-            CDynamicLoad& load) -> std::unique_ptr<CLoadWorker> {
-             return std::make_unique<Worker>(load, url);
-         },
-         name});
+    return ProtocolTable().Register({PrefixMatcher(prefix),
+                                     [](CDynamicLoad& load) -> std::unique_ptr<CLoadWorker> {
+                                         return std::make_unique<Worker>(load, load.Url());
+                                     },
+                                     name});
 }
 
 } // namespace
@@ -32,13 +31,12 @@ ProtocolRegistration RegisterAboutProtocol() {
 }
 
 ProtocolRegistration RegisterFtpProtocol() {
-    return ProtocolTable().Register(
-        {PrefixMatcher("ftp:"),
-         [](const std::string& url, Method, const std::string&, const std::string&,
-            CDynamicLoad& load) -> std::unique_ptr<CLoadWorker> {
-             return std::make_unique<CTypeOnlyWorker>(load, url, LaunchFtpType);
-         },
-         "FTP"});
+    return ProtocolTable().Register({PrefixMatcher("ftp:"),
+                                     [](CDynamicLoad& load) -> std::unique_ptr<CLoadWorker> {
+                                         return std::make_unique<CTypeOnlyWorker>(load, load.Url(),
+                                                                                  LaunchFtpType);
+                                     },
+                                     "FTP"});
 }
 
 ContentTypeRegistration RegisterLaunchFtpType() {

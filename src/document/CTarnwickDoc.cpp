@@ -248,7 +248,7 @@ void CTarnwickDoc::RequestInline(const std::string& url, uint32_t requiredCaps) 
         {
             // Layout asks again on every pass until the UI thread has
             // started the load; one waiting request is enough.
-            std::lock_guard lock(m_requestsMutex);
+            CSemLockGuard lock(m_requestsLock);
             if (!m_waitingUrls.insert(url).second)
                 return;
             m_requests.push_back({url, requiredCaps});
@@ -271,14 +271,14 @@ void CTarnwickDoc::OnMessage(uint32_t message, uintptr_t, intptr_t) {
         return;
     InlineRequest request;
     {
-        std::lock_guard lock(m_requestsMutex);
+        CSemLockGuard lock(m_requestsLock);
         if (m_requests.empty())
             return;
         request = std::move(m_requests.front());
         m_requests.pop_front();
     }
     RequestInline(request.url, request.requiredCaps);
-    std::lock_guard lock(m_requestsMutex);
+    CSemLockGuard lock(m_requestsLock);
     m_waitingUrls.erase(request.url);
 }
 

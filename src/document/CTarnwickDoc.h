@@ -10,7 +10,6 @@
 #include <cstdint>
 #include <deque>
 #include <map>
-#include <mutex>
 #include <set>
 #include <string>
 
@@ -147,14 +146,14 @@ private:
     std::string m_fragment;
 
     CSemLock m_inlineLock;
-    // URL -> its load, or null for a resource that was refused. Guarded by
-    // m_inlineLock; the loads are owned by m_loadOwner.
-    std::map<std::string, CMimeDynamicLoad*> m_inline;
+    // URL -> its load, or null for a resource that was refused. The loads
+    // are owned by m_loadOwner.
+    std::map<std::string, CMimeDynamicLoad*> m_inline GUARDED_BY(m_inlineLock);
 
     // Requests from other threads waiting for the UI thread.
-    std::mutex m_requestsMutex;
-    std::deque<InlineRequest> m_requests; // guarded by m_requestsMutex
-    std::set<std::string> m_waitingUrls;  // the URLs in m_requests; likewise
+    CSemLock m_requestsLock ACQUIRED_AFTER(m_inlineLock);
+    std::deque<InlineRequest> m_requests GUARDED_BY(m_requestsLock);
+    std::set<std::string> m_waitingUrls GUARDED_BY(m_requestsLock); // the URLs in m_requests
 
     // Last, so that its loads go first when the document is destroyed.
     COwner m_loadOwner{*this};

@@ -142,7 +142,8 @@ std::string CElementDump::Line(const CHtmlElement& element, const CTextStore& te
         break;
     case ElementKind::EmbeddedObject:
         ImageFields(line, static_cast<const CImageElement&>(element));
-        line.Number("placement", static_cast<const CEmbedElement&>(element).placement);
+        line.Number("placement",
+                    static_cast<int64_t>(static_cast<const CEmbedElement&>(element).placement));
         break;
     case ElementKind::Table:
         TableFields(line, static_cast<const CTableElement&>(element));

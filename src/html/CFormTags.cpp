@@ -131,11 +131,11 @@ void CFormTags::IsIndex() {
     if (m_state.isIndexSeen)
         return;
     bool inHead = m_state.inHead;
-    m_blocks.Open({1, 1});
+    m_blocks.Open({.blankLinesAfter = 1, .blankLinesBefore = 1});
     m_document.Append<CFormStartElement>(m_document.BaseUrl(), std::string(UrlEncoded), 0u);
-    m_blocks.Open({0, 0});
+    m_blocks.Open({});
     AppendIndexRule();
-    m_blocks.Open({1, 1});
+    m_blocks.Open({.blankLinesAfter = 1, .blankLinesBefore = 1});
     m_state.inHead = false;
     m_sink.Sink(IndexPrompt.data(), IndexPrompt.size());
     m_document.Append<CFormFieldElement>(FieldType::Text, std::string());
@@ -145,7 +145,7 @@ void CFormTags::IsIndex() {
         field.fieldType = FieldType::Submit;
         field.value = "Search";
     });
-    m_blocks.Open({1, 1});
+    m_blocks.Open({.blankLinesAfter = 1, .blankLinesBefore = 1});
     AppendIndexRule();
     m_document.Append<CBareElement>(ElementKind::FormEnd);
     m_state.inHead = inHead;

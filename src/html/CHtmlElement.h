@@ -120,7 +120,11 @@ struct CBlockStartElement final : CHtmlElement {
     int32_t firstLineOffset = 0;
 };
 
-// Heading start and end, rule, line break with clear: one number each.
+// The side a line break with clear moves below the floats of.
+enum class ClearSide : int32_t { Left = 1, Right = 2, Both = 3 };
+
+// Heading start and end, rule, line break with clear (a ClearSide): one
+// number each.
 struct CParamElement final : CHtmlElement {
     CParamElement(ElementKind k, int32_t v) : CHtmlElement(k), value(v) {}
     int32_t value;
@@ -144,10 +148,25 @@ struct CImageElement : CHtmlElement {
     uint32_t inlineFlag = 1;
 };
 
+// Where an embedded object stands: in the text, or docked or floating apart
+// from it.
+enum class Placement : uint32_t { Inline = 0, Dockable = 1, Floating = 2 };
+
 struct CEmbedElement final : CImageElement {
     CEmbedElement() : CImageElement(ElementKind::EmbeddedObject) {}
-    uint32_t placement = 0; // 0 inline, 1 dockable, 2 floating
+    Placement placement = Placement::Inline;
 };
+
+// The marker of a list item: its number, or a shape.
+namespace MarkerStyle {
+inline constexpr uint32_t Number = 1;
+inline constexpr uint32_t OutlinedSquare = 2;
+inline constexpr uint32_t FilledSquare = 3;
+inline constexpr uint32_t OutlinedCircle = 4;
+inline constexpr uint32_t FilledCircle = 5;
+inline constexpr uint32_t OutsideList = FilledSquare;
+inline constexpr uint32_t Bullet = FilledCircle;
+} // namespace MarkerStyle
 
 struct CListItemElement final : CHtmlElement {
     CListItemElement(uint32_t style, uint32_t n)

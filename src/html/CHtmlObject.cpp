@@ -100,22 +100,22 @@ std::string CHtmlObject::GetTitle() {
     return m_title;
 }
 
-int32_t CHtmlObject::GetBackgroundColor() {
+PageColor CHtmlObject::GetBackgroundColor() {
     CSemLockGuard guard(m_lock);
     return m_backgroundColor;
 }
 
-int32_t CHtmlObject::GetTextColor() {
+PageColor CHtmlObject::GetTextColor() {
     CSemLockGuard guard(m_lock);
     return m_textColor;
 }
 
-int32_t CHtmlObject::GetLinkColor() {
+PageColor CHtmlObject::GetLinkColor() {
     CSemLockGuard guard(m_lock);
     return m_linkColor;
 }
 
-int32_t CHtmlObject::GetVisitedLinkColor() {
+PageColor CHtmlObject::GetVisitedLinkColor() {
     CSemLockGuard guard(m_lock);
     return m_visitedLinkColor;
 }
@@ -160,11 +160,11 @@ void CHtmlObject::ClearTitle() {
 }
 
 void CHtmlObject::SetBaseUrl(std::string url) {
-    CSemLockGuard guard(m_lock);
     m_baseUrl = std::move(url);
 }
 
-void CHtmlObject::SetColour(Colour which, int32_t value) {
+void CHtmlObject::SetColour(Colour which, int32_t number) {
+    const PageColor value = number == -1 ? std::nullopt : PageColor(number);
     uint32_t bit = 0;
     {
         CSemLockGuard guard(m_lock);

@@ -28,10 +28,10 @@ public:
     ElementPosition GetFirstElementPosition() override;
     const CHtmlElement* GetNextElement(ElementPosition& position) override;
     std::string GetTitle() override;
-    int32_t GetBackgroundColor() override;
-    int32_t GetTextColor() override;
-    int32_t GetLinkColor() override;
-    int32_t GetVisitedLinkColor() override;
+    PageColor GetBackgroundColor() override;
+    PageColor GetTextColor() override;
+    PageColor GetLinkColor() override;
+    PageColor GetVisitedLinkColor() override;
     std::string GetBackgroundImage() override;
 
     // Building the document; called by the parser on the feeding thread.
@@ -55,6 +55,7 @@ public:
     const std::string& BaseUrl() const { return m_baseUrl; }
     void SetBaseUrl(std::string url);
     enum class Colour { Background, Text, Link, VisitedLink };
+    // value is 0xRRGGBB; the number -1 is no colour, as it always was.
     void SetColour(Colour which, int32_t value);
     void SetBackgroundImage(std::string url);
 
@@ -66,14 +67,16 @@ private:
     // the parser refuses more.
     bool Parse(std::string_view text);
 
-    CRecordPool m_elements;                // guarded by m_lock
-    std::string m_title;                   // guarded by m_lock
-    std::string m_background;              // guarded by m_lock
-    std::string m_baseUrl;                 // guarded by m_lock
-    int32_t m_backgroundColor = -1;        // guarded by m_lock
-    int32_t m_textColor = -1;              // guarded by m_lock
-    int32_t m_linkColor = -1;              // guarded by m_lock
-    int32_t m_visitedLinkColor = -1;       // guarded by m_lock
+    // Staged by the feeding thread without the lock, published and read
+    // under m_lock (CRecordPool says how).
+    CRecordPool m_elements;
+    std::string m_title GUARDED_BY(m_lock);
+    std::string m_background GUARDED_BY(m_lock);
+    std::string m_baseUrl; // feeding thread only
+    PageColor m_backgroundColor GUARDED_BY(m_lock);
+    PageColor m_textColor GUARDED_BY(m_lock);
+    PageColor m_linkColor GUARDED_BY(m_lock);
+    PageColor m_visitedLinkColor GUARDED_BY(m_lock);
     CTextStore m_text;                     // has its own lock
     std::string m_pendingText;             // feeding thread only: the block's text
     uint32_t m_textLength = 0;             // feeding thread only: stored plus pending

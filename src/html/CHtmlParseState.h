@@ -19,12 +19,6 @@ enum class TokenizerState : uint32_t {
 
 enum class ListType : uint32_t { Unordered = 0, Ordered = 1, Definition = 2 };
 
-namespace MarkerStyle {
-inline constexpr uint32_t Number = 1;
-inline constexpr uint32_t OutsideList = 3;
-inline constexpr uint32_t Bullet = 5;
-} // namespace MarkerStyle
-
 namespace AnchorFlags {
 inline constexpr uint32_t Link = 1;
 inline constexpr uint32_t Name = 2;

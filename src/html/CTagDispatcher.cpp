@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
+#include <optional>
 
 namespace {
 
@@ -34,7 +35,7 @@ struct ImageFields {
     std::string source;
     uint32_t ismap = 0;
     uint32_t inlineFlag = 1;
-    uint32_t placement = 0;
+    Placement placement = Placement::Inline;
 };
 
 } // namespace
@@ -127,14 +128,14 @@ bool CTagDispatcher::StartBlockTag(TagId id, const AttributeList& attributes) {
     case TagId::BlockQuote:
         ++m_state.blockquoteDepth;
         ++m_state.indentDepth;
-        m_blocks.Open({0, 1});
+        m_blocks.Open({.blankLinesBefore = 1});
         m_state.AddStyle(m_state.italicCount, TextStyle::Italic);
         return true;
     case TagId::Dd:
-        m_blocks.Open({0, 0, inDefinitionList ? 0 : 1});
+        m_blocks.Open({.indentAdjust = inDefinitionList ? 0 : 1});
         return true;
     case TagId::Dt:
-        m_blocks.Open({0, 0, 0, inDefinitionList ? -1 : 0});
+        m_blocks.Open({.firstLineOffset = inDefinitionList ? -1 : 0});
         return true;
     case TagId::Dl:
         StartList(ListType::Definition);
@@ -227,7 +228,7 @@ bool CTagDispatcher::EndBlockTag(TagId id) {
             --m_state.blockquoteDepth;
             m_state.RemoveStyle(m_state.italicCount, TextStyle::Italic);
             m_state.indentDepth -= std::min<uint32_t>(m_state.indentDepth, 1);
-            m_blocks.Open({0, 1});
+            m_blocks.Open({.blankLinesBefore = 1});
         }
         return true;
     case TagId::Dl:
@@ -323,20 +324,22 @@ void CTagDispatcher::Body(const AttributeList& attributes) {
 }
 
 void CTagDispatcher::Br(const AttributeList& attributes) {
-    int32_t side = 0;
+    std::optional<ClearSide> side;
     for (const CHtmlAttribute& attribute : attributes) {
         if (attribute.name != "clear")
             continue;
         std::string value = ToLowerAscii(attribute.value);
-        side = value == "left"                     ? 1
-               : value == "right"                  ? 2
-               : (value == "all" || value.empty()) ? 3
-                                                   : 0;
+        if (value == "left")
+            side = ClearSide::Left;
+        else if (value == "right")
+            side = ClearSide::Right;
+        else if (value == "all" || value.empty())
+            side = ClearSide::Both;
         if (side)
             break;
     }
     if (side)
-        m_document.Append<CParamElement>(ElementKind::ClearBreak, side);
+        m_document.Append<CParamElement>(ElementKind::ClearBreak, static_cast<int32_t>(*side));
     else
         m_document.Append<CBareElement>(ElementKind::LineBreak);
     m_state.lastWasSpace = true;
@@ -362,7 +365,7 @@ void CTagDispatcher::Font(const AttributeList& attributes) {
 }
 
 void CTagDispatcher::Heading(int32_t level) {
-    m_blocks.Open({1, 1});
+    m_blocks.Open({.blankLinesAfter = 1, .blankLinesBefore = 1});
     m_document.Append<CParamElement>(ElementKind::HeadingStart, level);
     m_state.SetSize(7 - level);
     m_state.AddStyle(m_state.boldCount, TextStyle::Bold);
@@ -375,7 +378,7 @@ void CTagDispatcher::EndHeading(int32_t level) {
 }
 
 void CTagDispatcher::Rule(const AttributeList& attributes) {
-    m_blocks.Open({1, 1});
+    m_blocks.Open({.blankLinesAfter = 1, .blankLinesBefore = 1});
     int32_t width = 100;
     if (const std::string* value = FindAttribute(attributes, "width"))
         width = std::clamp(ParseHtmlNumber(*value), 0, 100);
@@ -388,13 +391,13 @@ void CTagDispatcher::ListItem() {
     if (list && list->type == ListType::Definition)
         return;
     if (!list) {
-        m_blocks.Open({0, 0, 1, -1});
+        m_blocks.Open({.indentAdjust = 1, .firstLineOffset = -1});
         m_document.Append<CListItemElement>(MarkerStyle::OutsideList, 0u);
     } else if (list->type == ListType::Ordered) {
-        m_blocks.Open({0, 0, 0, -1});
+        m_blocks.Open({.firstLineOffset = -1});
         m_document.Append<CListItemElement>(MarkerStyle::Number, list->nextNumber++);
     } else {
-        m_blocks.Open({0, 0, 0, -1});
+        m_blocks.Open({.firstLineOffset = -1});
         m_document.Append<CListItemElement>(list->markerStyle, 0u);
     }
     m_state.lastWasSpace = true;
@@ -405,12 +408,12 @@ void CTagDispatcher::StartList(ListType type) {
         return;
     if (type == ListType::Definition) {
         m_state.listStack.push_back({type, 1, 0, 0});
-        m_blocks.Open({1, 0});
+        m_blocks.Open({.blankLinesAfter = 1});
         ++m_state.indentDepth;
         return;
     }
     if (m_state.listStack.empty())
-        m_blocks.Open({0, 1});
+        m_blocks.Open({.blankLinesBefore = 1});
     m_state.listStack.push_back({type, 1, MarkerStyle::Bullet, 0});
     ++m_state.indentDepth;
     m_state.ResetStyle();
@@ -424,7 +427,7 @@ void CTagDispatcher::EndList(ListType type) {
     m_state.indentDepth -= std::min<uint32_t>(m_state.indentDepth, 1);
     m_state.listStack.pop_back();
     if (m_state.listStack.empty()) {
-        m_blocks.Open({1, 0});
+        m_blocks.Open({.blankLinesAfter = 1});
         m_blocks.Close();
     }
 }
@@ -434,14 +437,14 @@ void CTagDispatcher::Paragraph(const AttributeList& attributes) {
     for (const CHtmlAttribute& attribute : attributes)
         if (attribute.name == "align")
             align = ParseAlignKeyword(attribute.value);
-    m_blocks.Open({0, 1}, align);
+    m_blocks.Open({.blankLinesBefore = 1}, align);
 }
 
 void CTagDispatcher::Pre() {
     ++m_state.preDepth;
     m_state.crSeen = m_state.lfSeen = true;
     m_state.column = 0;
-    m_blocks.Open({1, 1});
+    m_blocks.Open({.blankLinesAfter = 1, .blankLinesBefore = 1});
     m_state.AddStyle(m_state.fixedCount, TextStyle::Fixed);
 }
 
@@ -478,7 +481,9 @@ void CTagDispatcher::Image(TagId id, const AttributeList& attributes) {
         } else if (name == "placement") {
             std::string lower = ToLowerAscii(value);
             if (lower == "inline" || lower == "dockable" || lower == "floating")
-                fields.placement = lower == "inline" ? 0 : lower == "dockable" ? 1 : 2;
+                fields.placement = lower == "inline"     ? Placement::Inline
+                                   : lower == "dockable" ? Placement::Dockable
+                                                         : Placement::Floating;
         }
     }
     auto copyImage = [&fields](CImageElement& image) {

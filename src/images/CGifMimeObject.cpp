@@ -265,6 +265,7 @@ void CGifMimeObject::OutputRow(int32_t number, const uint8_t* pixels) {
         const size_t offset = Offset(number);
         const size_t end = static_cast<size_t>(CDibSection::StrideFor(m_width.load())) *
                            static_cast<size_t>(m_height.load());
+        CSemLockGuard guard(m_lock); // painting copies these rows meanwhile
         DitherRows(*m_converter, {m_indexBuffer.get() + offset, end - offset},
                    {m_displayBuffer.get() + offset, end - offset}, 1);
     }
@@ -295,6 +296,7 @@ void CGifMimeObject::OutputInterlacedRow(int32_t number, const uint8_t* pixels) 
     }
     const int32_t last = std::min({y + repeat, h, m_visibleHeight});
     const auto count = static_cast<size_t>(m_visibleWidth);
+    CSemLockGuard guard(m_lock); // painting copies these rows meanwhile
     for (int32_t row = y; row < last; ++row) {
         CopyIntoIndexRow(row, pixels);
         uint8_t* display = m_displayBuffer.get() + Offset(row);
@@ -319,6 +321,7 @@ void CGifMimeObject::DitherFinalPicture() {
     const size_t offset = Offset(0);
     const size_t end = static_cast<size_t>(CDibSection::StrideFor(m_width.load())) *
                        static_cast<size_t>(m_height.load());
+    CSemLockGuard guard(m_lock);
     DitherRows(*m_converter, {m_indexBuffer.get() + offset, end - offset},
                {m_displayBuffer.get() + offset, end - offset}, rows);
 }

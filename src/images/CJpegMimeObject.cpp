@@ -102,6 +102,7 @@ void CJpegMimeObject::StoreRow(uint32_t row) {
     const uint32_t width = m_decoder->OutputWidth();
     const JSAMPLE* samples = m_decoder->Row();
     uint8_t* out = m_displayBuffer.get() + row * StrideOf(width);
+    CSemLockGuard guard(m_lock); // painting copies the rows meanwhile
     for (uint32_t x = 0; x < width; ++x)
         out[x] = m_paletteMap[samples[x]];
 }

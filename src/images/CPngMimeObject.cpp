@@ -89,6 +89,7 @@ void CPngMimeObject::OnRow(uint32_t y, int32_t, const uint8_t* rgba) {
     const auto count = static_cast<size_t>(width);
     const std::span<const uint8_t> source(rgba, kBytesPerPixel * count);
     const std::span<uint8_t> destination(DisplayRow(y), count);
+    CSemLockGuard guard(m_lock); // painting copies the rows meanwhile
     if (m_converter)
         m_converter->DitherRgbaRow(source, destination);
     else
@@ -101,6 +102,7 @@ void CPngMimeObject::DitherFinalPicture() {
     const auto height = static_cast<uint32_t>(m_height.load());
     const size_t rowBytes = kBytesPerPixel * static_cast<size_t>(width);
     CDitherConverter converter(width);
+    CSemLockGuard guard(m_lock);
     for (uint32_t y = 0; y < height; ++y)
         converter.DitherRgbaRow({m_decoder->Picture() + y * rowBytes, rowBytes},
                                 {DisplayRow(y), static_cast<size_t>(width)});

@@ -25,8 +25,7 @@ struct ImageState {
     bool transparent = false;
 };
 
-ImageState ReadImageState(CMimeObject& object) {
-    CSemLockGuard guard(object.Lock());
+ImageState ReadImageState(CMimeObject& object) REQUIRES(object.Lock()) {
     ImageState state;
     state.bits = object.GetBits();
     object.GetImageSize(state.width, state.height);
@@ -86,6 +85,8 @@ void DrawImageObject(CMimeObject* object, CDeviceContext& context, const CRect& 
             DrawBrokenIcon(context, rect);
         return;
     }
+    // The decoder writes rows under the same lock while the picture grows.
+    CSemLockGuard guard(object->Lock());
     const ImageState image = ReadImageState(*object);
     CDibSection* page = context.Section();
     if (!image.bits || !page || image.width <= 0 || image.height <= 0)

@@ -10,11 +10,6 @@
 
 namespace {
 
-constexpr uint32_t kNumberMarker = 1;
-constexpr uint32_t kOutlinedSquare = 2;
-constexpr uint32_t kFilledSquare = 3;
-constexpr uint32_t kOutlinedCircle = 4;
-
 // Puts the pen and brush back, so that one item's drawing never leaks into
 // the next.
 class CPenBrushScope {
@@ -67,6 +62,7 @@ const std::string* CDisplayItem::ImageSource() const {
 }
 
 void CTextItem::Draw(CPaintContext& context) const {
+    const CRect rect = GetRect();
     const std::string characters = context.text.Copy(textStart, characterCount);
     context.fonts.Select(textStyle);
     const ColorRef colour =
@@ -81,6 +77,7 @@ CLinkRecord* CTextItem::LinkAt(int32_t, int32_t) const {
 }
 
 void CRuleItem::Draw(CPaintContext& context) const {
+    const CRect rect = GetRect();
     CDeviceContext& dc = context.dc;
     CPenBrushScope scope(dc, CPen::Null(), CBrush::LightGray());
     dc.Rectangle(rect);
@@ -90,6 +87,7 @@ void CRuleItem::Draw(CPaintContext& context) const {
 }
 
 void CImageItem::Draw(CPaintContext& context) const {
+    const CRect rect = GetRect();
     if (type == DisplayItemType::Image) {
         DrawImage(context, url, rect);
         return;
@@ -111,14 +109,16 @@ CLinkRecord* CImageItem::LinkAt(int32_t, int32_t) const {
 }
 
 void CObjectItem::Draw(CPaintContext& context) const {
+    const CRect rect = GetRect();
     // On screen the live control is a child window in this place.
     if (context.dc.IsPrinting())
         context.dc.FillRect(rect, CBrush::Black());
 }
 
 void CMarkerItem::Draw(CPaintContext& context) const {
+    const CRect rect = GetRect();
     CDeviceContext& dc = context.dc;
-    if (markerStyle == kNumberMarker) {
+    if (markerStyle == MarkerStyle::Number) {
         char text[16];
         std::snprintf(text, sizeof text, "%d.", static_cast<int>(number));
         context.fonts.Select(TextStyle::NormalSize);
@@ -129,10 +129,11 @@ void CMarkerItem::Draw(CPaintContext& context) const {
     }
     const ColorRef colour = dc.GetNearestColor(context.textColor);
     const CRect shape{rect.left, rect.top, rect.right + 1, rect.bottom + 1};
-    const bool outlined = markerStyle == kOutlinedSquare || markerStyle == kOutlinedCircle;
+    const bool outlined =
+        markerStyle == MarkerStyle::OutlinedSquare || markerStyle == MarkerStyle::OutlinedCircle;
     dc.SelectPen(outlined ? CPen::Solid(1, colour) : CPen::Null());
     dc.SelectBrush(outlined ? CBrush::Hollow() : CBrush::Solid(colour));
-    if (markerStyle == kOutlinedSquare || markerStyle == kFilledSquare)
+    if (markerStyle == MarkerStyle::OutlinedSquare || markerStyle == MarkerStyle::FilledSquare)
         dc.Rectangle(shape);
     else
         dc.Ellipse(shape);
@@ -141,6 +142,7 @@ void CMarkerItem::Draw(CPaintContext& context) const {
 }
 
 void CFormControlItem::Draw(CPaintContext& context) const {
+    const CRect rect = GetRect();
     // On screen the control is a child window in this place.
     CDeviceContext& dc = context.dc;
     if (!dc.IsPrinting())
@@ -150,6 +152,7 @@ void CFormControlItem::Draw(CPaintContext& context) const {
 }
 
 void CFrameItem::Draw(CPaintContext& context) const {
+    const CRect rect = GetRect();
     const ColorRef background = context.backgroundColor;
     const uint32_t components[] = {background & 0xFF, (background >> 8) & 0xFF,
                                    (background >> 16) & 0xFF};
@@ -166,7 +169,7 @@ void CFrameItem::Draw(CPaintContext& context) const {
         a = CPen::Solid(1, 0x3C3C3C);
     else if (allDark)
         a = CPen::Solid(1, 0x808080), b = CPen::White();
-    if (frameStyle == 1)
+    if (frameStyle == FrameStyle::Cell)
         DrawBevel(context.dc, rect, a, b);
     else
         DrawBevel(context.dc, rect, b, a);

@@ -30,17 +30,22 @@ enum class DisplayItemType : uint32_t {
 // draws and hit-tests them on the UI thread under the same lock.
 class CDisplayItem : public CPoolRecord {
 public:
-    CDisplayItem(DisplayItemType type, const CRect& rect) : type(type), rect(rect) {}
+    CDisplayItem(DisplayItemType type, const CRect& rect) : type(type), m_rect(rect) {}
 
     virtual void Draw(CPaintContext& context) const;
     // The link this item belongs to; the point is not examined.
     virtual CLinkRecord* LinkAt(int32_t x, int32_t y) const;
     // The image URL of image items.
     virtual const std::string* ImageSource() const;
-    [[nodiscard]] CRect GetRect() const { return rect; }
+    // Document coordinates, right and bottom exclusive.
+    [[nodiscard]] CRect GetRect() const { return m_rect; }
+    // A flow placed after its lines were made carries its items along.
+    void MoveBy(CPoint offset) { m_rect = m_rect.Offset(offset.x, offset.y); }
 
-    DisplayItemType type;
-    CRect rect; // document coordinates, right and bottom exclusive
+    const DisplayItemType type;
+
+private:
+    CRect m_rect;
 };
 
 // Types 1 and 2: a run of the document's text on one line.
@@ -52,10 +57,10 @@ public:
     void Draw(CPaintContext& context) const override;
     CLinkRecord* LinkAt(int32_t x, int32_t y) const override;
 
-    uint32_t textStart;
-    uint32_t characterCount;
-    uint32_t textStyle;
-    CLinkRecord* link; // type 2 only
+    const uint32_t textStart;
+    const uint32_t characterCount;
+    const uint32_t textStyle;
+    CLinkRecord* const link; // type 2 only
 };
 
 // Type 3.
@@ -76,10 +81,10 @@ public:
     CLinkRecord* LinkAt(int32_t x, int32_t y) const override;
     const std::string* ImageSource() const override { return &url; }
 
-    std::string url;
-    CLinkRecord* link; // type 5 only
-    int32_t border;    // type 5 only
-    uint32_t ismap;    // type 5 only
+    const std::string url;
+    CLinkRecord* const link; // type 5 only
+    const int32_t border;    // type 5 only
+    const uint32_t ismap;    // type 5 only
 };
 
 // Type 7: the place of an inline embedded object.
@@ -90,8 +95,8 @@ public:
           source(std::move(source)) {}
     void Draw(CPaintContext& context) const override;
 
-    uint32_t elementSerial;
-    std::string source;
+    const uint32_t elementSerial;
+    const std::string source;
 };
 
 // Type 8.
@@ -101,8 +106,8 @@ public:
         : CDisplayItem(DisplayItemType::ListMarker, rect), markerStyle(style), number(number) {}
     void Draw(CPaintContext& context) const override;
 
-    uint32_t markerStyle; // 1 number, 2-5 square/filled square/circle/filled circle
-    uint32_t number;
+    const uint32_t markerStyle; // MarkerStyle
+    const uint32_t number;
 };
 
 // Type 9: the place of a form control, with a copy of its field.
@@ -115,28 +120,40 @@ public:
           options(field.options), columns(field.columns), rows(field.rows), form(form) {}
     void Draw(CPaintContext& context) const override;
 
-    uint32_t elementSerial;
-    FieldType fieldType;
-    std::string name;
-    int32_t maxlength;
-    int32_t size;
-    std::string value;
-    uint32_t checked;
-    uint32_t multiple;
-    std::vector<COptionRecord> options;
-    int32_t columns;
-    int32_t rows;
-    std::string formText; // filled by the form code
-    CFormRecord* form;    // the form it belongs to, or null outside any form
+    // Empty until the page's form code fills it.
+    // FIXME: the form code that builds the page's controls sets this text.
+    [[nodiscard]] const std::string& FormText() const { return m_formText; }
+
+    const uint32_t elementSerial;
+    const FieldType fieldType;
+    const std::string name;
+    const int32_t maxlength;
+    const int32_t size;
+    const std::string value;
+    const uint32_t checked;
+    const uint32_t multiple;
+    const std::vector<COptionRecord> options;
+    const int32_t columns;
+    const int32_t rows;
+    CFormRecord* const form; // the form it belongs to, or null outside any form
+
+private:
+    std::string m_formText;
 };
 
-// Type 10: the bevel around a table (style 0) or a cell (style 1).
+// The bevel of a frame item: raised round a table, sunk round a cell.
+namespace FrameStyle {
+inline constexpr uint32_t Table = 0;
+inline constexpr uint32_t Cell = 1;
+} // namespace FrameStyle
+
+// Type 10: the bevel around a table or a cell.
 class CFrameItem final : public CDisplayItem {
 public:
     CFrameItem(const CRect& rect, int32_t width, uint32_t style)
         : CDisplayItem(DisplayItemType::Frame3D, rect), frameWidth(width), frameStyle(style) {}
     void Draw(CPaintContext& context) const override;
 
-    int32_t frameWidth;
-    uint32_t frameStyle; // 1 cell, 0 table
+    const int32_t frameWidth;
+    const uint32_t frameStyle; // FrameStyle
 };

@@ -1,53 +1,70 @@
 #pragma once
 
 #include "html/CHtmlElement.h"
-#include "layout/CLineRecord.h"
+#include "layout/ElementGeometry.h"
 #include "platform/gdi/GdiTypes.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
-class CLayoutEngine;
+class CDisplayItem;
+class CLayoutContext;
 struct CLinkRecord;
 struct CFormRecord;
+
+// Where a box may be split: only just after a space, or at any character.
+enum class SplitMode : uint8_t { AtSpace, Anywhere };
 
 // A piece of a line that is still being filled: its size decides where the
 // line breaks, and once the line is placed it becomes a display item.
 class CLayoutBox {
 public:
-    CLayoutBox(CLayoutEngine& engine, int32_t ascent, int32_t height, bool wrap, int32_t width,
-               Align verticalAlignment)
-        : engine(engine), ascent(ascent), height(height), wrap(wrap), width(width),
-          verticalAlignment(verticalAlignment) {}
+    CLayoutBox(CLayoutContext& context, const CBoxSize& size, bool wrap, Align verticalAlignment)
+        : m_context(context), m_ascent(size.ascent), m_height(size.height), m_wrap(wrap),
+          m_width(size.width), m_verticalAlignment(verticalAlignment) {}
     virtual ~CLayoutBox() = default;
     CLayoutBox(const CLayoutBox&) = delete;
     CLayoutBox& operator=(const CLayoutBox&) = delete;
 
     [[nodiscard]] virtual bool IsEmpty() const { return false; }
-    // Makes the display item at rect and adds it to line. Called with the
-    // engine's lock held.
-    virtual void Emit(CLineRecord& line, const CRect& rect) = 0;
+    // The display item the box becomes at rect, or null for a box that
+    // shows nothing. Others see it once its line is published.
+    [[nodiscard]] virtual CDisplayItem* MakeItem(const CRect& rect) = 0;
     // The part that goes to the next line, or null when the box cannot be
-    // split there. width -1 asks for the split at the last space.
-    virtual std::unique_ptr<CLayoutBox> Split(int32_t width, bool force);
+    // split there. The first part must fit in width; without a width the
+    // split comes at the last space.
+    virtual std::unique_ptr<CLayoutBox> Split(std::optional<int32_t> width, SplitMode mode);
 
-    CLayoutEngine& engine;
-    int32_t ascent;
-    int32_t height;
-    bool wrap; // may move to the next line and, for text, split at a space
-    int32_t width;
-    Align verticalAlignment;
+    [[nodiscard]] int32_t Ascent() const { return m_ascent; }
+    [[nodiscard]] int32_t Height() const { return m_height; }
+    // May move to the next line and, for text, split at a space.
+    [[nodiscard]] bool Wraps() const { return m_wrap; }
+    [[nodiscard]] int32_t Width() const { return m_width; }
+    [[nodiscard]] Align VerticalAlignment() const { return m_verticalAlignment; }
+
+protected:
+    [[nodiscard]] CLayoutContext& Context() const { return m_context; }
+    void SetWidth(int32_t width) { m_width = width; }
+
+private:
+    CLayoutContext& m_context;
+    const int32_t m_ascent;
+    const int32_t m_height;
+    const bool m_wrap;
+    int32_t m_width;
+    const Align m_verticalAlignment;
 };
 
 class CTextBox final : public CLayoutBox {
 public:
-    // Measures the characters in style with the engine's font cache.
-    CTextBox(CLayoutEngine& engine, uint32_t start, std::string characters, uint32_t style,
+    // Measures the characters in style with the layout's font cache.
+    CTextBox(CLayoutContext& context, uint32_t start, std::string characters, uint32_t style,
              CLinkRecord* link);
     [[nodiscard]] bool IsEmpty() const override { return m_characters.empty(); }
-    void Emit(CLineRecord& line, const CRect& rect) override;
-    std::unique_ptr<CLayoutBox> Split(int32_t width, bool force) override;
+    [[nodiscard]] CDisplayItem* MakeItem(const CRect& rect) override;
+    std::unique_ptr<CLayoutBox> Split(std::optional<int32_t> width, SplitMode mode) override;
 
 private:
     uint32_t m_start;
@@ -59,16 +76,15 @@ private:
 // Zero-sized, around inline images: the place where such a line may break.
 class CBreakBox final : public CLayoutBox {
 public:
-    explicit CBreakBox(CLayoutEngine& engine)
-        : CLayoutBox(engine, 0, 0, true, 0, Align::Baseline) {}
-    void Emit(CLineRecord&, const CRect&) override {}
-    std::unique_ptr<CLayoutBox> Split(int32_t width, bool force) override;
+    explicit CBreakBox(CLayoutContext& context) : CLayoutBox(context, {}, true, Align::Baseline) {}
+    [[nodiscard]] CDisplayItem* MakeItem(const CRect&) override { return nullptr; }
+    std::unique_ptr<CLayoutBox> Split(std::optional<int32_t> width, SplitMode mode) override;
 };
 
 class CMarkerBox final : public CLayoutBox {
 public:
-    CMarkerBox(CLayoutEngine& engine, uint32_t markerStyle, uint32_t number);
-    void Emit(CLineRecord& line, const CRect& rect) override;
+    CMarkerBox(CLayoutContext& context, uint32_t markerStyle, uint32_t number);
+    [[nodiscard]] CDisplayItem* MakeItem(const CRect& rect) override;
 
 private:
     uint32_t m_markerStyle;
@@ -77,9 +93,9 @@ private:
 
 class CImageBox final : public CLayoutBox {
 public:
-    CImageBox(CLayoutEngine& engine, const CImageElement& image, int32_t width, int32_t height,
-              int32_t border, Align verticalAlignment, CLinkRecord* link);
-    void Emit(CLineRecord& line, const CRect& rect) override;
+    CImageBox(CLayoutContext& context, const CImageElement& image, const CImageSize& size,
+              Align verticalAlignment, CLinkRecord* link);
+    [[nodiscard]] CDisplayItem* MakeItem(const CRect& rect) override;
 
 private:
     const CImageElement& m_image;
@@ -89,9 +105,9 @@ private:
 
 class CObjectBox final : public CLayoutBox {
 public:
-    CObjectBox(CLayoutEngine& engine, const CEmbedElement& object, int32_t width, int32_t height,
+    CObjectBox(CLayoutContext& context, const CEmbedElement& object, const CImageSize& size,
                Align verticalAlignment);
-    void Emit(CLineRecord& line, const CRect& rect) override;
+    [[nodiscard]] CDisplayItem* MakeItem(const CRect& rect) override;
 
 private:
     const CEmbedElement& m_object;
@@ -100,15 +116,8 @@ private:
 // The place of a form control, sized in dialog base units.
 class CControlBox final : public CLayoutBox {
 public:
-    CControlBox(CLayoutEngine& engine, const CFormFieldElement& field, CFormRecord* form);
-    void Emit(CLineRecord& line, const CRect& rect) override;
-
-    struct Size {
-        int32_t ascent = 0;
-        int32_t height = 0;
-        int32_t width = 0;
-    };
-    [[nodiscard]] static Size SizeFor(const CFormFieldElement& field);
+    CControlBox(CLayoutContext& context, const CFormFieldElement& field, CFormRecord* form);
+    [[nodiscard]] CDisplayItem* MakeItem(const CRect& rect) override;
 
 private:
     const CFormFieldElement& m_field;

@@ -12,7 +12,7 @@
 namespace {
 
 CJsonLine ItemJson(const CDisplayItem& item) {
-    const CRect& r = item.rect;
+    const CRect r = item.GetRect();
     CJsonLine json("type", static_cast<int64_t>(item.type));
     json.Numbers("rect", std::array{r.left, r.top, r.right, r.bottom});
     return json;
@@ -35,7 +35,7 @@ void ControlFields(CJsonLine& json, const CFormControlItem& control) {
         .Options(control.options)
         .Number("columns", control.columns)
         .Number("rows", control.rows)
-        .String("form_text", control.formText);
+        .String("form_text", control.FormText());
     if (control.form)
         json.String("form_action", control.form->action);
 }

@@ -4,8 +4,6 @@
 #include "layout/CLayoutFlow.h"
 #include "layout/CTableLayout.h"
 
-#include <algorithm>
-
 namespace {
 
 bool IsOwnTableRecord(ElementKind kind) {
@@ -18,31 +16,22 @@ bool IsOwnTableRecord(ElementKind kind) {
 bool CLayoutEngine::LayoutElement(const CHtmlElement& element, ElementPosition after) {
     switch (element.kind) {
     case ElementKind::Link:
-        StartLink(element);
+        StartLink(static_cast<const CLinkElement&>(element));
         return true;
     case ElementKind::LinkEnd:
-        m_inLink = false;
-        m_currentLink = nullptr;
+        m_context.SetCurrentLink(nullptr);
         return true;
-    case ElementKind::FormStart: {
-        const auto& form = static_cast<const CFormStartElement&>(element);
-        auto record = std::make_unique<CFormRecord>();
-        record->action = form.action;
-        record->enctype = form.enctype;
-        record->method = form.method;
-        m_currentForm = record.get();
-        CSemLockGuard guard(m_lock);
-        m_forms.push_back(std::move(record));
+    case ElementKind::FormStart:
+        StartForm(static_cast<const CFormStartElement&>(element));
         return true;
-    }
     case ElementKind::FormEnd:
-        m_currentForm = nullptr;
+        m_context.SetCurrentForm(nullptr);
         return true;
     case ElementKind::FrameSet:
-        StartFrameSet(element);
+        StartFrameSet(static_cast<const CFrameSetElement&>(element));
         return true;
     case ElementKind::Frame:
-        AddFrame(element);
+        AddFrame(static_cast<const CFrameElement&>(element));
         return true;
     case ElementKind::FrameSetEnd:
         EndFrameSet();
@@ -58,38 +47,36 @@ bool CLayoutEngine::LayoutElement(const CHtmlElement& element, ElementPosition a
     // go to the flow of the innermost table. Only that flow's table can
     // change the chain below it.
     size_t at = m_openFlows.size() - 1;
-    if (IsOwnTableRecord(element.kind) && !m_openFlows[at]->table && at > 0)
+    if (IsOwnTableRecord(element.kind) && !m_openFlows[at]->LaysOutTable() && at > 0)
         --at;
     CLayoutFlow* flow = m_openFlows[at];
     if (element.kind == ElementKind::NameAnchor) {
-        AddNamedAnchor(flow->originY + flow->y,
-                       static_cast<const CNameAnchorElement&>(element).name);
+        m_page.AddAnchor(flow->DocumentY(), static_cast<const CNameAnchorElement&>(element).name);
         return true;
     }
     if (!flow->LayoutElement(element, after))
         return false;
     if (IsOwnTableRecord(element.kind) || element.kind == ElementKind::Table) {
         m_openFlows.resize(at + 1);
-        while (m_openFlows.back()->table && m_openFlows.back()->table->OpenCellFlow())
-            m_openFlows.push_back(m_openFlows.back()->table->OpenCellFlow());
+        while (CLayoutFlow* cell = m_openFlows.back()->OpenCell())
+            m_openFlows.push_back(cell);
     }
     return true;
 }
 
-void CLayoutEngine::StartLink(const CHtmlElement& element) {
-    const auto& link = static_cast<const CLinkElement&>(element);
+void CLayoutEngine::StartLink(const CLinkElement& link) {
     auto record = std::make_unique<CLinkRecord>();
     record->href = link.href;
     record->target = link.target;
-    m_inLink = true;
-    m_currentLink = record.get();
-    CSemLockGuard guard(m_lock);
-    m_links.push_back(std::move(record));
+    m_context.SetCurrentLink(m_page.AddLink(std::move(record)));
 }
 
-void CLayoutEngine::AddNamedAnchor(int32_t top, const std::string& name) {
-    CSemLockGuard guard(m_lock);
-    m_anchors.push_back({top, name});
+void CLayoutEngine::StartForm(const CFormStartElement& form) {
+    auto record = std::make_unique<CFormRecord>();
+    record->action = form.action;
+    record->enctype = form.enctype;
+    record->method = form.method;
+    m_context.SetCurrentForm(m_page.AddForm(std::move(record)));
 }
 
 void CLayoutEngine::AddChildFrame(std::unique_ptr<CFrameRecord> child) {
@@ -101,8 +88,7 @@ void CLayoutEngine::AddChildFrame(std::unique_ptr<CFrameRecord> child) {
     parent.children.push_back(std::move(child));
 }
 
-void CLayoutEngine::StartFrameSet(const CHtmlElement& element) {
-    const auto& frameSet = static_cast<const CFrameSetElement&>(element);
+void CLayoutEngine::StartFrameSet(const CFrameSetElement& frameSet) {
     auto record = std::make_unique<CFrameRecord>();
     record->orientation = frameSet.orientation;
     record->sizes = frameSet.sizes;
@@ -114,10 +100,9 @@ void CLayoutEngine::StartFrameSet(const CHtmlElement& element) {
     m_currentFrameSet = made;
 }
 
-void CLayoutEngine::AddFrame(const CHtmlElement& element) {
+void CLayoutEngine::AddFrame(const CFrameElement& frame) {
     if (!m_currentFrameSet)
         return;
-    const auto& frame = static_cast<const CFrameElement&>(element);
     auto record = std::make_unique<CFrameRecord>();
     record->source = frame.source;
     record->name = frame.name;
@@ -133,25 +118,20 @@ void CLayoutEngine::EndFrameSet() {
     m_currentFrameSet = m_currentFrameSet->parent;
     if (m_currentFrameSet)
         return;
-    {
-        CSemLockGuard guard(m_lock);
-        if (!m_rootFrameSet) {
-            m_rootFrameSet = std::move(m_openFrameTree);
-            m_frameSetReady = true;
-        }
-    }
+    // Only the first finished tree counts; a later one is dropped.
+    m_page.SetRootFrameSet(std::move(m_openFrameTree));
     m_openFrameTree.reset();
-    SignalProgress();
+    m_context.SignalProgress();
 }
 
 bool CLayoutFlow::LayoutElement(const CHtmlElement& element, ElementPosition after) {
     switch (element.kind) {
     case ElementKind::Text: {
         const auto& text = static_cast<const CTextElement&>(element);
-        engine.m_currentStyle = text.textStyle;
-        AddBox(std::make_unique<CTextBox>(
-            engine, text.startOffset, engine.m_text.Copy(text.startOffset, text.characterCount),
-            text.textStyle, engine.m_inLink ? engine.m_currentLink : nullptr));
+        m_context.SetCurrentStyle(text.textStyle);
+        AddBox(std::make_unique<CTextBox>(m_context, text.startOffset,
+                                          m_context.CopyText(text.startOffset, text.characterCount),
+                                          text.textStyle, m_context.CurrentLink()));
         return true;
     }
     case ElementKind::BlockStart:
@@ -166,73 +146,76 @@ bool CLayoutFlow::LayoutElement(const CHtmlElement& element, ElementPosition aft
     case ElementKind::Image:
         return Image(static_cast<const CImageElement&>(element), false);
     case ElementKind::EmbeddedObject:
-        if (static_cast<const CEmbedElement&>(element).placement != 0)
-            return true; // docked and floating objects take no place in the text
+        if (!ElementGeometry::TakesPlaceInText(element))
+            return true;
         return Image(static_cast<const CImageElement&>(element), true);
     case ElementKind::LineEnd:
         FinishLine(FinishMode::Break);
         return true;
     case ElementKind::ClearBreak:
         FinishLine(FinishMode::Break);
-        Clear(static_cast<const CParamElement&>(element).value);
+        Clear(static_cast<ClearSide>(static_cast<const CParamElement&>(element).value));
         return true;
     case ElementKind::LineBreak:
         LineBreak();
         return true;
     case ElementKind::ListItem: {
         const auto& item = static_cast<const CListItemElement&>(element);
-        AddBox(std::make_unique<CMarkerBox>(engine, item.markerStyle, item.number));
+        AddBox(std::make_unique<CMarkerBox>(m_context, item.markerStyle, item.number));
         return true;
     }
     case ElementKind::CentreStart:
-        if (++centreCount > 0)
-            alignment = savedAlignment = Align::Center;
+        if (++m_centreCount > 0)
+            m_alignment = m_savedAlignment = Align::Center;
         return true;
     case ElementKind::CentreEnd:
-        if (centreCount-- == 1)
-            alignment = savedAlignment = Align::Left;
+        if (m_centreCount-- == 1)
+            m_alignment = m_savedAlignment = Align::Left;
         return true;
     case ElementKind::FormField:
-        AddBox(std::make_unique<CControlBox>(engine, static_cast<const CFormFieldElement&>(element),
-                                             engine.m_currentForm));
+        AddBox(std::make_unique<CControlBox>(
+            m_context, static_cast<const CFormFieldElement&>(element), m_context.CurrentForm()));
         return true;
     case ElementKind::EndOfDocument:
         FinishLine(FinishMode::Break);
-        Clear(3);
+        Clear(ClearSide::Both);
         return true;
-    case ElementKind::Table: {
-        if (table) {
-            // A table opened where this one has no cell: its records are
-            // passed over until its end.
-            ++table->skippedTables;
-            return true;
-        }
-        const auto& record = static_cast<const CTableElement&>(element);
-        const CTableMeasure* measure =
-            engine.TableReady(record, after) ? engine.MeasureTable(record, after) : nullptr;
-        if (!measure)
-            return false;
-        table = std::make_unique<CTableLayout>(*this);
-        table->Start(record, *measure);
-        return true;
-    }
+    case ElementKind::Table:
+        return StartTable(static_cast<const CTableElement&>(element), after);
     case ElementKind::TableRow:
-        if (table && table->skippedTables == 0)
-            table->Row();
+        if (m_table && !m_table->PassingOver())
+            m_table->Row();
         return true;
     case ElementKind::TableCell:
-        if (table && table->skippedTables == 0)
-            table->Cell(static_cast<const CTableCellElement&>(element));
+        if (m_table && !m_table->PassingOver())
+            m_table->Cell(static_cast<const CTableCellElement&>(element));
         return true;
     case ElementKind::TableEnd:
-        if (table && table->skippedTables > 0) {
-            --table->skippedTables;
-        } else if (table) {
-            table->End();
-            table.reset();
-        }
+        EndTableRecord();
         return true;
     default:
         return true;
     }
+}
+
+bool CLayoutFlow::StartTable(const CTableElement& table, ElementPosition after) {
+    if (m_table) {
+        // A table opened where this one has no cell: its records are passed
+        // over until its end.
+        m_table->PassOver();
+        return true;
+    }
+    const CTableMeasure* measure = m_context.TableMeasure(table, after);
+    if (!measure)
+        return false;
+    m_table = std::make_unique<CTableLayout>(*this, m_context);
+    m_table->Start(table, *measure);
+    return true;
+}
+
+void CLayoutFlow::EndTableRecord() {
+    if (!m_table || m_table->EndPassedOver())
+        return;
+    m_table->End();
+    m_table.reset();
 }

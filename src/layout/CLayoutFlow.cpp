@@ -1,6 +1,6 @@
 #include "layout/CLayoutFlow.h"
 
-#include "layout/CLayoutEngine.h"
+#include "layout/CLayoutContext.h"
 #include "layout/CTableLayout.h"
 
 #include <algorithm>
@@ -13,72 +13,64 @@ struct LineSpan {
 };
 
 LineSpan SpanOf(const CLayoutBox& box) {
-    switch (box.verticalAlignment) {
+    switch (box.VerticalAlignment()) {
     case Align::Top:
-        return {0, box.height};
+        return {0, box.Height()};
     case Align::Middle:
     case Align::Center:
-        return {(box.height + 1) / 2, box.height / 2};
+        return {(box.Height() + 1) / 2, box.Height() / 2};
     default: // bottom, baseline and anything a page may have written
-        return {box.ascent, box.height - box.ascent};
+        return {box.Ascent(), box.Height() - box.Ascent()};
     }
 }
 
 int32_t OffsetOf(const CLayoutBox& box, int32_t lineAscent) {
-    switch (box.verticalAlignment) {
+    switch (box.VerticalAlignment()) {
     case Align::Top:
         return 0;
     case Align::Middle:
     case Align::Center:
-        return lineAscent - (box.height + 1) / 2;
+        return lineAscent - (box.Height() + 1) / 2;
     default:
-        return lineAscent - box.ascent;
+        return lineAscent - box.Ascent();
     }
-}
-
-bool Meets(const CRect& a, const CRect& b) {
-    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
 }
 
 } // namespace
 
-CLayoutFlow::CLayoutFlow(CLayoutEngine& engine, int32_t nested)
-    : engine(engine), nestedLevel(nested) {}
-
-CLayoutFlow::~CLayoutFlow() = default;
-
-void CLayoutFlow::Start(CPoint origin, int32_t flowWidth, int32_t left, int32_t right, int32_t top,
-                        int32_t bottom) {
-    originX = origin.x;
-    originY = origin.y;
-    width = flowWidth;
-    leftEdge = left;
-    rightEdge = right;
-    topStart = top;
-    bottomPadding = bottom;
-    y = top;
+CLayoutFlow::CLayoutFlow(CLayoutContext& context, FlowId id, int32_t nestedLevel,
+                         const CFlowGeometry& geometry, Align alignment)
+    : m_context(context), m_id(id), m_nestedLevel(nestedLevel), m_geometry(geometry),
+      m_origin(geometry.origin), m_y(geometry.topStart), m_alignment(alignment),
+      m_savedAlignment(alignment) {
     RecomputeLimits();
 }
 
+CLayoutFlow::~CLayoutFlow() = default;
+
+CLayoutFlow* CLayoutFlow::OpenCell() const {
+    return m_table ? m_table->OpenCellFlow() : nullptr;
+}
+
 void CLayoutFlow::AddBox(std::unique_ptr<CLayoutBox> box) {
-    lineWidth += box->width;
-    currentLine.push_back(std::move(box));
-    blankLines = -1;
-    if (lineWidth > available)
+    m_lineWidth += box->Width();
+    m_currentLine.push_back(std::move(box));
+    m_blankLines = kLineHasBoxes;
+    if (m_lineWidth > m_available)
         FinishLine(FinishMode::Wrap);
 }
 
 void CLayoutFlow::FinishLine(FinishMode mode) {
-    if (currentLine.empty()) {
+    if (m_currentLine.empty()) {
         if (mode == FinishMode::Blank) {
             // A blank line is as high as the text before it.
-            y += std::max(1, engine.LineHeightOf(engine.m_currentStyle));
+            m_y += std::max(1, m_context.CurrentLineHeight());
             UpdateExtent();
-            firstLine = true;
+            m_firstLine = true;
             RecomputeLimits();
-            ++blankLines;
+            ++m_blankLines;
         }
-        engine.SignalProgress();
+        m_context.SignalProgress();
         return;
     }
     for (;;) {
@@ -86,8 +78,8 @@ void CLayoutFlow::FinishLine(FinishMode mode) {
         std::vector<std::unique_ptr<CLayoutBox>> moved;
         if (!search.stopped) {
             if (mode == FinishMode::Wrap) {
-                lineWidth = search.walked;
-                blankLines = -1;
+                m_lineWidth = search.walked;
+                m_blankLines = kLineHasBoxes;
                 return;
             }
         } else {
@@ -95,18 +87,18 @@ void CLayoutFlow::FinishLine(FinishMode mode) {
         }
         EmitLine();
         if (moved.empty()) {
-            lineWidth = 0;
-            blankLines = 0;
+            m_lineWidth = 0;
+            m_blankLines = 0;
             if (mode == FinishMode::Blank) {
-                firstLine = true;
+                m_firstLine = true;
                 RecomputeLimits();
             }
             return;
         }
-        currentLine = std::move(moved);
-        lineWidth = 0;
-        for (const auto& box : currentLine)
-            lineWidth += box->width;
+        m_currentLine = std::move(moved);
+        m_lineWidth = 0;
+        for (const auto& box : m_currentLine)
+            m_lineWidth += box->Width();
     }
 }
 
@@ -114,50 +106,50 @@ CLayoutFlow::BreakSearch CLayoutFlow::FindBreak() const {
     BreakSearch search;
     bool haveCandidate = false;
     int32_t walked = 0;
-    for (size_t i = 0; i < currentLine.size(); ++i) {
-        const CLayoutBox& box = *currentLine[i];
-        if (box.wrap) {
+    for (size_t i = 0; i < m_currentLine.size(); ++i) {
+        const CLayoutBox& box = *m_currentLine[i];
+        if (box.Wraps()) {
             haveCandidate = true;
             search.candidate = i;
             search.candidateOffset = walked;
         }
-        if (haveCandidate && walked + box.width > available) {
+        if (haveCandidate && walked + box.Width() > m_available) {
             search.stopped = true;
             break;
         }
-        walked += box.width;
+        walked += box.Width();
     }
     search.walked = walked;
     return search;
 }
 
 std::vector<std::unique_ptr<CLayoutBox>> CLayoutFlow::SplitLine(const BreakSearch& search) {
-    available = std::max(available, engine.m_minimumLineWidth);
-    const int32_t before = std::min(search.candidateOffset, available);
+    m_available = std::max(m_available, m_context.MinimumLineWidth());
+    const int32_t before = std::min(search.candidateOffset, m_available);
     std::vector<std::unique_ptr<CLayoutBox>> moved;
     auto moveFrom = [&](size_t index, std::unique_ptr<CLayoutBox> remainder) {
         if (remainder && !remainder->IsEmpty())
             moved.push_back(std::move(remainder));
-        for (size_t i = index + 1; i < currentLine.size(); ++i)
-            moved.push_back(std::move(currentLine[i]));
-        currentLine.resize(index + 1);
+        for (size_t i = index + 1; i < m_currentLine.size(); ++i)
+            moved.push_back(std::move(m_currentLine[i]));
+        m_currentLine.resize(index + 1);
     };
-    CLayoutBox& candidate = *currentLine[search.candidate];
-    if (auto remainder = candidate.Split(available - before, false)) {
+    CLayoutBox& candidate = *m_currentLine[search.candidate];
+    if (auto remainder = candidate.Split(m_available - before, SplitMode::AtSpace)) {
         moveFrom(search.candidate, std::move(remainder));
         return moved;
     }
     // The candidate holds no space that fits: break after the last earlier
     // box that ends a word instead.
     for (size_t j = search.candidate; j-- > 0;) {
-        if (!currentLine[j]->wrap)
+        if (!m_currentLine[j]->Wraps())
             continue;
-        if (auto remainder = currentLine[j]->Split(-1, false)) {
+        if (auto remainder = m_currentLine[j]->Split(std::nullopt, SplitMode::AtSpace)) {
             moveFrom(j, std::move(remainder));
             return moved;
         }
     }
-    if (auto remainder = candidate.Split(available - before, true))
+    if (auto remainder = candidate.Split(m_available - before, SplitMode::Anywhere))
         moveFrom(search.candidate, std::move(remainder));
     return moved;
 }
@@ -166,101 +158,108 @@ void CLayoutFlow::EmitLine() {
     int32_t ascent = 0;
     int32_t descent = 0;
     int32_t boxesWidth = 0;
-    for (const auto& box : currentLine) {
+    for (const auto& box : m_currentLine) {
         LineSpan span = SpanOf(*box);
         ascent = std::max(ascent, span.above);
         descent = std::max(descent, span.below);
-        boxesWidth += box->width;
+        boxesWidth += box->Width();
     }
     int32_t start = 0;
-    if (alignment == Align::Right)
-        start = available - boxesWidth;
-    else if (alignment == Align::Center)
-        start = (available - boxesWidth) / 2;
-    int32_t x = lineLeft + start;
+    if (m_alignment == Align::Right)
+        start = m_available - boxesWidth;
+    else if (m_alignment == Align::Center)
+        start = (m_available - boxesWidth) / 2;
+    int32_t x = m_lineLeft + start;
     CLineRecord line;
-    line.top = originY + y;
+    line.top = m_origin.y + m_y;
     line.bottom = line.top + ascent + descent;
-    {
-        CSemLockGuard guard(engine.m_lock);
-        for (auto& box : currentLine) {
-            int32_t top = line.top + OffsetOf(*box, ascent);
-            CRect rect{originX + x, top, originX + x + box->width, top + box->height};
-            box->Emit(line, rect);
-            x += box->width;
-        }
-        AppendLine(std::move(line));
+    for (auto& box : m_currentLine) {
+        int32_t top = line.top + OffsetOf(*box, ascent);
+        CRect rect{m_origin.x + x, top, m_origin.x + x + box->Width(), top + box->Height()};
+        if (CDisplayItem* item = box->MakeItem(rect))
+            line.items.push_back(item);
+        x += box->Width();
     }
-    currentLine.clear();
-    extentX = std::max(extentX, x - leftEdge);
+    PublishLine(std::move(line));
+    m_currentLine.clear();
+    m_extentX = std::max(m_extentX, x - m_geometry.leftEdge);
     const int32_t height = ascent + descent;
-    y += height ? height : 8;
+    m_y += height ? height : kEmptyLineAdvance;
     UpdateExtent();
-    firstLine = false;
+    m_firstLine = false;
     RecomputeLimits();
-    engine.SignalProgress();
+    m_context.SignalProgress();
+}
+
+void CLayoutFlow::PublishLine(CLineRecord line) {
+    m_context.Page().PublishLine(m_id, std::move(line));
+    m_hasLines = true;
 }
 
 void CLayoutFlow::UpdateExtent() {
-    extentY = std::max(extentY, y);
-    if (nestedLevel == 0)
-        engine.UpdateExtent(Size());
+    m_extentY = std::max(m_extentY, m_y);
+    if (m_nestedLevel == 0)
+        m_context.Page().SetExtent(Size());
 }
 
 void CLayoutFlow::EncloseFloats() {
-    for (const auto* placed : {&placedLeft, &placedRight})
+    for (const auto* placed : {&m_placedLeft, &m_placedRight})
         for (const CLayoutFlow* flow : *placed)
-            extentY = std::max(extentY, FloatBox(*flow).bottom);
+            m_extentY = std::max(m_extentY, FloatBox(*flow).bottom);
 }
 
 CRect CLayoutFlow::FloatBox(const CLayoutFlow& flow) const {
-    int32_t left = flow.originX - originX;
-    int32_t top = flow.originY - originY;
-    return {left, top, left + flow.width, top + flow.Size().y};
+    int32_t left = flow.m_origin.x - m_origin.x;
+    int32_t top = flow.m_origin.y - m_origin.y;
+    return {left, top, left + flow.m_geometry.width, top + flow.Size().y};
 }
 
 void CLayoutFlow::DropEndedFloats(std::vector<CLayoutFlow*>& placed) {
-    std::erase_if(placed, [&](CLayoutFlow* flow) { return FloatBox(*flow).bottom <= y; });
+    std::erase_if(placed, [&](CLayoutFlow* flow) { return FloatBox(*flow).bottom <= m_y; });
 }
 
 bool CLayoutFlow::HasFloats() const {
-    return !placedLeft.empty() || !placedRight.empty() || !pendingLeft.empty() ||
-           !pendingRight.empty();
+    return HasFloatsAt(FloatSide::Left) || HasFloatsAt(FloatSide::Right);
+}
+
+bool CLayoutFlow::HasFloatsAt(FloatSide side) const {
+    return side == FloatSide::Left ? !m_placedLeft.empty() || !m_pendingLeft.empty()
+                                   : !m_placedRight.empty() || !m_pendingRight.empty();
 }
 
 void CLayoutFlow::RecomputeLimits() {
     do {
-        DropEndedFloats(placedLeft);
-        DropEndedFloats(placedRight);
-        lineLeft = leftEdge;
-        lineRight = width - rightEdge;
-        for (CLayoutFlow* flow : placedLeft)
-            lineLeft = std::max(lineLeft, FloatBox(*flow).right);
-        for (CLayoutFlow* flow : placedRight)
-            lineRight = std::min(lineRight, FloatBox(*flow).left);
-        lineLeft += indent;
-        if (firstLine)
-            lineLeft += firstLineOffset;
-        available = lineRight - lineLeft;
+        DropEndedFloats(m_placedLeft);
+        DropEndedFloats(m_placedRight);
+        m_lineLeft = m_geometry.leftEdge;
+        m_lineRight = m_geometry.width - m_geometry.rightEdge;
+        for (CLayoutFlow* flow : m_placedLeft)
+            m_lineLeft = std::max(m_lineLeft, FloatBox(*flow).right);
+        for (CLayoutFlow* flow : m_placedRight)
+            m_lineRight = std::min(m_lineRight, FloatBox(*flow).left);
+        m_lineLeft += m_indent;
+        if (m_firstLine)
+            m_lineLeft += m_firstLineOffset;
+        m_available = m_lineRight - m_lineLeft;
     } while (PlacePending());
 }
 
 bool CLayoutFlow::PlacePending() {
-    const bool nonePlaced = placedLeft.empty() && placedRight.empty();
-    for (bool left : {true, false}) {
-        auto& pending = left ? pendingLeft : pendingRight;
+    const bool nonePlaced = m_placedLeft.empty() && m_placedRight.empty();
+    for (FloatSide side : {FloatSide::Left, FloatSide::Right}) {
+        auto& pending = side == FloatSide::Left ? m_pendingLeft : m_pendingRight;
         if (pending.empty())
             continue;
         CLayoutFlow& flow = *pending.front();
-        if (flow.width < available - engine.m_minimumLineWidth) {
-            PlaceFloat(flow, left);
+        if (flow.m_geometry.width < m_available - m_context.MinimumLineWidth()) {
+            PlaceFloat(flow, side);
             return true;
         }
         if (nonePlaced) {
             // Too wide to have text beside it: it stands alone and the text
             // goes on below it.
-            PlaceFloat(flow, left);
-            y = std::max(y, FloatBox(flow).bottom);
+            PlaceFloat(flow, side);
+            m_y = std::max(m_y, FloatBox(flow).bottom);
             UpdateExtent();
             return true;
         }
@@ -268,65 +267,63 @@ bool CLayoutFlow::PlacePending() {
     return false;
 }
 
-void CLayoutFlow::PlaceFloat(CLayoutFlow& flow, bool left) {
-    auto& pending = left ? pendingLeft : pendingRight;
+void CLayoutFlow::PlaceFloat(CLayoutFlow& flow, FloatSide side) {
+    auto& pending = side == FloatSide::Left ? m_pendingLeft : m_pendingRight;
     pending.erase(pending.begin());
-    int32_t sideLeft = leftEdge;
-    int32_t sideRight = width - rightEdge;
-    for (CLayoutFlow* placed : placedLeft)
+    int32_t sideLeft = m_geometry.leftEdge;
+    int32_t sideRight = m_geometry.width - m_geometry.rightEdge;
+    for (CLayoutFlow* placed : m_placedLeft)
         sideLeft = std::max(sideLeft, FloatBox(*placed).right);
-    for (CLayoutFlow* placed : placedRight)
+    for (CLayoutFlow* placed : m_placedRight)
         sideRight = std::min(sideRight, FloatBox(*placed).left);
-    const int32_t x = left ? sideLeft : sideRight - flow.width;
-    {
-        CSemLockGuard guard(engine.m_lock);
-        flow.MoveBy(originX + x - flow.originX, originY + y - flow.originY);
-        AddNested(&flow);
-    }
-    (left ? placedLeft : placedRight).push_back(&flow);
+    const int32_t x = side == FloatSide::Left ? sideLeft : sideRight - flow.m_geometry.width;
+    const CPoint offset{m_origin.x + x - flow.m_origin.x, m_origin.y + m_y - flow.m_origin.y};
+    flow.OffsetOrigins(offset);
+    m_context.Page().Nest(m_id, flow.m_id, offset);
+    m_nested.push_back(&flow);
+    (side == FloatSide::Left ? m_placedLeft : m_placedRight).push_back(&flow);
 }
 
-void CLayoutFlow::Clear(int32_t side) {
+void CLayoutFlow::Clear(ClearSide side) {
     auto hasFloats = [&] {
-        bool leftSide = (side & 1) && (!placedLeft.empty() || !pendingLeft.empty());
-        bool rightSide = (side & 2) && (!placedRight.empty() || !pendingRight.empty());
-        return leftSide || rightSide;
+        const bool left = side == ClearSide::Left || side == ClearSide::Both;
+        const bool right = side == ClearSide::Right || side == ClearSide::Both;
+        return (left && HasFloatsAt(FloatSide::Left)) || (right && HasFloatsAt(FloatSide::Right));
     };
     while (hasFloats())
         FinishLine(FinishMode::Blank);
 }
 
 void CLayoutFlow::BlockStart(const CBlockStartElement& block) {
-    while (blankLines < static_cast<int64_t>(block.blankLinesBefore))
+    while (m_blankLines < static_cast<int64_t>(block.blankLinesBefore))
         FinishLine(FinishMode::Blank);
     if (block.align != Align::None) {
-        savedAlignment = alignment;
-        alignment = block.align;
+        m_savedAlignment = m_alignment;
+        m_alignment = block.align;
     }
-    blankLinesAfter = static_cast<int32_t>(std::min<uint32_t>(block.blankLinesAfter, 100));
-    // Nesting depth comes from the page: bounded so that no product overflows.
-    indent = std::clamp(block.indentLevel, -1000, 1000) * engine.m_indentUnit;
-    firstLineOffset = std::clamp(block.firstLineOffset, -1000, 1000) * engine.m_indentUnit;
-    firstLine = true;
+    m_blankLinesAfter = static_cast<int32_t>(std::min(block.blankLinesAfter, kMaxBlankLinesAfter));
+    m_indent = ElementGeometry::BlockIndent(block, m_context.IndentUnit());
+    m_firstLineOffset = ElementGeometry::FirstLineOffset(block, m_context.IndentUnit());
+    m_firstLine = true;
     RecomputeLimits();
 }
 
 void CLayoutFlow::BlockEnd() {
     FinishLine(FinishMode::Break);
-    while (blankLines < blankLinesAfter)
+    while (m_blankLines < m_blankLinesAfter)
         FinishLine(FinishMode::Blank);
-    indent = 0;
-    firstLineOffset = 0;
-    blankLinesAfter = 1;
-    firstLine = true;
-    alignment = savedAlignment;
+    m_indent = 0;
+    m_firstLineOffset = 0;
+    m_blankLinesAfter = 1;
+    m_firstLine = true;
+    m_alignment = m_savedAlignment;
     RecomputeLimits();
 }
 
 void CLayoutFlow::LineBreak() {
-    if (currentLine.empty()) {
-        y += engine.LineHeightOf(engine.m_currentStyle);
-        ++blankLines;
+    if (m_currentLine.empty()) {
+        m_y += m_context.CurrentLineHeight();
+        ++m_blankLines;
         UpdateExtent();
         RecomputeLimits();
     }
@@ -336,130 +333,112 @@ void CLayoutFlow::LineBreak() {
 void CLayoutFlow::Rule(int32_t percent) {
     percent = std::clamp(percent, 0, 100);
     // Indents may leave a narrow flow no room at all: the rule is then empty.
-    const int64_t avail = std::max(0, lineRight - lineLeft);
+    const int64_t avail = std::max(0, m_lineRight - m_lineLeft);
     const auto offset = static_cast<int32_t>((100 - percent) * avail / 200);
     CLineRecord line;
-    line.top = originY + y;
-    line.bottom = line.top + 5;
-    const int32_t left = originX + lineLeft + offset;
+    line.top = m_origin.y + m_y;
+    line.bottom = line.top + kRuleHeight;
+    const int32_t left = m_origin.x + m_lineLeft + offset;
     CRect rect{left, line.top, left + static_cast<int32_t>(avail) - 2 * offset, line.bottom};
-    {
-        CSemLockGuard guard(engine.m_lock);
-        line.items.push_back(engine.NewItem<CRuleItem>(rect));
-        AppendLine(std::move(line));
-    }
-    extentX = std::max(extentX, rect.right - originX - leftEdge);
-    y += 5;
-    blankLines = 0;
+    line.items.push_back(m_context.NewItem<CRuleItem>(rect));
+    PublishLine(std::move(line));
+    m_extentX = std::max(m_extentX, rect.right - m_origin.x - m_geometry.leftEdge);
+    m_y += kRuleHeight;
+    m_blankLines = 0;
     UpdateExtent();
     RecomputeLimits();
-    engine.SignalProgress();
+    m_context.SignalProgress();
 }
 
 bool CLayoutFlow::Image(const CImageElement& image, bool isObject) {
-    int32_t boxWidth = 0;
-    int32_t boxHeight = 0;
-    int32_t border = 0;
-    const bool inLink = !isObject && engine.m_inLink;
-    if (!engine.ImageSize(image, inLink, boxWidth, boxHeight, border))
+    const bool inLink = !isObject && m_context.CurrentLink();
+    const std::optional<CImageSize> size = m_context.ImageSize(image, inLink);
+    if (!size)
         return false;
-    const bool floating = image.align == Align::Left || image.align == Align::Right;
-    const Align vertical = floating ? Align::Baseline : image.align;
+    const CImagePlacement placement = ElementGeometry::PlacementOf(image);
     std::unique_ptr<CLayoutBox> box;
     if (isObject)
-        box = std::make_unique<CObjectBox>(engine, static_cast<const CEmbedElement&>(image),
-                                           boxWidth, boxHeight, vertical);
+        box = std::make_unique<CObjectBox>(m_context, static_cast<const CEmbedElement&>(image),
+                                           *size, placement.verticalAlignment);
     else
-        box = std::make_unique<CImageBox>(engine, image, boxWidth, boxHeight, border, vertical,
-                                          inLink ? engine.m_currentLink : nullptr);
-    if (!floating) {
-        if (image.inlineFlag && !currentLine.empty())
-            AddBox(std::make_unique<CBreakBox>(engine));
+        box = std::make_unique<CImageBox>(m_context, image, *size, placement.verticalAlignment,
+                                          inLink ? m_context.CurrentLink() : nullptr);
+    if (!placement.floating) {
+        if (image.inlineFlag && !m_currentLine.empty())
+            AddBox(std::make_unique<CBreakBox>(m_context));
         AddBox(std::move(box));
         if (image.inlineFlag)
-            AddBox(std::make_unique<CBreakBox>(engine));
+            AddBox(std::make_unique<CBreakBox>(m_context));
         return true;
     }
-    const bool left = image.align == Align::Left;
-    const int32_t hspace = std::clamp(image.horizontalSpace, 0, 4096);
-    const int32_t vspace = std::clamp(image.verticalSpace, 0, 4096);
-    CLayoutFlow& flow = engine.NewFlow(nestedLevel + 1);
-    flow.Start({originX + lineLeft, originY + y}, boxWidth + hspace, left ? 0 : hspace,
-               left ? hspace : 0, vspace, vspace);
+    const bool left = placement.side == FloatSide::Left;
+    const int32_t hspace = placement.horizontalSpace;
+    const int32_t vspace = placement.verticalSpace;
+    CLayoutFlow& flow = m_context.NewFlow(
+        m_nestedLevel + 1, {.origin = {m_origin.x + m_lineLeft, m_origin.y + m_y},
+                            .width = ElementGeometry::ImageRunWidth(placement, size->width),
+                            .leftEdge = left ? 0 : hspace,
+                            .rightEdge = left ? hspace : 0,
+                            .topStart = vspace,
+                            .bottomPadding = vspace});
     flow.AddBox(std::move(box));
     flow.FinishLine(FinishMode::Break);
-    (left ? pendingLeft : pendingRight).push_back(&flow);
+    (left ? m_pendingLeft : m_pendingRight).push_back(&flow);
     RecomputeLimits();
     return true;
 }
 
 int32_t CLayoutFlow::WidthForTable() const {
-    return (width - rightEdge) - (leftEdge + indent);
+    return (m_geometry.width - m_geometry.rightEdge) - (m_geometry.leftEdge + m_indent);
 }
 
-void CLayoutFlow::MoveBy(int32_t dx, int32_t dy) {
+CTablePlace CLayoutFlow::BeginTable(int32_t tableWidth, int32_t border) {
+    while (m_blankLines < 1)
+        FinishLine(FinishMode::Blank);
+    while (m_available < tableWidth && HasFloats())
+        FinishLine(FinishMode::Blank);
+    CTablePlace place{m_lineLeft, m_y};
+    if (m_centreCount > 0 && m_available > tableWidth)
+        place.left += (m_available - tableWidth) / 2;
+    if (border > 0)
+        m_y += border;
+    m_extentX = std::max(m_extentX, place.left + tableWidth - m_geometry.leftEdge);
+    return place;
+}
+
+CLayoutFlow& CLayoutFlow::NewCell(int32_t x, int32_t width, int32_t padding, Align alignment) {
+    CLayoutFlow& cell = m_context.NewFlow(m_nestedLevel + 1,
+                                          {.origin = {m_origin.x + x, m_origin.y + m_y},
+                                           .width = width,
+                                           .leftEdge = padding,
+                                           .rightEdge = padding,
+                                           .topStart = padding,
+                                           .bottomPadding = padding},
+                                          alignment);
+    m_context.Page().Nest(m_id, cell.m_id, {0, 0});
+    m_nested.push_back(&cell);
+    return cell;
+}
+
+void CLayoutFlow::EndTable(CLineRecord frameLine) {
+    m_blankLines = 0;
+    PublishLine(std::move(frameLine));
+    UpdateExtent();
+    RecomputeLimits();
+    m_context.SignalProgress();
+}
+
+void CLayoutFlow::OffsetOrigins(CPoint offset) {
     std::vector<CLayoutFlow*> stack{this};
     while (!stack.empty()) {
         CLayoutFlow* flow = stack.back();
         stack.pop_back();
-        flow->originX += dx;
-        flow->originY += dy;
-        for (CLineRecord& line : flow->lines) {
-            line.top += dy;
-            line.bottom += dy;
-            for (CDisplayItem* item : line.items) {
-                item->rect = item->rect.Offset(dx, dy);
-                engine.NoteNewArea(item->rect);
-            }
-        }
-        for (int32_t& bottom : flow->m_maxBottom)
-            bottom += dy;
-        for (int32_t& top : flow->m_minTopFrom)
-            top += dy;
-        stack.insert(stack.end(), flow->nested.begin(), flow->nested.end());
+        flow->m_origin = {flow->m_origin.x + offset.x, flow->m_origin.y + offset.y};
+        stack.insert(stack.end(), flow->m_nested.begin(), flow->m_nested.end());
     }
 }
 
-void CLayoutFlow::AppendLine(CLineRecord line) {
-    const int32_t top = line.top;
-    m_maxBottom.push_back(m_maxBottom.empty() ? line.bottom
-                                              : std::max(m_maxBottom.back(), line.bottom));
-    m_minTopFrom.push_back(top);
-    for (size_t i = m_minTopFrom.size() - 1; i-- > 0 && m_minTopFrom[i] > top;)
-        m_minTopFrom[i] = top;
-    lines.push_back(std::move(line));
-}
-
-void CLayoutFlow::ForEachItemIn(const CRect& area,
-                                const std::function<void(const CDisplayItem&)>& visit) const {
-    std::vector<const CLayoutFlow*> stack{this};
-    while (!stack.empty()) {
-        const CLayoutFlow* flow = stack.back();
-        stack.pop_back();
-        // Every line before first ends above the area, every line from last
-        // on starts below it.
-        auto first =
-            std::upper_bound(flow->m_maxBottom.begin(), flow->m_maxBottom.end(), area.top) -
-            flow->m_maxBottom.begin();
-        auto last =
-            std::lower_bound(flow->m_minTopFrom.begin(), flow->m_minTopFrom.end(), area.bottom) -
-            flow->m_minTopFrom.begin();
-        for (auto i = first; i < last; ++i)
-            for (const CDisplayItem* item : flow->lines[static_cast<size_t>(i)].items)
-                if (Meets(item->rect, area))
-                    visit(*item);
-        stack.insert(stack.end(), flow->nested.rbegin(), flow->nested.rend());
-    }
-}
-
-void CLayoutFlow::ForEachItem(const std::function<void(const CDisplayItem&)>& visit) const {
-    std::vector<const CLayoutFlow*> stack{this};
-    while (!stack.empty()) {
-        const CLayoutFlow* flow = stack.back();
-        stack.pop_back();
-        for (const CLineRecord& line : flow->lines)
-            for (const CDisplayItem* item : line.items)
-                visit(*item);
-        stack.insert(stack.end(), flow->nested.rbegin(), flow->nested.rend());
-    }
+void CLayoutFlow::MoveBy(CPoint offset) {
+    OffsetOrigins(offset);
+    m_context.Page().MoveFlow(m_id, offset);
 }

@@ -1,16 +1,10 @@
 #include "layout/CTableLayout.h"
 
-#include "layout/CLayoutEngine.h"
+#include "layout/CLayoutContext.h"
 #include "layout/CLayoutFlow.h"
+#include "layout/LayoutConstants.h"
 
 #include <algorithm>
-
-namespace {
-
-// Bounds for what a page may write into border and padding.
-constexpr int32_t kMaxBorder = 1024;
-
-} // namespace
 
 std::vector<int32_t> CTableLayout::ColumnWidths(const CTableMeasure& measure, int32_t border,
                                                 int32_t available, int32_t& tableWidth) {
@@ -44,6 +38,13 @@ std::vector<int32_t> CTableLayout::ColumnWidths(const CTableMeasure& measure, in
     return widths;
 }
 
+bool CTableLayout::EndPassedOver() {
+    if (m_passedOver == 0)
+        return false;
+    --m_passedOver;
+    return true;
+}
+
 void CTableLayout::Start(const CTableElement& table, const CTableMeasure& given) {
     CTableMeasure measure = given;
     m_border = std::clamp(table.border, 0, kMaxBorder);
@@ -51,7 +52,7 @@ void CTableLayout::Start(const CTableElement& table, const CTableMeasure& given)
     const int32_t available = m_flow.WidthForTable();
     int64_t wanted = table.width;
     if (wanted < 0)
-        wanted = int64_t{available} * std::min<int64_t>(-wanted, 1000) / 100;
+        wanted = int64_t{available} * std::min<int64_t>(-wanted, kMaxTablePercent) / 100;
     const auto count = static_cast<int32_t>(measure.maximum.size());
     if (count > 0 && wanted > measure.totalMaximum) {
         const auto extra = static_cast<int32_t>((wanted - measure.totalMaximum) / count);
@@ -64,20 +65,10 @@ void CTableLayout::Start(const CTableElement& table, const CTableMeasure& given)
     for (size_t i = 0; i < widths.size(); ++i)
         m_columns[i].width = widths[i];
 
-    // A table always stands below at least one blank line, and beside no
-    // float that leaves it too little room.
-    while (m_flow.blankLines < 1)
-        m_flow.FinishLine(FinishMode::Blank);
-    while (m_flow.available < m_tableWidth && m_flow.HasFloats())
-        m_flow.FinishLine(FinishMode::Blank);
-    m_tableLeft = m_flow.lineLeft;
-    if (m_flow.centreCount > 0 && m_flow.available > m_tableWidth)
-        m_tableLeft += (m_flow.available - m_tableWidth) / 2;
-    m_tableTop = m_flow.y;
-    if (m_border > 0)
-        m_flow.y += m_border;
-    m_flow.extentX = std::max(m_flow.extentX, m_tableLeft + m_tableWidth - m_flow.leftEdge);
-    m_frameLine.top = m_flow.originY + m_tableTop;
+    const CTablePlace place = m_flow.BeginTable(m_tableWidth, m_border);
+    m_tableLeft = place.left;
+    m_tableTop = place.top;
+    m_frameLine.top = m_flow.Origin().y + m_tableTop;
 }
 
 CLayoutFlow* CTableLayout::OpenCellFlow() const {
@@ -93,6 +84,16 @@ void CTableLayout::Row() {
     m_openCell = -1;
 }
 
+// Cells spanning down from earlier rows keep their columns.
+void CTableLayout::SkipSpanningCells() {
+    while (m_columnIndex < m_columns.size() && m_columns[m_columnIndex].cell) {
+        const auto span = static_cast<size_t>(m_columns[m_columnIndex].columnSpan);
+        for (size_t j = m_columnIndex; j < std::min(m_columns.size(), m_columnIndex + span); ++j)
+            m_cellX += m_columns[j].width + m_border;
+        m_columnIndex += span;
+    }
+}
+
 void CTableLayout::Cell(const CTableCellElement& element) {
     if (m_firstRow)
         Row();
@@ -105,13 +106,7 @@ void CTableLayout::Cell(const CTableCellElement& element) {
         m_cellX += m_border + m_columns[static_cast<size_t>(m_openCell)].cellWidth;
         m_openCell = -1;
     }
-    // Cells spanning down from earlier rows keep their columns.
-    while (m_columnIndex < m_columns.size() && m_columns[m_columnIndex].cell) {
-        const auto span = static_cast<size_t>(m_columns[m_columnIndex].columnSpan);
-        for (size_t j = m_columnIndex; j < std::min(m_columns.size(), m_columnIndex + span); ++j)
-            m_cellX += m_columns[j].width + m_border;
-        m_columnIndex += span;
-    }
+    SkipSpanningCells();
     if (m_columnIndex >= kMaxTableColumns)
         return;
     if (m_columnIndex >= m_columns.size())
@@ -121,30 +116,22 @@ void CTableLayout::Cell(const CTableCellElement& element) {
     for (size_t j = m_columnIndex; j < m_columnIndex + span; ++j)
         cellWidth += m_columns[j].width;
 
-    CLayoutEngine& engine = m_flow.engine;
-    CLayoutFlow& cell = engine.NewFlow(m_flow.nestedLevel + 1);
-    cell.alignment = cell.savedAlignment = element.alignment;
-    cell.Start({m_flow.originX + m_cellX, m_flow.originY + m_flow.y}, cellWidth, m_cellPadding,
-               m_cellPadding, m_cellPadding, m_cellPadding);
+    const int32_t cellTop = m_flow.Origin().y + m_flow.Y();
+    CLayoutFlow& cell = m_flow.NewCell(m_cellX, cellWidth, m_cellPadding, element.alignment);
     CColumnRecord& column = m_columns[m_columnIndex];
     column.cell = &cell;
     column.verticalAlignment = element.verticalAlignment;
     column.remainingRowSpan =
-        static_cast<int32_t>(std::clamp<uint32_t>(element.rowSpan, 1, 65536) - 1);
+        static_cast<int32_t>(std::clamp<uint32_t>(element.rowSpan, 1, kMaxRowSpan) - 1);
     column.columnSpan = static_cast<int32_t>(span);
     column.accumulatedHeight = 0;
     column.cellWidth = cellWidth;
-    column.cellTop = m_flow.originY + m_flow.y;
-    {
-        CSemLockGuard guard(engine.m_lock);
-        m_flow.AddNested(&cell);
-    }
+    column.cellTop = cellTop;
     m_openCell = static_cast<int32_t>(m_columnIndex);
     m_columnIndex += span;
 }
 
 void CTableLayout::FinishRow() {
-    CLayoutEngine& engine = m_flow.engine;
     if (CLayoutFlow* open = OpenCellFlow())
         open->FinishLine(FinishMode::Break);
     bool anyEnds = false;
@@ -158,39 +145,37 @@ void CTableLayout::FinishRow() {
         anyEnds = true;
     }
     if (!anyEnds)
-        rowHeight = engine.LineHeightOf(engine.m_currentStyle);
+        rowHeight = m_context.CurrentLineHeight();
     // A cell spanning into this row may already be shorter than the rows
     // above it made it.
     rowHeight = std::max(rowHeight, 0);
-    {
-        CSemLockGuard guard(engine.m_lock);
-        for (CColumnRecord& column : m_columns) {
-            if (!column.cell)
-                continue;
-            if (column.remainingRowSpan > 0) {
-                column.accumulatedHeight += rowHeight + m_border;
-                continue;
-            }
-            CLayoutFlow& cell = *column.cell;
-            const int32_t spare = rowHeight - (cell.Size().y - column.accumulatedHeight);
-            int32_t dy = 0;
-            if (column.verticalAlignment == Align::Bottom)
-                dy = spare;
-            else if (column.verticalAlignment == Align::Middle ||
-                     column.verticalAlignment == Align::Center)
-                dy = spare / 2;
-            if (dy)
-                cell.MoveBy(0, dy);
-            if (m_border >= 1 && cell.HasLines()) {
-                CRect area{cell.originX, column.cellTop, cell.originX + column.cellWidth,
-                           column.cellTop + column.accumulatedHeight + rowHeight};
-                CRect frame{area.left - 1, area.top - 1, area.right + 1, area.bottom + 1};
-                m_frameLine.items.push_back(engine.NewItem<CFrameItem>(frame, m_border, 1));
-            }
-            column.cell = nullptr;
+    for (CColumnRecord& column : m_columns) {
+        if (!column.cell)
+            continue;
+        if (column.remainingRowSpan > 0) {
+            column.accumulatedHeight += rowHeight + m_border;
+            continue;
         }
+        CLayoutFlow& cell = *column.cell;
+        const int32_t spare = rowHeight - (cell.Size().y - column.accumulatedHeight);
+        int32_t dy = 0;
+        if (column.verticalAlignment == Align::Bottom)
+            dy = spare;
+        else if (column.verticalAlignment == Align::Middle ||
+                 column.verticalAlignment == Align::Center)
+            dy = spare / 2;
+        if (dy)
+            cell.MoveBy({0, dy});
+        if (m_border >= 1 && cell.HasLines()) {
+            const int32_t left = cell.Origin().x;
+            const int32_t bottom = column.cellTop + column.accumulatedHeight + rowHeight;
+            CRect frame{left - 1, column.cellTop - 1, left + column.cellWidth + 1, bottom + 1};
+            m_frameLine.items.push_back(
+                m_context.NewItem<CFrameItem>(frame, m_border, FrameStyle::Cell));
+        }
+        column.cell = nullptr;
     }
-    m_flow.y += rowHeight + m_border;
+    m_flow.AdvanceBy(rowHeight + m_border);
     for (CColumnRecord& column : m_columns)
         if (column.remainingRowSpan > 0)
             --column.remainingRowSpan;
@@ -198,22 +183,14 @@ void CTableLayout::FinishRow() {
 }
 
 void CTableLayout::End() {
-    CLayoutEngine& engine = m_flow.engine;
     if (!m_firstRow)
         FinishRow();
-    m_flow.blankLines = 0;
-    m_frameLine.bottom = m_flow.originY + m_flow.y;
-    {
-        CSemLockGuard guard(engine.m_lock);
-        if (m_border > 0) {
-            const int32_t left = m_flow.originX + m_tableLeft;
-            CRect frame{left, m_flow.originY + m_tableTop, left + m_tableWidth,
-                        m_flow.originY + m_flow.y};
-            m_frameLine.items.push_back(engine.NewItem<CFrameItem>(frame, m_border, 0));
-        }
-        m_flow.AppendLine(std::move(m_frameLine));
+    m_frameLine.bottom = m_flow.Origin().y + m_flow.Y();
+    if (m_border > 0) {
+        const int32_t left = m_flow.Origin().x + m_tableLeft;
+        CRect frame{left, m_flow.Origin().y + m_tableTop, left + m_tableWidth, m_frameLine.bottom};
+        m_frameLine.items.push_back(
+            m_context.NewItem<CFrameItem>(frame, m_border, FrameStyle::Table));
     }
-    m_flow.UpdateExtent();
-    m_flow.RecomputeLimits();
-    engine.SignalProgress();
+    m_flow.EndTable(std::move(m_frameLine));
 }

@@ -7,11 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+class CLayoutContext;
 class CLayoutFlow;
-
-// More columns than any real table has: a hostile colspan or row of cells
-// cannot make the layout allocate, or loop over every row, without bound.
-inline constexpr size_t kMaxTableColumns = 1024;
 
 // A table's columns as measured before layout: what each column needs at
 // least (its longest unbreakable run) and would like (its longest line).
@@ -27,7 +24,7 @@ struct CTableMeasure {
 // records; everything between them goes to the open cell.
 class CTableLayout {
 public:
-    explicit CTableLayout(CLayoutFlow& flow) : m_flow(flow) {}
+    CTableLayout(CLayoutFlow& flow, CLayoutContext& context) : m_flow(flow), m_context(context) {}
 
     void Start(const CTableElement& table, const CTableMeasure& measure);
     void Row();
@@ -35,15 +32,18 @@ public:
     void End();
     [[nodiscard]] CLayoutFlow* OpenCellFlow() const;
 
+    // A table opened where this one has no open cell: its records are
+    // passed over, so that only this table's own end ends it.
+    void PassOver() { ++m_passedOver; }
+    [[nodiscard]] bool PassingOver() const { return m_passedOver > 0; }
+    // True when an end record closed a table passed over.
+    [[nodiscard]] bool EndPassedOver();
+
     // Column widths for an available width: every maximum, every minimum, or
     // the minimums plus a share of the rest.
     [[nodiscard]] static std::vector<int32_t> ColumnWidths(const CTableMeasure& measure,
                                                            int32_t border, int32_t available,
                                                            int32_t& tableWidth);
-
-    // Tables opened where this one had no open cell: their records are
-    // passed over, so that only this table's own end ends it.
-    int32_t skippedTables = 0;
 
 private:
     struct CColumnRecord {
@@ -58,8 +58,11 @@ private:
     };
 
     void FinishRow();
+    void SkipSpanningCells();
 
     CLayoutFlow& m_flow;
+    CLayoutContext& m_context;
+    int32_t m_passedOver = 0;
     int32_t m_cellX = 0;
     int32_t m_tableWidth = 0;
     int32_t m_border = 0;
@@ -70,5 +73,5 @@ private:
     size_t m_columnIndex = 0;
     int32_t m_tableTop = 0;
     int32_t m_tableLeft = 0;
-    CLineRecord m_frameLine; // layout thread only until the table ends
+    CLineRecord m_frameLine; // published when the table ends
 };

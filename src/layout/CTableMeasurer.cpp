@@ -1,22 +1,21 @@
 #include "layout/CTableMeasurer.h"
 
-#include "layout/CLayoutBox.h"
-#include "layout/CLayoutEngine.h"
+#include "layout/CLayoutContext.h"
+#include "layout/ElementGeometry.h"
+#include "layout/LayoutConstants.h"
 
 #include <algorithm>
 
 namespace {
 
-constexpr int64_t kMaxWidth = 1 << 24;
-
 int32_t Bounded(int64_t value) {
-    return static_cast<int32_t>(std::clamp<int64_t>(value, 0, kMaxWidth));
+    return static_cast<int32_t>(std::clamp<int64_t>(value, 0, kMaxMeasuredWidth));
 }
 
 } // namespace
 
-CTableMeasurer::CTableMeasurer(CLayoutEngine& engine)
-    : m_engine(engine), m_inLink(engine.m_inLink) {}
+CTableMeasurer::CTableMeasurer(CLayoutContext& context)
+    : m_context(context), m_inLink(context.CurrentLink() != nullptr) {}
 
 std::unique_ptr<CTableMeasure> CTableMeasurer::Measure(const CTableElement& table,
                                                        ElementPosition after) {
@@ -26,7 +25,7 @@ std::unique_ptr<CTableMeasure> CTableMeasurer::Measure(const CTableElement& tabl
     m_stack.push_back(std::move(level));
     ElementPosition position = after;
     while (position && !m_stack.empty()) {
-        const CHtmlElement* element = m_engine.m_content->GetNextElement(position);
+        const CHtmlElement* element = m_context.NextElement(position);
         if (!element)
             break;
         Visit(*element);
@@ -88,9 +87,8 @@ void CTableMeasurer::Content(Cell& cell, const CHtmlElement& element) {
     switch (element.kind) {
     case ElementKind::BlockStart:
         EndRun(cell);
-        cell.indent =
-            std::clamp(static_cast<const CBlockStartElement&>(element).indentLevel, 0, 1000) *
-            m_engine.m_indentUnit;
+        cell.indent = ElementGeometry::BlockIndent(static_cast<const CBlockStartElement&>(element),
+                                                   m_context.IndentUnit());
         return;
     case ElementKind::BlockEnd:
         EndRun(cell);
@@ -109,13 +107,12 @@ void CTableMeasurer::Content(Cell& cell, const CHtmlElement& element) {
         return;
     case ElementKind::Text: {
         const auto& text = static_cast<const CTextElement&>(element);
-        m_engine.m_fonts.Select(text.textStyle);
-        const int32_t width = m_engine.m_fonts.GetRunWidth(
-            m_engine.m_text.Copy(text.startOffset, text.characterCount));
+        const int32_t width = m_context.RunWidth(
+            text.textStyle, m_context.CopyText(text.startOffset, text.characterCount));
         cell.runMaximum += width;
         cell.runMinimum += (text.textStyle & TextStyle::Preformatted)
                                ? width
-                               : std::min(width, m_engine.m_minimumLineWidth);
+                               : std::min(width, m_context.MinimumLineWidth());
         cell.runHasContent = true;
         return;
     }
@@ -123,24 +120,21 @@ void CTableMeasurer::Content(Cell& cell, const CHtmlElement& element) {
     case ElementKind::EmbeddedObject: {
         const auto& image = static_cast<const CImageElement&>(element);
         const bool isObject = element.kind == ElementKind::EmbeddedObject;
-        if (isObject && static_cast<const CEmbedElement&>(element).placement != 0)
+        if (!ElementGeometry::TakesPlaceInText(element))
             return;
-        int32_t width = 0;
-        int32_t height = 0;
-        int32_t border = 0;
-        if (!m_engine.ImageSize(image, !isObject && m_inLink, width, height, border))
-            width = 0;
-        if (image.align == Align::Left || image.align == Align::Right)
-            width += std::clamp(image.horizontalSpace, 0, 4096);
+        const std::optional<CImageSize> size = m_context.ImageSize(image, !isObject && m_inLink);
+        const int32_t width = ElementGeometry::ImageRunWidth(ElementGeometry::PlacementOf(image),
+                                                             size ? size->width : 0);
         addWide(width, isObject || image.inlineFlag);
         return;
     }
     case ElementKind::FormField:
-        addWide(CControlBox::SizeFor(static_cast<const CFormFieldElement&>(element)).width, true);
+        addWide(ElementGeometry::ControlSize(static_cast<const CFormFieldElement&>(element)).width,
+                true);
         return;
     case ElementKind::ListItem:
-        cell.runMaximum += m_engine.m_indentUnit;
-        cell.runMinimum += m_engine.m_indentUnit;
+        cell.runMaximum += ElementGeometry::MarkerWidth(m_context.IndentUnit());
+        cell.runMinimum += ElementGeometry::MarkerWidth(m_context.IndentUnit());
         cell.runHasContent = true;
         return;
     default:
@@ -189,13 +183,14 @@ void CTableMeasurer::CloseCell(Level& level) {
     int32_t minimum = cell.minimum;
     int32_t maximum = cell.maximum;
     if (cell.width > 0) {
-        minimum = std::max(minimum, std::min<int32_t>(cell.width, kMaxWidth));
+        minimum = std::max(minimum,
+                           static_cast<int32_t>(std::min<int64_t>(cell.width, kMaxMeasuredWidth)));
         maximum = minimum;
     }
     // A spanning cell may use the spacing between the columns it covers.
     const int64_t spacing =
-        int64_t(cell.span - 1) * (std::clamp(level.table->border, 0, 1024) +
-                                  2 * std::clamp(level.table->cellPadding, 0, 1024));
+        int64_t(cell.span - 1) * (std::clamp(level.table->border, 0, kMaxBorder) +
+                                  2 * std::clamp(level.table->cellPadding, 0, kMaxBorder));
     minimum = Bounded(minimum - spacing);
     maximum = Bounded(maximum - spacing);
     Demand(level.measure->minimum, cell.firstColumn, cell.span, minimum);
@@ -207,8 +202,8 @@ void CTableMeasurer::FinishLevel() {
     Level& level = m_stack.back();
     CloseCell(level);
     CTableMeasure& measure = *level.measure;
-    const int32_t border = std::clamp(level.table->border, 0, 1024);
-    const int32_t padding = std::clamp(level.table->cellPadding, 0, 1024);
+    const int32_t border = std::clamp(level.table->border, 0, kMaxBorder);
+    const int32_t padding = std::clamp(level.table->cellPadding, 0, kMaxBorder);
     int64_t totalMinimum = border;
     int64_t totalMaximum = border;
     for (size_t i = 0; i < measure.minimum.size(); ++i) {
@@ -234,5 +229,5 @@ void CTableMeasurer::FinishLevel() {
         outer.runHasContent = true;
         EndRun(outer);
     }
-    m_engine.m_measures[finished.table] = std::move(finished.measure);
+    m_context.KeepMeasure(*finished.table, std::move(finished.measure));
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 class CHtmlElement;
-class CLayoutEngine;
+class CLayoutContext;
 
 // Measures a complete table, and every table nested in it, in one walk of
 // the element list: for each column the least and the most width its cells'
@@ -16,10 +16,10 @@ class CLayoutEngine;
 // deeply nested tables cannot exhaust the thread's stack.
 class CTableMeasurer {
 public:
-    explicit CTableMeasurer(CLayoutEngine& engine);
+    explicit CTableMeasurer(CLayoutContext& context);
 
     // Measures table, whose records follow at position after; every nested
-    // table's measure is handed to the engine's cache as well.
+    // table's measure is handed to the context as well.
     [[nodiscard]] std::unique_ptr<CTableMeasure> Measure(const CTableElement& table,
                                                          ElementPosition after);
 
@@ -52,7 +52,7 @@ private:
     void FinishLevel();
     static void Demand(std::vector<int32_t>& columns, size_t first, size_t span, int32_t value);
 
-    CLayoutEngine& m_engine;
+    CLayoutContext& m_context;
     std::vector<Level> m_stack;
     std::unique_ptr<CTableMeasure> m_result;
     bool m_inLink = false;

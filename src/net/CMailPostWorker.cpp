@@ -190,15 +190,14 @@ void CMailPostWorker::Fail(SocketResult result) {
 }
 
 ProtocolRegistration RegisterMailtoProtocol() {
-    return ProtocolTable().Register(
-        {PrefixMatcher("mailto:"),
-         [](const std::string& url, Method method, const std::string&, const std::string&,
-            CDynamicLoad& load) -> std::unique_ptr<CLoadWorker> {
-             // Following a link only asks for the dialog; the dialog's Send
-             // (or a form) posts.
-             if (method == Method::Get)
-                 return std::make_unique<CTypeOnlyWorker>(load, url, std::string(MailPostType));
-             return std::make_unique<CMailPostWorker>(load, url);
-         },
-         "Mailto"});
+    return ProtocolTable().Register({PrefixMatcher("mailto:"),
+                                     [](CDynamicLoad& load) -> std::unique_ptr<CLoadWorker> {
+                                         // Following a link only asks for the dialog; the dialog's
+                                         // Send (or a form) posts.
+                                         if (load.GetMethod() == Method::Get)
+                                             return std::make_unique<CTypeOnlyWorker>(
+                                                 load, load.Url(), std::string(MailPostType));
+                                         return std::make_unique<CMailPostWorker>(load, load.Url());
+                                     },
+                                     "Mailto"});
 }

@@ -77,6 +77,6 @@ private:
     CNetSocket m_socket;
     // Like m_socket: set by the connecting thread, taken by Close.
     std::unique_ptr<CTlsStream> m_tls;
-    std::string m_errorText;                                      // guarded by m_lock
-    CTlsStream::Failure m_tlsFailure = CTlsStream::Failure::None; // guarded by m_lock
+    std::string m_errorText GUARDED_BY(m_lock);
+    CTlsStream::Failure m_tlsFailure GUARDED_BY(m_lock) = CTlsStream::Failure::None;
 };

@@ -5,12 +5,13 @@
 MailSettings ReadMailSettings() {
     MailSettings mail;
     if (CAppSettings* settings = GetSettings()) {
-        // The preferences may be changing them on the UI thread right now.
-        CSemLockGuard guard(settings->m_lock);
-        mail.userName = settings->m_userName;
-        mail.userEmail = settings->m_userEmail;
-        mail.smtpServer = settings->m_smtpServer;
-        mail.smtpServerPort = settings->m_smtpServerPort;
+        // One snapshot, so the four belong together even while the
+        // preferences change them.
+        const CAppSettings::Values values = settings->Snapshot();
+        mail.userName = values.userName;
+        mail.userEmail = values.userEmail;
+        mail.smtpServer = values.smtpServer;
+        mail.smtpServerPort = values.smtpServerPort;
     }
     return mail;
 }

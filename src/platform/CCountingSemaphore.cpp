@@ -8,14 +8,14 @@ CCountingSemaphore::CCountingSemaphore(int32_t initial, int32_t maximum)
 }
 
 void CCountingSemaphore::Acquire() {
-    std::unique_lock lock(m_mutex);
-    m_cond.wait(lock, [this] { return m_count > 0; });
+    CMutexGuard lock(m_mutex);
+    m_cond.wait(m_mutex, [this]() REQUIRES(m_mutex) { return m_count > 0; });
     --m_count;
 }
 
 bool CCountingSemaphore::AcquireFor(std::chrono::milliseconds timeout) {
-    std::unique_lock lock(m_mutex);
-    if (!m_cond.wait_for(lock, timeout, [this] { return m_count > 0; }))
+    CMutexGuard lock(m_mutex);
+    if (!m_cond.wait_for(m_mutex, timeout, [this]() REQUIRES(m_mutex) { return m_count > 0; }))
         return false;
     --m_count;
     return true;
@@ -23,7 +23,7 @@ bool CCountingSemaphore::AcquireFor(std::chrono::milliseconds timeout) {
 
 bool CCountingSemaphore::Release(int32_t count) {
     {
-        std::lock_guard lock(m_mutex);
+        CMutexGuard lock(m_mutex);
         if (count <= 0 || count > m_maximum - m_count)
             return false;
         m_count += count;

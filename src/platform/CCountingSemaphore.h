@@ -1,9 +1,10 @@
 #pragma once
 
+#include "platform/CMutex.h"
+
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
-#include <mutex>
 
 // A semaphore with a maximum count, as the original platform offered: a
 // release that would pass the maximum fails and changes nothing.
@@ -18,8 +19,8 @@ public:
     [[nodiscard]] bool Release(int32_t count = 1);
 
 private:
-    std::mutex m_mutex;
-    std::condition_variable m_cond;
-    int32_t m_count; // guarded by m_mutex
+    CMutex m_mutex;
+    std::condition_variable_any m_cond;
+    int32_t m_count GUARDED_BY(m_mutex);
     const int32_t m_maximum;
 };

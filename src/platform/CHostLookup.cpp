@@ -16,7 +16,7 @@ CHostLookup::CHostLookup(const std::string& host) : m_shared(std::make_shared<Sh
         m_thread = std::thread([shared = m_shared, resolver, host, dotted, numeric] {
             HostAnswer answer = dotted ? resolver->ByAddress(numeric) : resolver->ByName(host);
             {
-                std::lock_guard guard(shared->mutex);
+                CMutexGuard guard(shared->mutex);
                 shared->answer = std::move(answer);
             }
             shared->done.Set();
@@ -42,6 +42,6 @@ bool CHostLookup::Wait(const CLatchFd& cancel) {
 }
 
 HostAnswer CHostLookup::TakeAnswer() {
-    std::lock_guard guard(m_shared->mutex);
+    CMutexGuard guard(m_shared->mutex);
     return std::move(m_shared->answer);
 }

@@ -2,9 +2,9 @@
 
 #include "platform/CHostResolver.h"
 #include "platform/CLatchFd.h"
+#include "platform/CMutex.h"
 
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 
@@ -32,8 +32,8 @@ public:
 private:
     struct Shared {
         CLatchFd done;
-        std::mutex mutex;
-        HostAnswer answer; // guarded by mutex
+        CMutex mutex;
+        HostAnswer answer GUARDED_BY(mutex);
     };
     std::shared_ptr<Shared> m_shared;
     std::thread m_thread;

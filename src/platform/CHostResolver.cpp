@@ -1,9 +1,9 @@
 #include "platform/CHostResolver.h"
 
+#include "platform/CMutex.h"
 #include "platform/WsaErrors.h"
 
 #include <cstring>
-#include <mutex>
 #include <netdb.h>
 #include <sys/socket.h>
 
@@ -42,18 +42,18 @@ public:
     }
 };
 
-std::mutex g_resolverMutex;
-std::shared_ptr<CHostResolver> g_resolver; // guarded by g_resolverMutex
+CMutex g_resolverMutex;
+std::shared_ptr<CHostResolver> g_resolver GUARDED_BY(g_resolverMutex);
 
 } // namespace
 
 std::shared_ptr<CHostResolver> CurrentHostResolver() {
     static const std::shared_ptr<CHostResolver> system = std::make_shared<CSystemResolver>();
-    std::lock_guard guard(g_resolverMutex);
+    CMutexGuard guard(g_resolverMutex);
     return g_resolver ? g_resolver : system;
 }
 
 void SetHostResolver(std::shared_ptr<CHostResolver> resolver) {
-    std::lock_guard guard(g_resolverMutex);
+    CMutexGuard guard(g_resolverMutex);
     g_resolver = std::move(resolver);
 }

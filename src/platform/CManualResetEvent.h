@@ -1,8 +1,9 @@
 #pragma once
 
+#include "platform/CMutex.h"
+
 #include <chrono>
 #include <condition_variable>
-#include <mutex>
 
 // An event that stays signalled until it is reset; every waiter wakes.
 class CManualResetEvent {
@@ -19,7 +20,7 @@ public:
     [[nodiscard]] bool WaitFor(std::chrono::milliseconds timeout);
 
 private:
-    mutable std::mutex m_mutex;
-    std::condition_variable m_cond;
-    bool m_set = false; // guarded by m_mutex
+    mutable CMutex m_mutex;
+    std::condition_variable_any m_cond;
+    bool m_set GUARDED_BY(m_mutex) = false;
 };

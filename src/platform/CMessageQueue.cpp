@@ -4,14 +4,14 @@
 
 void CMessageQueue::Post(const CPostedMessage& message) {
     {
-        std::lock_guard lock(m_mutex);
+        CMutexGuard lock(m_mutex);
         m_messages.push_back(message);
     }
     UiWake().Ring();
 }
 
 std::optional<CPostedMessage> CMessageQueue::Take() {
-    std::lock_guard lock(m_mutex);
+    CMutexGuard lock(m_mutex);
     if (m_messages.empty())
         return std::nullopt;
     CPostedMessage message = m_messages.front();
@@ -20,7 +20,7 @@ std::optional<CPostedMessage> CMessageQueue::Take() {
 }
 
 bool CMessageQueue::Empty() const {
-    std::lock_guard lock(m_mutex);
+    CMutexGuard lock(m_mutex);
     return m_messages.empty();
 }
 

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "platform/CMessageTarget.h"
+#include "platform/CMutex.h"
 
 #include <cstdint>
 #include <deque>
-#include <mutex>
 #include <optional>
 
 struct CPostedMessage {
@@ -25,8 +25,8 @@ public:
     bool Empty() const;
 
 private:
-    mutable std::mutex m_mutex;
-    std::deque<CPostedMessage> m_messages; // guarded by m_mutex
+    mutable CMutex m_mutex;
+    std::deque<CPostedMessage> m_messages GUARDED_BY(m_mutex);
 };
 
 CMessageQueue& UiMessageQueue();

@@ -120,7 +120,7 @@ std::filesystem::path CRegistry::DefaultPath() {
 
 std::optional<std::string> CRegistry::GetString(RegRoot root, std::string_view key,
                                                 std::string_view name) const {
-    std::lock_guard lock(m_mutex);
+    CMutexGuard lock(m_mutex);
     const RegValue* value = FindValueLocked(root, key, name);
     const auto* text = value ? std::get_if<std::string>(&value->data) : nullptr;
     return text ? std::optional<std::string>(*text) : std::nullopt;
@@ -128,7 +128,7 @@ std::optional<std::string> CRegistry::GetString(RegRoot root, std::string_view k
 
 std::optional<uint32_t> CRegistry::GetDword(RegRoot root, std::string_view key,
                                             std::string_view name) const {
-    std::lock_guard lock(m_mutex);
+    CMutexGuard lock(m_mutex);
     const RegValue* value = FindValueLocked(root, key, name);
     const auto* dword = value ? std::get_if<uint32_t>(&value->data) : nullptr;
     return dword ? std::optional<uint32_t>(*dword) : std::nullopt;
@@ -149,7 +149,7 @@ bool CRegistry::SetValue(RegRoot root, std::string_view key, std::string_view na
     if (!CRegFile::SplitKeyPath(key, names) || !CRegFile::IsValidValueName(name)) {
         return false;
     }
-    std::lock_guard lock(m_mutex);
+    CMutexGuard lock(m_mutex);
     const auto [deepest, found] = DeepestLocked(root, names);
     const auto missing = std::span<const std::string_view>(names).subspan(found);
     const RegValue* old = missing.empty() ? deepest->FindValue(name) : nullptr;
@@ -178,7 +178,7 @@ bool CRegistry::CreateKey(RegRoot root, std::string_view key) {
     if (!CRegFile::SplitKeyPath(key, names)) {
         return false;
     }
-    std::lock_guard lock(m_mutex);
+    CMutexGuard lock(m_mutex);
     const auto [deepest, found] = DeepestLocked(root, names);
     const auto missing = std::span<const std::string_view>(names).subspan(found);
     if (m_entries + missing.size() > CRegFile::kMaxEntries) {
@@ -196,7 +196,7 @@ bool CRegistry::DeleteValue(RegRoot root, std::string_view key, std::string_view
     if (!CRegFile::SplitKeyPath(key, names)) {
         return false;
     }
-    std::lock_guard lock(m_mutex);
+    CMutexGuard lock(m_mutex);
     const auto [deepest, found] = DeepestLocked(root, names);
     if (found != names.size() || !deepest->RemoveValue(name)) {
         return false;
@@ -212,7 +212,7 @@ bool CRegistry::DeleteKey(RegRoot root, std::string_view key) {
     if (!CRegFile::SplitKeyPath(key, names) || names.empty()) {
         return false;
     }
-    std::lock_guard lock(m_mutex);
+    CMutexGuard lock(m_mutex);
     const auto parentPath = std::span<const std::string_view>(names).first(names.size() - 1);
     const auto [parent, found] = DeepestLocked(root, parentPath);
     const CRegKey* doomed = found == parentPath.size() ? parent->FindChild(names.back()) : nullptr;
@@ -227,12 +227,12 @@ bool CRegistry::DeleteKey(RegRoot root, std::string_view key) {
 }
 
 bool CRegistry::KeyExists(RegRoot root, std::string_view key) const {
-    std::lock_guard lock(m_mutex);
+    CMutexGuard lock(m_mutex);
     return FindKeyLocked(root, key) != nullptr;
 }
 
 std::vector<std::string> CRegistry::SubKeys(RegRoot root, std::string_view key) const {
-    std::lock_guard lock(m_mutex);
+    CMutexGuard lock(m_mutex);
     std::vector<std::string> names;
     if (const CRegKey* found = FindKeyLocked(root, key)) {
         for (const auto& child : found->Children()) {
@@ -243,7 +243,7 @@ std::vector<std::string> CRegistry::SubKeys(RegRoot root, std::string_view key) 
 }
 
 std::vector<std::string> CRegistry::ValueNames(RegRoot root, std::string_view key) const {
-    std::lock_guard lock(m_mutex);
+    CMutexGuard lock(m_mutex);
     std::vector<std::string> names;
     if (const CRegKey* found = FindKeyLocked(root, key)) {
         for (const RegValue& value : found->Values()) {
@@ -254,12 +254,12 @@ std::vector<std::string> CRegistry::ValueNames(RegRoot root, std::string_view ke
 }
 
 std::string CRegistry::LastWriteError() const {
-    std::lock_guard lock(m_mutex);
+    CMutexGuard lock(m_mutex);
     return m_lastWriteError;
 }
 
 void CRegistry::SetSaveFaultHookForTesting(std::function<SaveFault(SaveStage)> hook) {
-    std::lock_guard lock(m_mutex);
+    CMutexGuard lock(m_mutex);
     m_faultHook = std::move(hook);
 }
 

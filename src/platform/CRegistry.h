@@ -1,12 +1,12 @@
 #pragma once
 
+#include "platform/CMutex.h"
 #include "platform/CRegFile.h"
 #include "platform/CRegKey.h"
 
 #include <cstdint>
 #include <filesystem>
 #include <functional>
-#include <mutex>
 #include <optional>
 #include <span>
 #include <string>
@@ -79,31 +79,31 @@ private:
         size_t addedEntries = 0;
     };
 
-    const CRegKey* FindKeyLocked(RegRoot root, std::string_view key) const;
-    const RegValue* FindValueLocked(RegRoot root, std::string_view key,
-                                    std::string_view name) const;
-    std::pair<CRegKey*, size_t> DeepestLocked(RegRoot root,
-                                              std::span<const std::string_view> names);
+    const CRegKey* FindKeyLocked(RegRoot root, std::string_view key) const REQUIRES(m_mutex);
+    const RegValue* FindValueLocked(RegRoot root, std::string_view key, std::string_view name) const
+        REQUIRES(m_mutex);
+    std::pair<CRegKey*, size_t> DeepestLocked(RegRoot root, std::span<const std::string_view> names)
+        REQUIRES(m_mutex);
     CRegKey* CreatePathLocked(CRegKey* from, std::span<const std::string_view> names,
-                              Change& change);
+                              Change& change) REQUIRES(m_mutex);
     [[nodiscard]] bool SetValue(RegRoot root, std::string_view key, std::string_view name,
                                 RegData data);
-    [[nodiscard]] bool CommitLocked(const Change& change);
-    void UndoLocked(const Change& change);
-    [[nodiscard]] bool RefuseLocked(std::string reason);
-    std::string ReplaceFileLocked(std::string_view text);
-    std::string WriteTempLocked(std::string& temp, std::string_view text);
-    std::string MoveDamagedAsideLocked();
-    std::string InjectedFaultLocked(SaveStage stage) const;
+    [[nodiscard]] bool CommitLocked(const Change& change) REQUIRES(m_mutex);
+    void UndoLocked(const Change& change) REQUIRES(m_mutex);
+    [[nodiscard]] bool RefuseLocked(std::string reason) REQUIRES(m_mutex);
+    std::string ReplaceFileLocked(std::string_view text) REQUIRES(m_mutex);
+    std::string WriteTempLocked(std::string& temp, std::string_view text) REQUIRES(m_mutex);
+    std::string MoveDamagedAsideLocked() REQUIRES(m_mutex);
+    std::string InjectedFaultLocked(SaveStage stage) const REQUIRES(m_mutex);
 
     const std::filesystem::path m_file;
     std::string m_loadError;
 
-    mutable std::mutex m_mutex;
-    RegTree m_tree;
-    size_t m_entries = 0;
-    bool m_damagedPending = false;
-    bool m_unsaved = false;
-    std::string m_lastWriteError;
-    std::function<SaveFault(SaveStage)> m_faultHook;
+    mutable CMutex m_mutex;
+    RegTree m_tree GUARDED_BY(m_mutex);
+    size_t m_entries GUARDED_BY(m_mutex) = 0;
+    bool m_damagedPending GUARDED_BY(m_mutex) = false;
+    bool m_unsaved GUARDED_BY(m_mutex) = false;
+    std::string m_lastWriteError GUARDED_BY(m_mutex);
+    std::function<SaveFault(SaveStage)> m_faultHook GUARDED_BY(m_mutex);
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/ThreadSafety.h"
+
 #include <atomic>
 #include <cstdint>
 #include <semaphore>
@@ -7,14 +9,19 @@
 // The lock of every structure shared between threads. A counter starting at -1
 // tells the uncontended case apart without touching the semaphore; only a
 // thread that finds the lock taken blocks on it. Not re-entrant.
-class CSemLock {
+//
+// Locks are taken in one order (docs/architecture.md): the layout's page,
+// a document's inline table and its queue of requests, the object table, a
+// load, a content object, the scheduler, a text store, the settings, a
+// socket's error text.
+class CAPABILITY("mutex") CSemLock {
 public:
     CSemLock() = default;
     CSemLock(const CSemLock&) = delete;
     CSemLock& operator=(const CSemLock&) = delete;
 
-    void Lock();
-    void Unlock();
+    void Lock() ACQUIRE();
+    void Unlock() RELEASE();
 
 private:
     std::binary_semaphore m_sem{0};
@@ -22,10 +29,10 @@ private:
 };
 
 // Scoped holder, so that no early return leaves a structure locked.
-class CSemLockGuard {
+class SCOPED_CAPABILITY CSemLockGuard {
 public:
-    explicit CSemLockGuard(CSemLock& lock) : m_lock(lock) { m_lock.Lock(); }
-    ~CSemLockGuard() { m_lock.Unlock(); }
+    explicit CSemLockGuard(CSemLock& lock) ACQUIRE(lock) : m_lock(lock) { m_lock.Lock(); }
+    ~CSemLockGuard() RELEASE() { m_lock.Unlock(); }
     CSemLockGuard(const CSemLockGuard&) = delete;
     CSemLockGuard& operator=(const CSemLockGuard&) = delete;
 

@@ -85,7 +85,8 @@ void CPagePainter::ComposeWith(CDeviceContext& dc, CFontCache& fonts, const CRec
     dc.SelectPalette(&GetSharedPalette());
     dc.RealizePalette();
     PaintBackground(dc, area, page);
-    // Embedded controls draw themselves here once the control site exists.
+    // FIXME: embedded controls do not draw themselves here: the control site
+    // is not built.
     CTextStore text = page.content ? page.content->GetTextStore() : CTextStore();
     CPaintContext context{dc,
                           fonts,

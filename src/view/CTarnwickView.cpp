@@ -62,14 +62,9 @@ CTarnwickView* CTarnwickView::FindViewByFrameName(std::string_view name) {
     return nullptr;
 }
 
-void CTarnwickView::OnMessage(uint32_t message, uintptr_t wParam, intptr_t lParam) {
-    if (message == NewDocumentMessage) {
+void CTarnwickView::OnMessage(uint32_t message, uintptr_t, intptr_t) {
+    if (message == NewDocumentMessage)
         StartPage();
-    } else if (message == LoadInlineMessage) {
-        std::unique_ptr<std::string> url(reinterpret_cast<std::string*>(lParam));
-        if (url)
-            m_document.RequestInline(*url, static_cast<uint32_t>(wParam));
-    }
 }
 
 void CTarnwickView::StartPage() {
@@ -109,12 +104,9 @@ void CTarnwickView::StartPage() {
 void CTarnwickView::ReadPageColors(CMimeObject& content) {
     // Each getter takes the object's lock itself. The visited-link colour
     // always stays the default.
-    if (int32_t color = content.GetBackgroundColor(); color != -1)
-        m_colors.background = color;
-    if (int32_t color = content.GetTextColor(); color != -1)
-        m_colors.text = color;
-    if (int32_t color = content.GetLinkColor(); color != -1)
-        m_colors.link = color;
+    m_colors.background = content.GetBackgroundColor().value_or(m_colors.background);
+    m_colors.text = content.GetTextColor().value_or(m_colors.text);
+    m_colors.link = content.GetLinkColor().value_or(m_colors.link);
     m_backgroundImage = content.GetBackgroundImage();
 }
 
@@ -248,10 +240,10 @@ void CTarnwickView::ApplyPageChange(uint32_t flags, CMimeObject& content) {
     auto has = [flags](uint32_t bit) { return (flags & (bit | Notify::Attached)) != 0; };
     if (has(Notify::Redirected) || has(Notify::TitleKnown))
         m_document.UpdateTitle();
-    auto takeColor = [this](int32_t color, int32_t& into) {
-        if (color == -1)
+    auto takeColor = [this](PageColor color, int32_t& into) {
+        if (!color)
             return;
-        into = color;
+        into = *color;
         m_window.InvalidateAll();
     };
     if (has(Notify::BackgroundColorKnown))
@@ -327,7 +319,8 @@ std::string CTarnwickView::LinkAddressAt(const CLayoutEngine::LinkedItem& found,
 void CTarnwickView::OnLeftButtonDown(CPoint window) {
     if (!m_current)
         return;
-    // The selection of embedded control items joins with the control site.
+    // FIXME: a click does not select an embedded control's item: the control
+    // site is not built.
     CPoint document = ToDocument(window);
     CLayoutEngine::LinkedItem found = m_current->LinkedItemAt(document.x, document.y);
     if (!found.item)

@@ -2,6 +2,7 @@
 
 #include "document/CDocumentView.h"
 #include "layout/CLayoutEngine.h"
+#include "layout/LayoutConstants.h"
 #include "platform/CMessageTarget.h"
 #include "platform/gdi/GdiTypes.h"
 #include "platform/ui/CViewWindow.h"
@@ -29,11 +30,8 @@ class CTarnwickDoc;
 // CLayoutRunner and the progress event.
 class CTarnwickView final : public CDocumentView, public CMessageTarget, public CViewWindowClient {
 public:
-    // Posted by threads that need an inline resource started on the UI thread:
-    // wParam the required capabilities, lParam a std::string* the view frees.
-    static constexpr uint32_t LoadInlineMessage = WM_USER + 100;
-    static constexpr int32_t HorizontalMargin = 12;
-    static constexpr int32_t VerticalMargin = 10;
+    static constexpr int32_t HorizontalMargin = kDefaultSideMargin;
+    static constexpr int32_t VerticalMargin = kDefaultTopMargin;
 
     CTarnwickView(CTarnwickDoc& document, CViewWindow& window);
     ~CTarnwickView() override;
@@ -92,9 +90,11 @@ private:
     [[nodiscard]] CPoint ToDocument(CPoint window) const;
     [[nodiscard]] CPageToPaint PageToPaint();
     void ScrollBy(int32_t dx, int32_t dy);
-    // The forms of the page join here (their controls follow the layout).
+    // FIXME: the page's form controls are not made: they should follow the
+    // layout's form records, one child control per form-control item.
     void UpdateFormControls() {}
-    // Frame sets join here: the frames are built from the finished tree.
+    // FIXME: frame sets show nothing: the frames should be built from the
+    // finished frame-set tree, a view and document per frame.
     void BuildFrames() {}
 
     CTarnwickDoc& m_document;

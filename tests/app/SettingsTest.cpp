@@ -6,6 +6,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <string>
+#include <thread>
+
 namespace {
 
 CCommandLine ServerCommandLine() {
@@ -20,11 +24,10 @@ struct Snapshot {
 };
 
 Snapshot Read(CAppSettings& settings) {
-    CSemLockGuard guard(settings.m_lock);
-    return {settings.m_controlDirectory, settings.m_tempDirectory, settings.m_bookmarkDirectory,
-            settings.m_userName,         settings.m_userEmail,     settings.m_homePage,
-            settings.m_smtpServer,       settings.m_httpProxy,     settings.m_loadHomePage,
-            settings.m_smtpServerPort,   settings.m_httpProxyPort, settings.m_maxConnections};
+    const CAppSettings::Values v = settings.Snapshot();
+    return {v.controlDirectory, v.tempDirectory,  v.bookmarkDirectory, v.userName,
+            v.userEmail,        v.homePage,       v.smtpServer,        v.httpProxy,
+            v.loadHomePage,     v.smtpServerPort, v.httpProxyPort,     v.maxConnections};
 }
 
 const char* NetworkKey = "Software\\Vestrial\\Vestrial\\Network";
@@ -53,6 +56,35 @@ TEST(Settings, DefaultsWithEmptyRegistry) {
     EXPECT_TRUE(s.user.empty() && s.email.empty() && s.smtp.empty() && s.proxy.empty());
 }
 
+// Workers read the proxy's host and port while the preferences may change
+// them: a snapshot holds both from one change, never one from each.
+TEST(Settings, ASnapshotTakesEverySettingFromOneChange) {
+    CAppSettings settings;
+    auto setProxy = [&](int32_t i) {
+        settings.Update([&](CAppSettings::Values& values) {
+            values.httpProxy = "proxy" + std::to_string(i);
+            values.httpProxyPort = i;
+        });
+    };
+    setProxy(0);
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        for (int32_t i = 1; i <= 2000; ++i)
+            setProxy(i);
+        done = true;
+    });
+    int32_t mixed = 0;
+    int32_t last = 0;
+    while (!done || last < 2000) {
+        const CAppSettings::Values values = settings.Snapshot();
+        if (values.httpProxy != "proxy" + std::to_string(values.httpProxyPort))
+            ++mixed;
+        last = values.httpProxyPort;
+    }
+    writer.join();
+    EXPECT_EQ(mixed, 0);
+}
+
 TEST(Settings, RootWorkingDirectoryGetsNoSecondSlash) {
     EXPECT_EQ(WithTrailingSlash("/"), "/");
     EXPECT_EQ(WithTrailingSlash("/home/u"), "/home/u/");
@@ -67,22 +99,20 @@ TEST(Settings, SaveThenLoadRoundTripsEveryKey) {
         CHeadlessBackend ui;
         CTarnwickApp app(ui, registry);
         ASSERT_TRUE(app.InitInstance(ServerCommandLine()));
-        {
-            CAppSettings& s = app.Settings();
-            CSemLockGuard guard(s.m_lock);
-            s.m_controlDirectory = "/ocx/";
-            s.m_tempDirectory = "/tmp/v/";
-            s.m_bookmarkDirectory = "/b/";
-            s.m_userName = "Ann \"Q\" Smith\\";
-            s.m_userEmail = "ann@example.org";
-            s.m_homePage = "http://example.org/";
-            s.m_loadHomePage = 0;
-            s.m_smtpServer = "mail.example.org";
-            s.m_smtpServerPort = 2525;
-            s.m_httpProxy = "proxy";
-            s.m_httpProxyPort = 3128;
-            s.m_maxConnections = 2;
-        }
+        app.Settings().Update([](CAppSettings::Values& s) {
+            s.controlDirectory = "/ocx/";
+            s.tempDirectory = "/tmp/v/";
+            s.bookmarkDirectory = "/b/";
+            s.userName = "Ann \"Q\" Smith\\";
+            s.userEmail = "ann@example.org";
+            s.homePage = "http://example.org/";
+            s.loadHomePage = 0;
+            s.smtpServer = "mail.example.org";
+            s.smtpServerPort = 2525;
+            s.httpProxy = "proxy";
+            s.httpProxyPort = 3128;
+            s.maxConnections = 2;
+        });
         ASSERT_TRUE(app.SaveSettings());
     }
     CRegistry registry(file);

@@ -63,6 +63,23 @@ TEST_F(Scheduling, CancellingAnActiveLoadStartsTheWaitingOne) {
     EXPECT_TRUE(owner.Finished(a));
 }
 
+TEST_F(Scheduling, CancellingAnActiveLoadStartsOnlyAsManyWaitingOnesAsTheLimitAllows) {
+    SetMaxConnections(2);
+    CRecordingOwner owner;
+    auto* a = StartLoad(owner, "gate:text/html/a");
+    StartLoad(owner, "gate:text/html/b");
+    StartLoad(owner, "gate:text/html/c");
+    auto* d = StartLoad(owner, "gate:text/html/d");
+    ASSERT_EQ(Scheduler().WaitingCount(), 2u);
+    Scheduler().Cancel(a);
+    EXPECT_EQ(Scheduler().ActiveCount(), 2u);
+    EXPECT_EQ(Scheduler().WaitingCount(), 1u);
+    EXPECT_EQ(d->Result(), Status::Unknown) << "the second waiting load still waits";
+    m_gate.Open();
+    RunUntilFinished(owner, d);
+    EXPECT_EQ(d->Result(), Status::Complete);
+}
+
 TEST_F(Scheduling, CancellingAWaitingLoadCompletesItAsFailed) {
     SetMaxConnections(1);
     CRecordingOwner owner;

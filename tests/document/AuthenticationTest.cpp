@@ -185,9 +185,8 @@ protected:
     Authentication() {
         m_protocols.push_back(ProtocolTable().Register(
             {PrefixMatcher("auth:"),
-             [this](const std::string& url, Method, const std::string&, const std::string&,
-                    CDynamicLoad& load) -> std::unique_ptr<CLoadWorker> {
-                 return std::make_unique<CChallengeWorker>(load, url, m_server);
+             [this](CDynamicLoad& load) -> std::unique_ptr<CLoadWorker> {
+                 return std::make_unique<CChallengeWorker>(load, load.Url(), m_server);
              },
              "Auth"}));
     }

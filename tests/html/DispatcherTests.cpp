@@ -211,22 +211,23 @@ TEST(HtmlBreaks, ClearSides) {
     struct Case {
         const char* html;
         ElementKind kind;
-        int32_t side;
+        ClearSide side;
     };
     const Case cases[] = {
-        {"<br>", ElementKind::LineBreak, 0},
-        {"<br clear=all>", ElementKind::ClearBreak, 3},
-        {"<br clear>", ElementKind::ClearBreak, 3},
-        {"<br clear=LEFT>", ElementKind::ClearBreak, 1},
-        {"<br clear=right>", ElementKind::ClearBreak, 2},
-        {"<br clear=no>", ElementKind::LineBreak, 0},
+        {"<br>", ElementKind::LineBreak, {}},
+        {"<br clear=all>", ElementKind::ClearBreak, ClearSide::Both},
+        {"<br clear>", ElementKind::ClearBreak, ClearSide::Both},
+        {"<br clear=LEFT>", ElementKind::ClearBreak, ClearSide::Left},
+        {"<br clear=right>", ElementKind::ClearBreak, ClearSide::Right},
+        {"<br clear=no>", ElementKind::LineBreak, {}},
     };
     for (const Case& c : cases) {
         ParsedDocument parsed = Parse(c.html);
         ASSERT_EQ(parsed.elements.size(), 2u) << c.html;
         EXPECT_EQ(parsed.elements[0]->kind, c.kind) << c.html;
         if (c.kind == ElementKind::ClearBreak) {
-            EXPECT_EQ(static_cast<const CParamElement*>(parsed.elements[0])->value, c.side);
+            EXPECT_EQ(static_cast<const CParamElement*>(parsed.elements[0])->value,
+                      static_cast<int32_t>(c.side));
         }
     }
 }
@@ -249,7 +250,7 @@ TEST(HtmlImages, AttributesAndHexadecimalWidth) {
     EXPECT_EQ(images[1]->border, -1);
     auto embeds = parsed.OfKind<CEmbedElement>(ElementKind::EmbeddedObject);
     ASSERT_EQ(embeds.size(), 1u);
-    EXPECT_EQ(embeds[0]->placement, 2u);
+    EXPECT_EQ(embeds[0]->placement, Placement::Floating);
     EXPECT_EQ(embeds[0]->border, 0);
 }
 
@@ -268,16 +269,25 @@ TEST(HtmlBlocks, RulesHeadingsAndCentre) {
 TEST(HtmlBody, ColoursAndBackground) {
     ParsedDocument parsed =
         Parse("<body bgcolor=#C0C0C0 text=\"000080\" link=ff0000 vlink=#800080 background=bg.gif>");
-    EXPECT_EQ(parsed.object->GetBackgroundColor(), 0xC0C0C0);
-    EXPECT_EQ(parsed.object->GetTextColor(), 0x000080);
-    EXPECT_EQ(parsed.object->GetLinkColor(), 0xFF0000);
-    EXPECT_EQ(parsed.object->GetVisitedLinkColor(), 0x800080);
+    EXPECT_EQ(parsed.object->GetBackgroundColor(), PageColor(0xC0C0C0));
+    EXPECT_EQ(parsed.object->GetTextColor(), PageColor(0x000080));
+    EXPECT_EQ(parsed.object->GetLinkColor(), PageColor(0xFF0000));
+    EXPECT_EQ(parsed.object->GetVisitedLinkColor(), PageColor(0x800080));
     EXPECT_EQ(parsed.object->GetBackgroundImage(), "http://host/dir/bg.gif");
     ParsedDocument named = Parse("<body bgcolor=white text=navy link=Red vlink=\"PURPLE\">");
     EXPECT_EQ(named.object->GetBackgroundColor(), 0xFFFFFF);
     EXPECT_EQ(named.object->GetTextColor(), 0x000080);
     EXPECT_EQ(named.object->GetLinkColor(), 0xFF0000);
     EXPECT_EQ(named.object->GetVisitedLinkColor(), 0x800080);
+}
+
+// Black is a colour; a page that names none, or writes the number -1 that
+// always stood for none, gives none.
+TEST(HtmlBody, AbsentColoursAreNone) {
+    EXPECT_EQ(Parse("<body>").object->GetBackgroundColor(), std::nullopt);
+    EXPECT_EQ(Parse("<body bgcolor=-1>").object->GetBackgroundColor(), std::nullopt);
+    EXPECT_EQ(Parse("<body bgcolor=0>").object->GetBackgroundColor(), PageColor(0));
+    EXPECT_EQ(Parse("<body text=-2>").object->GetTextColor(), PageColor(-2));
 }
 
 } // namespace

@@ -44,7 +44,7 @@ TEST_F(HtmlPipeline, LoadedPageHasItsElementsTitleAndNotifications) {
     ASSERT_NE(object, nullptr);
     EXPECT_EQ(load->Result(), Status::Complete);
     EXPECT_EQ(object->GetTitle(), "Big");
-    EXPECT_EQ(object->GetBackgroundColor(), 0x102030);
+    EXPECT_EQ(object->GetBackgroundColor(), PageColor(0x102030));
     uint32_t flags = m_owner.FlagsOf(load);
     EXPECT_TRUE(flags & Notify::ElementsAdded);
     EXPECT_TRUE(flags & Notify::TitleKnown);

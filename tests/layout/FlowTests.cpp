@@ -221,4 +221,38 @@ TEST(LayoutFloats, TheEndOfTheDocumentClearsFloats) {
     EXPECT_GE(page.engine->GetExtent().y, kTopMargin + 300);
 }
 
+// A line whose text is exactly as wide as the line stays whole; one pixel
+// less and its last word moves on.
+TEST(LayoutWrapping, TextThatFitsExactlyStaysOnOneLine) {
+    const std::string words = "alpha beta gamma";
+    const int32_t exact = RunWidth(words) + 2 * kSideMargin;
+    LaidOutPage fits = LayOut("<p>" + words + "</p>", exact);
+    auto texts = ItemsOfType(*fits.engine, DisplayItemType::Text);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].text, words);
+    EXPECT_EQ(texts[0].rect.right, exact - kSideMargin);
+
+    LaidOutPage over = LayOut("<p>" + words + "</p>", exact - 1);
+    texts = ItemsOfType(*over.engine, DisplayItemType::Text);
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].text, "alpha beta ");
+    EXPECT_EQ(texts[1].text, "gamma");
+}
+
+// Text goes back to the margin on the first line below a float: a float
+// exactly two lines tall has two lines beside it, one pixel taller three.
+TEST(LayoutFloats, TextReturnsToTheMarginRightBelowAFloat) {
+    for (int32_t extra : {0, 1}) {
+        SCOPED_TRACE(extra);
+        const int32_t height = 2 * LineHeight() + extra;
+        LaidOutPage page = LayOut("<img src=a.gif width=50 height=" + std::to_string(height) +
+                                  " align=left>one<br>two<br>three<br>four");
+        EXPECT_EQ(TextItem(*page.engine, "one").rect.left, kLineLeft + 50);
+        EXPECT_EQ(TextItem(*page.engine, "two").rect.left, kLineLeft + 50);
+        EXPECT_EQ(TextItem(*page.engine, "three").rect.left,
+                  extra == 0 ? kLineLeft : kLineLeft + 50);
+        EXPECT_EQ(TextItem(*page.engine, "four").rect.left, kLineLeft);
+    }
+}
+
 } // namespace

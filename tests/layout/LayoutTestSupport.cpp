@@ -3,6 +3,7 @@
 #include "layout/CLayoutDump.h"
 #include "platform/gdi/CDeviceContext.h"
 #include "platform/gdi/CFontCache.h"
+#include "platform/gdi/CFontResolver.h"
 
 #include <gtest/gtest.h>
 
@@ -75,7 +76,7 @@ std::vector<SeenItem> Items(CLayoutEngine& engine) {
     std::vector<SeenItem> items;
     const CTextStore text = engine.TextStore();
     engine.ForEachItem([&](const CDisplayItem& item) {
-        items.push_back({item.type, item.rect, {}, &item});
+        items.push_back({item.type, item.GetRect(), {}, &item});
     });
     for (SeenItem& seen : items) {
         if (seen.type == DisplayItemType::Text || seen.type == DisplayItemType::LinkText) {
@@ -111,6 +112,9 @@ std::string Dump(CLayoutEngine& engine) {
 namespace {
 
 struct Measurer {
+    // Fonts close their faces through the resolver at exit: asked for first,
+    // the resolver is destroyed after them.
+    CFontResolver& resolver = CFontResolver::Get();
     CDeviceContext context = CDeviceContext::InformationContext(96);
     CFontCache fonts{context};
 };

@@ -45,8 +45,8 @@ TEST(LayoutForms, ControlsAreSizedInDialogUnitsAndJoinTheirForm) {
     EXPECT_EQ(forms[0]->action, "http://host/go");
     EXPECT_EQ(forms[0]->method, 2u);
     ASSERT_EQ(forms[0]->controls.size(), 5u);
-    auto widthOf = [&](size_t i) { return forms[0]->controls[i]->rect.Width(); };
-    auto heightOf = [&](size_t i) { return forms[0]->controls[i]->rect.Height(); };
+    auto widthOf = [&](size_t i) { return forms[0]->controls[i]->GetRect().Width(); };
+    auto heightOf = [&](size_t i) { return forms[0]->controls[i]->GetRect().Height(); };
     EXPECT_EQ(widthOf(0), (10 * 5 + 4) * 8 / 4);
     EXPECT_EQ(heightOf(0), 16 * 13 / 8);
     EXPECT_EQ(widthOf(1), (2 * 4 + 10) * 8 / 4);
@@ -90,7 +90,7 @@ TEST(LayoutObjects, InlineEmbedsBecomeObjectItems) {
     auto objects = page.engine->EmbeddedObjects();
     ASSERT_EQ(objects.size(), 1u);
     EXPECT_EQ(objects[0]->source, "http://host/dir/c.opf");
-    EXPECT_EQ(objects[0]->rect.Width(), 40);
+    EXPECT_EQ(objects[0]->GetRect().Width(), 40);
     EXPECT_EQ(page.resources->Requests()["http://host/dir/c.opf"], 10u);
 }
 

@@ -21,16 +21,16 @@ std::vector<const CFrameItem*> Frames(CLayoutEngine& engine, uint32_t style) {
 
 TEST(LayoutTables, ABareBorderDrawsFramesTwoPixelsWide) {
     LaidOutPage page = LayOut("<table border><tr><td>a<td>b</table>");
-    auto tables = Frames(*page.engine, 0);
-    auto cells = Frames(*page.engine, 1);
+    auto tables = Frames(*page.engine, FrameStyle::Table);
+    auto cells = Frames(*page.engine, FrameStyle::Cell);
     ASSERT_EQ(tables.size(), 1u);
     ASSERT_EQ(cells.size(), 2u);
     EXPECT_EQ(tables[0]->frameWidth, 2);
     EXPECT_EQ(cells[0]->frameWidth, 2);
     // Cell frames lie one pixel outside the cells, inside the table's.
-    EXPECT_EQ(cells[0]->rect.left, tables[0]->rect.left + 1);
-    EXPECT_EQ(cells[1]->rect.left, cells[0]->rect.right);
-    EXPECT_EQ(tables[0]->rect.right, cells[1]->rect.right + 1);
+    EXPECT_EQ(cells[0]->GetRect().left, tables[0]->GetRect().left + 1);
+    EXPECT_EQ(cells[1]->GetRect().left, cells[0]->GetRect().right);
+    EXPECT_EQ(tables[0]->GetRect().right, cells[1]->GetRect().right + 1);
 }
 
 TEST(LayoutTables, WithoutABorderThereAreNoFrames) {
@@ -61,34 +61,34 @@ TEST(LayoutTables, RowSpansPushLaterCellsRight) {
     EXPECT_EQ(d.rect.left, a.rect.left);
     EXPECT_EQ(e.rect.left, b.rect.left);
     // The spanning cell's frame covers both rows.
-    auto cells = Frames(*page.engine, 1);
+    auto cells = Frames(*page.engine, FrameStyle::Cell);
     auto spanning = std::find_if(cells.begin(), cells.end(), [&](const CFrameItem* frame) {
-        return frame->rect.Contains(a.rect.left, a.rect.top);
+        return frame->GetRect().Contains(a.rect.left, a.rect.top);
     });
     ASSERT_NE(spanning, cells.end());
-    EXPECT_GT((*spanning)->rect.bottom, c.rect.bottom);
+    EXPECT_GT((*spanning)->GetRect().bottom, c.rect.bottom);
 }
 
 TEST(LayoutTables, AColumnSpanTakesTheWidthOfItsColumns) {
     LaidOutPage page = LayOut("<table border=2><tr><td colspan=2>wide<tr><td>x<td>yyyyyyy</table>");
-    auto cells = Frames(*page.engine, 1);
+    auto cells = Frames(*page.engine, FrameStyle::Cell);
     ASSERT_EQ(cells.size(), 3u);
-    EXPECT_EQ(cells[0]->rect.left, cells[1]->rect.left);
-    EXPECT_EQ(cells[0]->rect.right, cells[2]->rect.right);
+    EXPECT_EQ(cells[0]->GetRect().left, cells[1]->GetRect().left);
+    EXPECT_EQ(cells[0]->GetRect().right, cells[2]->GetRect().right);
 }
 
 TEST(LayoutTables, PercentWidthTakesItsShareOfTheLine) {
     LaidOutPage page = LayOut("<table width=50% border=1><tr><td>a<td>b</table>");
-    auto tables = Frames(*page.engine, 0);
+    auto tables = Frames(*page.engine, FrameStyle::Table);
     ASSERT_EQ(tables.size(), 1u);
-    EXPECT_EQ(tables[0]->rect.Width(), kAvailable * 50 / 100);
+    EXPECT_EQ(tables[0]->GetRect().Width(), kAvailable * 50 / 100);
 }
 
 TEST(LayoutTables, PixelWidthIsKeptWhenTheContentIsNarrower) {
     LaidOutPage page = LayOut("<table width=300 border=1><tr><td>a<td>b</table>");
-    auto tables = Frames(*page.engine, 0);
+    auto tables = Frames(*page.engine, FrameStyle::Table);
     ASSERT_EQ(tables.size(), 1u);
-    EXPECT_EQ(tables[0]->rect.Width(), 300);
+    EXPECT_EQ(tables[0]->GetRect().Width(), 300);
 }
 
 TEST(LayoutTables, APercentCellWidthIsIgnored) {
@@ -128,20 +128,20 @@ TEST(LayoutTables, ANarrowViewSharesTheSpareWidthByWish) {
         words += "word ";
     LaidOutPage page =
         LayOut("<table border=1><tr><td>" + words + "<td>" + words + words + "</table>");
-    auto tables = Frames(*page.engine, 0);
+    auto tables = Frames(*page.engine, FrameStyle::Table);
     ASSERT_EQ(tables.size(), 1u);
-    EXPECT_EQ(tables[0]->rect.Width(), kAvailable);
-    auto cells = Frames(*page.engine, 1);
+    EXPECT_EQ(tables[0]->GetRect().Width(), kAvailable);
+    auto cells = Frames(*page.engine, FrameStyle::Cell);
     ASSERT_EQ(cells.size(), 2u);
-    EXPECT_GT(cells[1]->rect.Width(), cells[0]->rect.Width());
+    EXPECT_GT(cells[1]->GetRect().Width(), cells[0]->GetRect().Width());
 }
 
 TEST(LayoutTables, ATableWiderThanTheViewOverflows) {
     const std::string wide(120, 'w');
     LaidOutPage page = LayOut("<table border=1><tr><td><pre>" + wide + "</pre><td>x</table>");
-    auto tables = Frames(*page.engine, 0);
+    auto tables = Frames(*page.engine, FrameStyle::Table);
     ASSERT_EQ(tables.size(), 1u);
-    EXPECT_GT(tables[0]->rect.right, kPageWidth);
+    EXPECT_GT(tables[0]->GetRect().right, kPageWidth);
     EXPECT_GT(page.engine->GetExtent().x, kPageWidth);
 }
 
@@ -161,20 +161,20 @@ TEST(LayoutTables, CellsAlignVerticallyInTheirRow) {
 TEST(LayoutTables, NestedTablesLieInsideTheirCell) {
     LaidOutPage page = LayOut("<table border><tr><td>out<table border><tr><td>in</table>"
                               "<td>next</table>after");
-    auto tables = Frames(*page.engine, 0);
+    auto tables = Frames(*page.engine, FrameStyle::Table);
     ASSERT_EQ(tables.size(), 2u);
     const CFrameItem* inner =
-        tables[0]->rect.Width() < tables[1]->rect.Width() ? tables[0] : tables[1];
+        tables[0]->GetRect().Width() < tables[1]->GetRect().Width() ? tables[0] : tables[1];
     const CFrameItem* outer = inner == tables[0] ? tables[1] : tables[0];
-    EXPECT_LT(outer->rect.left, inner->rect.left);
-    EXPECT_LT(inner->rect.right, outer->rect.right);
-    EXPECT_LT(outer->rect.top, inner->rect.top);
-    EXPECT_LT(inner->rect.bottom, outer->rect.bottom);
-    EXPECT_TRUE(inner->rect.Contains(TextItem(*page.engine, "in").rect.left,
-                                     TextItem(*page.engine, "in").rect.top));
-    EXPECT_GT(TextItem(*page.engine, "next").rect.left, inner->rect.right);
-    EXPECT_GE(TextItem(*page.engine, "after").rect.top, outer->rect.bottom);
-    EXPECT_EQ(Frames(*page.engine, 1).size(), 3u);
+    EXPECT_LT(outer->GetRect().left, inner->GetRect().left);
+    EXPECT_LT(inner->GetRect().right, outer->GetRect().right);
+    EXPECT_LT(outer->GetRect().top, inner->GetRect().top);
+    EXPECT_LT(inner->GetRect().bottom, outer->GetRect().bottom);
+    EXPECT_TRUE(inner->GetRect().Contains(TextItem(*page.engine, "in").rect.left,
+                                          TextItem(*page.engine, "in").rect.top));
+    EXPECT_GT(TextItem(*page.engine, "next").rect.left, inner->GetRect().right);
+    EXPECT_GE(TextItem(*page.engine, "after").rect.top, outer->GetRect().bottom);
+    EXPECT_EQ(Frames(*page.engine, FrameStyle::Cell).size(), 3u);
 }
 
 TEST(LayoutTables, ATableOpenedOutsideAnyCellIsPassedOverToItsEnd) {
@@ -182,15 +182,15 @@ TEST(LayoutTables, ATableOpenedOutsideAnyCellIsPassedOverToItsEnd) {
     // outer table keeps its own two cells and ends at its own end.
     LaidOutPage page = LayOut("<table border><table border><tr><td>skipped<td>x</table>"
                               "<tr><td>b<td>c</table>after");
-    auto tables = Frames(*page.engine, 0);
+    auto tables = Frames(*page.engine, FrameStyle::Table);
     ASSERT_EQ(tables.size(), 1u);
-    EXPECT_EQ(Frames(*page.engine, 1).size(), 2u);
+    EXPECT_EQ(Frames(*page.engine, FrameStyle::Cell).size(), 2u);
     for (const char* word : {"b", "c"}) {
         const SeenItem cell = TextItem(*page.engine, word);
-        EXPECT_TRUE(tables[0]->rect.Contains(cell.rect.left, cell.rect.top)) << word;
+        EXPECT_TRUE(tables[0]->GetRect().Contains(cell.rect.left, cell.rect.top)) << word;
     }
     EXPECT_EQ(TextItem(*page.engine, "skipped").type, DisplayItemType::Text);
-    EXPECT_GE(TextItem(*page.engine, "after").rect.top, tables[0]->rect.top);
+    EXPECT_GE(TextItem(*page.engine, "after").rect.top, tables[0]->GetRect().top);
 }
 
 TEST(LayoutTables, AnUnfinishedTableWaitsForItsEnd) {
@@ -225,16 +225,16 @@ TEST(LayoutTables, ACellEndsBelowItsFloatingPicture) {
     LaidOutPage page = LayOut("<table border><tr><td><img src=x.gif align=left width=20 "
                               "height=80>text<td>b</table>after");
     SeenItem image = ItemsOfType(*page.engine, DisplayItemType::Image).at(0);
-    auto cells = Frames(*page.engine, 1);
+    auto cells = Frames(*page.engine, FrameStyle::Cell);
     ASSERT_EQ(cells.size(), 2u);
-    EXPECT_GT(cells[0]->rect.bottom, image.rect.bottom);
+    EXPECT_GT(cells[0]->GetRect().bottom, image.rect.bottom);
     EXPECT_GT(TextItem(*page.engine, "after").rect.top, image.rect.bottom);
 }
 
 TEST(LayoutTables, HostileSpansStayBounded) {
     LaidOutPage page =
         LayOut("<table border><tr><td colspan=1000000 rowspan=1000000>x<td>y<tr><td>z</table>");
-    EXPECT_EQ(Frames(*page.engine, 0).size(), 1u);
+    EXPECT_EQ(Frames(*page.engine, FrameStyle::Table).size(), 1u);
     EXPECT_EQ(TextItem(*page.engine, "z").type, DisplayItemType::Text);
 }
 
@@ -245,7 +245,7 @@ TEST(LayoutTables, CellsBeyondTheLastColumnGoOnInItsCell) {
     html += "<tr><td>last</table>after";
     LaidOutPage page = LayOut(html);
     // 1,024 cells in the first row, one in the second.
-    EXPECT_EQ(Frames(*page.engine, 1).size(), 1025u);
+    EXPECT_EQ(Frames(*page.engine, FrameStyle::Cell).size(), 1025u);
     const SeenItem lastColumn = TextItem(*page.engine, "c1023");
     const SeenItem beyond = TextItem(*page.engine, "c1099");
     EXPECT_EQ(beyond.type, DisplayItemType::Text);
@@ -268,8 +268,8 @@ TEST(LayoutTables, AThousandNestedTablesLayOutWithoutExhaustingTheStack) {
     SeenItem after = TextItem(*page.engine, "after");
     EXPECT_GT(after.rect.top, deep.rect.bottom);
     // Every level frames its table and its one cell.
-    EXPECT_EQ(Frames(*page.engine, 0).size(), size_t{kDepth});
-    EXPECT_EQ(Frames(*page.engine, 1).size(), size_t{kDepth});
+    EXPECT_EQ(Frames(*page.engine, FrameStyle::Table).size(), size_t{kDepth});
+    EXPECT_EQ(Frames(*page.engine, FrameStyle::Cell).size(), size_t{kDepth});
 }
 
 } // namespace

@@ -22,14 +22,16 @@ protected:
     }
 
     void SetSender(const std::string& name, const std::string& email) {
-        CSemLockGuard guard(m_settings.m_lock);
-        m_settings.m_userName = name;
-        m_settings.m_userEmail = email;
+        m_settings.Update([&](CAppSettings::Values& values) {
+            values.userName = name;
+            values.userEmail = email;
+        });
     }
     void SetServer(const std::string& host, int32_t port) {
-        CSemLockGuard guard(m_settings.m_lock);
-        m_settings.m_smtpServer = host;
-        m_settings.m_smtpServerPort = port;
+        m_settings.Update([&](CAppSettings::Values& values) {
+            values.smtpServer = host;
+            values.smtpServerPort = port;
+        });
     }
 
     // A POST to a "mailto:" address, as the dialog's Send or a form makes

@@ -38,9 +38,10 @@ protected:
         return object ? object->Data() : std::string("<no object>");
     }
     void SetProxy(const std::string& host, int32_t port) {
-        CSemLockGuard guard(m_settings.m_lock);
-        m_settings.m_httpProxy = host;
-        m_settings.m_httpProxyPort = port;
+        m_settings.Update([&](CAppSettings::Values& values) {
+            values.httpProxy = host;
+            values.httpProxyPort = port;
+        });
     }
 
     CRecordingOwner m_owner;

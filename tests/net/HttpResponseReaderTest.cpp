@@ -143,3 +143,24 @@ TEST(HttpHeaderLimit, HeaderWithoutEndStopsPastOneMebibyte) {
     EXPECT_LE(fed, (1u << 20) + block.size());
     EXPECT_EQ(sink.headerEnds, 0);
 }
+
+// The cap counts every byte of the header, its empty last line included: a
+// header of exactly the cap is read, one byte more is refused.
+TEST(HttpHeaderLimit, AHeaderOfExactlyTheCapIsRead) {
+    const std::string start = "HTTP/1.0 200 OK\r\nX: ";
+    const std::string end = "\r\n\r\n";
+    for (uint64_t total :
+         {CHttpHeaderParser::MaxHeaderBytes, CHttpHeaderParser::MaxHeaderBytes + 1}) {
+        SCOPED_TRACE(total);
+        const std::string value(total - start.size() - end.size(), 'a');
+        CHttpHeaderParser parser;
+        CHttpHeaderParser::Progress progress = parser.Feed(start + value + end + "body");
+        if (total > CHttpHeaderParser::MaxHeaderBytes) {
+            EXPECT_EQ(progress.state, CHttpHeaderParser::State::TooLarge);
+            continue;
+        }
+        ASSERT_EQ(progress.state, CHttpHeaderParser::State::Complete);
+        EXPECT_EQ(progress.bodyOffset, total);
+        EXPECT_EQ(parser.Headers().at("x"), value);
+    }
+}

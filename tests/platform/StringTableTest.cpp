@@ -126,12 +126,14 @@ TEST(StringFormat, IntegerConversions) {
     EXPECT_EQ(FormatText("%ld bytes received from %s", {8192L, "host"}),
               "8192 bytes received from host");
     EXPECT_EQ(FormatText("%d", {9223372036854775807LL}), "9223372036854775807");
+    EXPECT_EQ(FormatText("%lx|%lx", {0xDEADBEEFCAFEULL, 10L}), "deadbeefcafe|a");
 }
 
 TEST(StringFormat, NegativeNumbersWrapForUnsignedConversions) {
     EXPECT_EQ(FormatText("%u", {-1}), "4294967295");
     EXPECT_EQ(FormatText("%x", {-1}), "ffffffff");
     EXPECT_EQ(FormatText("%lu", {-1L}), "18446744073709551615");
+    EXPECT_EQ(FormatText("%lx", {-1L}), "ffffffffffffffff");
     EXPECT_EQ(FormatText("%d", {4294967295u}), "4294967295");
 }
 

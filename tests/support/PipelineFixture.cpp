@@ -67,9 +67,8 @@ PipelineTest::PipelineTest()
     m_protocols.push_back(RegisterAboutProtocol());
     m_protocols.push_back(ProtocolTable().Register(
         {PrefixMatcher("gate:"),
-         [this](const std::string& url, Method, const std::string&, const std::string&,
-                CDynamicLoad& load) -> std::unique_ptr<CLoadWorker> {
-             return std::make_unique<CGateWorker>(load, url, m_gate);
+         [this](CDynamicLoad& load) -> std::unique_ptr<CLoadWorker> {
+             return std::make_unique<CGateWorker>(load, load.Url(), m_gate);
          },
          "Gate"}));
 }
@@ -82,8 +81,7 @@ PipelineTest::~PipelineTest() {
 }
 
 void PipelineTest::SetMaxConnections(int32_t limit) {
-    CSemLockGuard guard(m_settings.m_lock);
-    m_settings.m_maxConnections = limit;
+    m_settings.Update([&](CAppSettings::Values& values) { values.maxConnections = limit; });
 }
 
 void PipelineTest::RunUntil(const std::function<bool()>& done) {

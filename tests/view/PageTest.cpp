@@ -207,22 +207,6 @@ TEST_F(ViewTest, FragmentScrollHappensOncePerPage) {
     EXPECT_EQ(m_window.ScrollPosition().y, 0);
 }
 
-TEST_F(ViewTest, LoadInlineMessageStartsTheResourceOnce) {
-    WritePage("late.gif", "GIF89a");
-    NavigateAndSettle(WritePage("plain.html", "<html><body>plain</body></html>"));
-    const std::string url = UrlOf("late.gif");
-    PostMessage(m_view->Handle(), CTarnwickView::LoadInlineMessage, Caps::InlineImage,
-                reinterpret_cast<intptr_t>(new std::string(url)));
-    RunUntil([&] {
-        CMimeObject* picture = nullptr;
-        return m_document->GetInlineObject(url, picture) && picture;
-    });
-    int32_t width = 0;
-    int32_t height = 0;
-    ASSERT_TRUE(m_document->GetInlineImageSize(url, width, height));
-    EXPECT_EQ(width, CTestPictureObject::Side);
-}
-
 TEST_F(ViewTest, ArrivingPictureRepaintsOnlyItsOwnPlace) {
     m_document->Navigate(
         {.url =

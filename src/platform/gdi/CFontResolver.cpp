@@ -50,7 +50,7 @@ CFontFile CFontResolver::Resolve(const CLogFont& logFont) {
     FcPatternAddInteger(pattern.get(), FC_SLANT, logFont.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);
 
-    std::scoped_lock lock(m_mutex);
+    CMutexGuard lock(m_mutex);
     FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
     FcDefaultSubstitute(pattern.get());
     FcResult result = FcResultNoMatch;
@@ -67,7 +67,7 @@ CFontFile CFontResolver::Resolve(const CLogFont& logFont) {
 CFontResolver::FacePtr CFontResolver::OpenFace(const CFontFile& file) {
     if (file.path.empty())
         return nullptr;
-    std::scoped_lock lock(m_mutex);
+    CMutexGuard lock(m_mutex);
     FT_Face face = nullptr;
     if (FT_New_Face(m_library, file.path.c_str(), file.index, &face) != 0)
         return nullptr;
@@ -83,6 +83,6 @@ void CFontResolver::FaceDeleter::operator()(FT_FaceRec_* face) const {
 }
 
 void CFontResolver::CloseFace(FT_FaceRec_* face) {
-    std::scoped_lock lock(m_mutex);
+    CMutexGuard lock(m_mutex);
     FT_Done_Face(face);
 }

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "platform/CMutex.h"
 #include "platform/gdi/CLogFont.h"
 
 #include <memory>
-#include <mutex>
 #include <string>
 
 struct FT_LibraryRec_;
@@ -42,6 +42,7 @@ private:
     CFontResolver();
     void CloseFace(FT_FaceRec_* face);
 
-    std::mutex m_mutex;
-    FT_LibraryRec_* m_library = nullptr; // guarded by m_mutex for face creation
+    // Also held around fontconfig's calls, which share its configuration.
+    CMutex m_mutex;
+    FT_LibraryRec_* m_library GUARDED_BY(m_mutex) = nullptr;
 };

@@ -1,10 +1,10 @@
 #include "platform/gdi/CIcon.h"
 
+#include "platform/CMutex.h"
 #include "platform/CResources.h"
 #include "platform/Verify.h"
 
 #include <map>
-#include <mutex>
 #include <string>
 
 #include <png.h>
@@ -38,10 +38,13 @@ std::unique_ptr<CIcon> CIcon::FromPng(std::span<const unsigned char> bytes) {
 
 std::shared_ptr<const CIcon> CIcon::Load(int id) {
     // Icons are few and small and live as long as the program.
-    static std::mutex mutex;
-    static std::map<int, std::shared_ptr<const CIcon>> loaded;
-    std::scoped_lock lock(mutex);
-    auto& slot = loaded[id];
+    struct Cache {
+        CMutex mutex;
+        std::map<int, std::shared_ptr<const CIcon>> icons GUARDED_BY(mutex);
+    };
+    static Cache cache;
+    CMutexGuard lock(cache.mutex);
+    auto& slot = cache.icons[id];
     if (!slot) {
         const auto bytes = FindResource("icons/" + std::to_string(id) + ".png");
         if (bytes)

@@ -1,8 +1,9 @@
 #include "platform/gdi/CInverseColorTable.h"
 
+#include "platform/CMutex.h"
+
 #include <algorithm>
 #include <map>
-#include <mutex>
 
 namespace {
 
@@ -53,11 +54,14 @@ std::shared_ptr<const CInverseColorTable>
 CInverseColorTable::For(std::span<const CRgbQuad, 256> colorTable) {
     // A process uses a handful of colour tables (the shared palette above
     // all), so the cache is never trimmed.
-    static std::mutex mutex;
-    static std::map<TableKey, std::shared_ptr<const CInverseColorTable>> cache;
+    struct Cache {
+        CMutex mutex;
+        std::map<TableKey, std::shared_ptr<const CInverseColorTable>> tables GUARDED_BY(mutex);
+    };
+    static Cache cache;
     const TableKey key = KeyOf(colorTable);
-    std::scoped_lock lock(mutex);
-    auto& slot = cache[key];
+    CMutexGuard lock(cache.mutex);
+    auto& slot = cache.tables[key];
     if (!slot)
         slot = std::make_shared<const CInverseColorTable>(colorTable);
     return slot;

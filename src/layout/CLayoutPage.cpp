@@ -1,0 +1,205 @@
+#include "layout/CLayoutPage.h"
+
+#include <algorithm>
+
+namespace {
+
+bool Meets(const CRect& a, const CRect& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+} // namespace
+
+CLayoutPage::CLayoutPage() {
+    CSemLockGuard guard(m_lock);
+    m_flows.emplace_back(); // the page flow
+}
+
+CLayoutPage::~CLayoutPage() = default;
+
+FlowId CLayoutPage::AddFlow() {
+    CSemLockGuard guard(m_lock);
+    m_flows.emplace_back();
+    return m_flows.size() - 1;
+}
+
+void CLayoutPage::NoteNewArea(const CRect& rect) {
+    if (rect.IsEmpty())
+        return;
+    m_newArea = m_newArea ? m_newArea->Union(rect) : rect;
+}
+
+void CLayoutPage::Attach(CDisplayItem& item) {
+    NoteNewArea(item.GetRect());
+    if (CLinkRecord* link = item.LinkAt(0, 0))
+        link->items.push_back(&item);
+    if (item.type == DisplayItemType::EmbeddedObject) {
+        m_objects.push_back(static_cast<CObjectItem*>(&item));
+    } else if (item.type == DisplayItemType::FormControl) {
+        auto& control = static_cast<CFormControlItem&>(item);
+        if (control.form)
+            control.form->controls.push_back(&control);
+    }
+}
+
+void CLayoutPage::PublishLine(FlowId flow, CLineRecord line) {
+    CSemLockGuard guard(m_lock);
+    for (CDisplayItem* item : line.items)
+        Attach(*item);
+    CFlowLines& lines = m_flows[flow];
+    const int32_t top = line.top;
+    lines.maxBottom.push_back(
+        lines.maxBottom.empty() ? line.bottom : std::max(lines.maxBottom.back(), line.bottom));
+    lines.minTopFrom.push_back(top);
+    for (size_t i = lines.minTopFrom.size() - 1; i-- > 0 && lines.minTopFrom[i] > top;)
+        lines.minTopFrom[i] = top;
+    lines.lines.push_back(std::move(line));
+}
+
+void CLayoutPage::MoveLocked(FlowId flow, CPoint offset) {
+    std::vector<FlowId> stack{flow};
+    while (!stack.empty()) {
+        CFlowLines& lines = m_flows[stack.back()];
+        stack.pop_back();
+        for (CLineRecord& line : lines.lines) {
+            line.top += offset.y;
+            line.bottom += offset.y;
+            for (CDisplayItem* item : line.items) {
+                item->MoveBy(offset);
+                NoteNewArea(item->GetRect());
+            }
+        }
+        for (int32_t& bottom : lines.maxBottom)
+            bottom += offset.y;
+        for (int32_t& top : lines.minTopFrom)
+            top += offset.y;
+        stack.insert(stack.end(), lines.nested.begin(), lines.nested.end());
+    }
+}
+
+void CLayoutPage::MoveFlow(FlowId flow, CPoint offset) {
+    CSemLockGuard guard(m_lock);
+    MoveLocked(flow, offset);
+}
+
+void CLayoutPage::Nest(FlowId parent, FlowId child, CPoint offset) {
+    CSemLockGuard guard(m_lock);
+    MoveLocked(child, offset);
+    m_flows[parent].nested.push_back(child);
+}
+
+CLinkRecord* CLayoutPage::AddLink(std::unique_ptr<CLinkRecord> link) {
+    CSemLockGuard guard(m_lock);
+    m_links.push_back(std::move(link));
+    return m_links.back().get();
+}
+
+CFormRecord* CLayoutPage::AddForm(std::unique_ptr<CFormRecord> form) {
+    CSemLockGuard guard(m_lock);
+    m_forms.push_back(std::move(form));
+    return m_forms.back().get();
+}
+
+void CLayoutPage::AddAnchor(int32_t top, std::string name) {
+    CSemLockGuard guard(m_lock);
+    m_anchors.push_back({top, std::move(name)});
+}
+
+void CLayoutPage::SetRootFrameSet(std::unique_ptr<CFrameRecord> root) {
+    CSemLockGuard guard(m_lock);
+    if (!m_rootFrameSet)
+        m_rootFrameSet = std::move(root);
+}
+
+void CLayoutPage::SetExtent(CPoint extent) {
+    CSemLockGuard guard(m_lock);
+    m_extent = extent;
+}
+
+CPoint CLayoutPage::GetExtent() {
+    CSemLockGuard guard(m_lock);
+    return m_extent;
+}
+
+std::optional<CRect> CLayoutPage::TakeNewItemsArea() {
+    CSemLockGuard guard(m_lock);
+    return std::exchange(m_newArea, std::nullopt);
+}
+
+// Visits every flow from the page flow on, each flow's nested ones after it
+// in the order they were nested.
+template <class Visit> void CLayoutPage::WalkFlows(Visit visit) {
+    std::vector<FlowId> stack{PageFlow};
+    while (!stack.empty()) {
+        const CFlowLines& lines = m_flows[stack.back()];
+        stack.pop_back();
+        visit(lines);
+        stack.insert(stack.end(), lines.nested.rbegin(), lines.nested.rend());
+    }
+}
+
+void CLayoutPage::ForEachItemIn(const CRect& area,
+                                const std::function<void(const CDisplayItem&)>& visit) {
+    CSemLockGuard guard(m_lock);
+    WalkFlows([&](const CFlowLines& flow) {
+        // Every line before first ends above the area, every line from last
+        // on starts below it.
+        auto first = std::upper_bound(flow.maxBottom.begin(), flow.maxBottom.end(), area.top) -
+                     flow.maxBottom.begin();
+        auto last = std::lower_bound(flow.minTopFrom.begin(), flow.minTopFrom.end(), area.bottom) -
+                    flow.minTopFrom.begin();
+        for (auto i = first; i < last; ++i)
+            for (const CDisplayItem* item : flow.lines[static_cast<size_t>(i)].items)
+                if (Meets(item->GetRect(), area))
+                    visit(*item);
+    });
+}
+
+void CLayoutPage::ForEachItem(const std::function<void(const CDisplayItem&)>& visit) {
+    CSemLockGuard guard(m_lock);
+    WalkFlows([&](const CFlowLines& flow) {
+        for (const CLineRecord& line : flow.lines)
+            for (const CDisplayItem* item : line.items)
+                visit(*item);
+    });
+}
+
+CLayoutPage::LinkedItem CLayoutPage::LinkedItemAt(int32_t x, int32_t y) {
+    CSemLockGuard guard(m_lock);
+    for (const auto& link : m_links)
+        for (const CDisplayItem* item : link->items)
+            if (item->GetRect().Contains(x, y))
+                return {item, item->GetRect()};
+    return {};
+}
+
+int32_t CLayoutPage::NamedAnchor(std::string_view name) {
+    CSemLockGuard guard(m_lock);
+    for (const CNamedAnchor& anchor : m_anchors)
+        if (anchor.name == name)
+            return anchor.top;
+    return -1;
+}
+
+bool CLayoutPage::FrameSetReady() {
+    CSemLockGuard guard(m_lock);
+    return m_rootFrameSet != nullptr;
+}
+
+const CFrameRecord* CLayoutPage::RootFrameSet() {
+    CSemLockGuard guard(m_lock);
+    return m_rootFrameSet.get();
+}
+
+std::vector<CFormRecord*> CLayoutPage::FormRecords() {
+    CSemLockGuard guard(m_lock);
+    std::vector<CFormRecord*> forms;
+    for (const auto& form : m_forms)
+        forms.push_back(form.get());
+    return forms;
+}
+
+std::vector<CObjectItem*> CLayoutPage::EmbeddedObjects() {
+    CSemLockGuard guard(m_lock);
+    return m_objects;
+}

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "layout/CDisplayItem.h"
+#include "layout/CLayoutRecords.h"
+#include "layout/CLineRecord.h"
+#include "platform/CSemLock.h"
+#include "platform/ThreadSafety.h"
+#include "platform/gdi/GdiTypes.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// A flow's place among the flows of its layout; the page flow is 0.
+using FlowId = size_t;
+
+// What other threads see of a layout: the lines of every flow and how the
+// flows nest, the link, form and anchor records, the embedded objects, the
+// frame-set tree, the extent, and the area of the items not yet shown. The
+// layout thread changes it only through the verbs below, and the UI thread
+// reads it only through the queries; each call takes the lock once. Items
+// are made on the layout thread and become visible with the line that holds
+// them.
+class CLayoutPage {
+public:
+    static constexpr FlowId PageFlow = 0;
+
+    CLayoutPage();
+    ~CLayoutPage();
+    CLayoutPage(const CLayoutPage&) = delete;
+    CLayoutPage& operator=(const CLayoutPage&) = delete;
+
+    // Layout thread.
+    [[nodiscard]] FlowId AddFlow() EXCLUDES(m_lock);
+    // Appends a finished line to flow; its items join their link, form or
+    // the embedded objects.
+    void PublishLine(FlowId flow, CLineRecord line) EXCLUDES(m_lock);
+    // Moves a flow, its lines and the flows nested in it.
+    void MoveFlow(FlowId flow, CPoint offset) EXCLUDES(m_lock);
+    // Moves child by offset and nests it in parent (a cell or a placed float).
+    void Nest(FlowId parent, FlowId child, CPoint offset) EXCLUDES(m_lock);
+    CLinkRecord* AddLink(std::unique_ptr<CLinkRecord> link) EXCLUDES(m_lock);
+    CFormRecord* AddForm(std::unique_ptr<CFormRecord> form) EXCLUDES(m_lock);
+    void AddAnchor(int32_t top, std::string name) EXCLUDES(m_lock);
+    // The first finished frame-set tree becomes the root; later ones are
+    // dropped.
+    void SetRootFrameSet(std::unique_ptr<CFrameRecord> root) EXCLUDES(m_lock);
+    void SetExtent(CPoint extent) EXCLUDES(m_lock);
+
+    // Any thread.
+    [[nodiscard]] CPoint GetExtent() EXCLUDES(m_lock);
+    [[nodiscard]] std::optional<CRect> TakeNewItemsArea() EXCLUDES(m_lock);
+    void ForEachItemIn(const CRect& area, const std::function<void(const CDisplayItem&)>& visit)
+        EXCLUDES(m_lock);
+    void ForEachItem(const std::function<void(const CDisplayItem&)>& visit) EXCLUDES(m_lock);
+    struct LinkedItem {
+        const CDisplayItem* item = nullptr;
+        CRect rect;
+    };
+    [[nodiscard]] LinkedItem LinkedItemAt(int32_t x, int32_t y) EXCLUDES(m_lock);
+    [[nodiscard]] int32_t NamedAnchor(std::string_view name) EXCLUDES(m_lock);
+    [[nodiscard]] bool FrameSetReady() EXCLUDES(m_lock);
+    [[nodiscard]] const CFrameRecord* RootFrameSet() EXCLUDES(m_lock);
+    [[nodiscard]] std::vector<CFormRecord*> FormRecords() EXCLUDES(m_lock);
+    [[nodiscard]] std::vector<CObjectItem*> EmbeddedObjects() EXCLUDES(m_lock);
+
+private:
+    // A flow's published part.
+    struct CFlowLines {
+        std::vector<CLineRecord> lines;
+        // For the binary search over lines whose tops need not grow
+        // strictly: the largest bottom up to each line and the smallest top
+        // from it on.
+        std::vector<int32_t> maxBottom;
+        std::vector<int32_t> minTopFrom;
+        std::vector<FlowId> nested;
+    };
+    struct CNamedAnchor {
+        int32_t top;
+        std::string name;
+    };
+
+    void NoteNewArea(const CRect& rect) REQUIRES(m_lock);
+    void Attach(CDisplayItem& item) REQUIRES(m_lock);
+    void MoveLocked(FlowId flow, CPoint offset) REQUIRES(m_lock);
+    template <class Visit> void WalkFlows(Visit visit) REQUIRES(m_lock);
+
+    CSemLock m_lock;
+    std::vector<CFlowLines> m_flows GUARDED_BY(m_lock);
+    CPoint m_extent GUARDED_BY(m_lock);
+    std::optional<CRect> m_newArea GUARDED_BY(m_lock);
+    std::vector<std::unique_ptr<CFormRecord>> m_forms GUARDED_BY(m_lock);
+    std::vector<CNamedAnchor> m_anchors GUARDED_BY(m_lock);
+    std::vector<std::unique_ptr<CLinkRecord>> m_links GUARDED_BY(m_lock);
+    std::vector<CObjectItem*> m_objects GUARDED_BY(m_lock);
+    std::unique_ptr<CFrameRecord> m_rootFrameSet GUARDED_BY(m_lock);
+};
