@@ -7,10 +7,12 @@
 #include "images/CGifMimeObject.h"
 #include "images/CJpegMimeObject.h"
 #include "images/CPngMimeObject.h"
+#include "net/CMailPostObject.h"
+#include "net/CMailPostWorker.h"
 
 CContentHandlers::CContentHandlers() {
     // Tried in the order http, https, about, file, ftp, mailto.
-    // FIXME: there is no "mailto:" row: mail sending is not built.
+    m_protocols.push_back(RegisterMailtoProtocol());
     m_protocols.push_back(RegisterFtpProtocol());
     m_protocols.push_back(RegisterFileProtocol());
     m_protocols.push_back(RegisterAboutProtocol());
@@ -19,8 +21,8 @@ CContentHandlers::CContentHandlers() {
 
     // Tried in the order HTML, JPEG, GIF, PNG, ftp notice, object property
     // file, mail, and last anything at all.
-    // FIXME: there is no mail row: mail sending is not built.
     m_types.push_back(RegisterSaveToFileType());
+    m_types.push_back(RegisterMailPostType());
     m_types.push_back(RegisterObjectPropertyFileType());
     m_types.push_back(RegisterLaunchFtpType());
     m_types.push_back(RegisterPngType());

@@ -76,6 +76,8 @@ public:
     const std::string& Url() const { return m_url; }
     const std::string& ContentType() const { return m_contentType; }
     uint32_t GetCaps() const { return m_caps; }
+    // The method of the request that created it (constant once published).
+    Method KeyMethod() const { return m_keyMethod; }
 
     Status GetStatus();
     void SetStatus(Status status);

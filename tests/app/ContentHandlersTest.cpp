@@ -10,12 +10,13 @@ TEST(ContentHandlers, SchemeRowsAreTriedInTheirOrderAndEachTakesOnlyItsOwnScheme
     std::vector<std::string> names;
     for (const ProtocolEntry& entry : ProtocolTable().Entries())
         names.push_back(entry.displayName);
-    EXPECT_EQ(names, (std::vector<std::string>{"HTTP", "HTTPS", "About", "File", "FTP"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"HTTP", "HTTPS", "About", "File", "FTP", "Mailto"}));
 
     const std::pair<const char*, const char*> cases[] = {
         {"http://h/", "HTTP"},   {"HTTP://H/", "HTTP"},    {"https://h/", "HTTPS"},
         {"HTTPS://H/", "HTTPS"}, {"httpx://h/", nullptr},  {"http//h/", nullptr},
-        {"https/h", nullptr},    {"about:blank", "About"},
+        {"https/h", nullptr},    {"about:blank", "About"}, {"MAILTO:a@b", "Mailto"},
+        {"mailto", nullptr},
     };
     for (auto [url, row] : cases) {
         const ProtocolEntry* found = ProtocolTable().Best(url);

@@ -53,6 +53,26 @@ std::string CServerConnection::ReadRequest(size_t bodyBytes) {
     return request;
 }
 
+std::string CServerConnection::ReadUntil(std::string_view terminator) {
+    size_t end;
+    while ((end = m_pending.find(terminator)) == std::string::npos) {
+        if (!WaitReadable(IoBound))
+            break;
+        char buffer[4096];
+        ssize_t got = recv(m_fd, buffer, sizeof buffer, 0);
+        if (got <= 0)
+            break;
+        m_pending.append(buffer, static_cast<size_t>(got));
+    }
+    const size_t length = end == std::string::npos ? m_pending.size() : end + terminator.size();
+    std::string read = m_pending.substr(0, length);
+    m_pending.erase(0, length);
+    // A peer that went away leaves nothing worth recording.
+    if (CScriptedServer* server = RunningServer(); server && !read.empty())
+        server->Record(read);
+    return read;
+}
+
 bool CServerConnection::Send(std::string_view bytes) {
     while (!bytes.empty()) {
         ssize_t sent = send(m_fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);

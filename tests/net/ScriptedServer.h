@@ -22,6 +22,10 @@ public:
 
     // Reads up to and including the empty line, then bodyBytes more.
     std::string ReadRequest(size_t bodyBytes = 0);
+    // Reads up to and including terminator (a line of a line protocol, the
+    // end of a mail's data); what was read when the bound ran out otherwise.
+    std::string ReadUntil(std::string_view terminator);
+    std::string ReadLine() { return ReadUntil("\r\n"); }
     // False once the client has gone.
     bool Send(std::string_view bytes);
     // Ends the connection with a reset (RST) instead of an orderly close.

@@ -39,6 +39,15 @@ struct BarPlacement {
     bool operator==(const BarPlacement&) const = default;
 };
 
+// What the "Send Mail" dialog holds: the To, cc and Subject lines and the
+// body, whose lines end in LF.
+struct MailFields {
+    std::string to;
+    std::string cc;
+    std::string subject;
+    std::string body;
+};
+
 // The main window as the frame's logic (CMainFrame) sees it: the menu bar,
 // the tool bar, the location bar with its address field and busy
 // animation, the page, the find bar and the status bar. The window reports
@@ -129,6 +138,9 @@ public:
     virtual std::optional<std::string> AskOpenFileName() = 0;
     // The "Open URL" dialog: the text as typed, or nothing when cancelled.
     virtual std::optional<std::string> AskOpenUrl() = 0;
+    // The "Send Mail" dialog, opened with fields: what it held when the user
+    // pressed Send, or nothing when it was cancelled.
+    virtual std::optional<MailFields> AskSendMail(const MailFields& fields) = 0;
 };
 
 // The backend of the running program, for code far from the application

@@ -5,6 +5,7 @@
 #include "ui/fltk/CFltkInput.h"
 #include "ui/fltk/CFltkLoginDialog.h"
 #include "ui/fltk/CFltkMainFrame.h"
+#include "ui/fltk/CFltkSendMailDialog.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_File_Chooser.H>
@@ -35,6 +36,9 @@ public:
     std::optional<LoginAnswer> AskLogin() override { return RunLoginDialog(); }
     std::optional<std::string> AskOpenFileName() override;
     std::optional<std::string> AskOpenUrl() override { return RunOpenUrlDialog(); }
+    std::optional<MailFields> AskSendMail(const MailFields& fields) override {
+        return RunSendMailDialog(fields);
+    }
 
 private:
     CFltkInput m_input;

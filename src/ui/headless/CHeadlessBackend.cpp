@@ -390,3 +390,39 @@ void CHeadlessBackend::Notice(std::string_view text) {
     std::fprintf(stderr, "vestrial: %.*s\n", static_cast<int>(text.size()), text.data());
     m_notices.emplace_back(text);
 }
+
+namespace {
+
+std::string* FieldNamed(MailFields& fields, std::string_view name) {
+    if (name == "to")
+        return &fields.to;
+    if (name == "cc")
+        return &fields.cc;
+    if (name == "subject")
+        return &fields.subject;
+    if (name == "body")
+        return &fields.body;
+    return nullptr;
+}
+
+} // namespace
+
+std::optional<MailFields> CHeadlessBackend::AskSendMail(const MailFields& fields) {
+    ShownMail shown{fields};
+    while (std::optional<CAnswerQueue::Answer> typed = m_answers.Take(MailFieldKind))
+        if (std::string* field =
+                typed->size() == 2 ? FieldNamed(shown.fields, typed->front()) : nullptr)
+            *field = (*typed)[1];
+    std::optional<CAnswerQueue::Answer> queued = m_answers.Take(QuestionKind);
+    shown.sent = queued && queued->size() == 1 && queued->front() == "ok";
+    if (!queued)
+        Report("Send Mail: no answer queued: Cancel");
+    else if (shown.sent)
+        Report("Send Mail: Send to \"" + shown.fields.to + "\"");
+    else
+        Report("Send Mail: Cancel");
+    m_mails.push_back(shown);
+    if (!shown.sent)
+        return std::nullopt;
+    return shown.fields;
+}

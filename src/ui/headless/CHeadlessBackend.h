@@ -62,11 +62,21 @@ public:
     static constexpr std::string_view OpenFileKind = "open-file";
     // the "Open URL" dialog: the text, or nothing for Cancel.
     static constexpr std::string_view OpenUrlKind = "open-url";
+    // the "Send Mail" dialog: every answer of this kind queued when it comes
+    // up is typed into it, in order: a field ("to", "cc", "subject" or
+    // "body") and its new text; then it takes a question's answer: "ok" is
+    // Send, anything else (or none) Cancel.
+    static constexpr std::string_view MailFieldKind = "mail-field";
 
     struct ShownMessage {
         std::string text;
         MessageBoxButtons buttons;
         MessageBoxResult answer;
+    };
+    // The "Send Mail" dialog as it was closed.
+    struct ShownMail {
+        MailFields fields;
+        bool sent = false;
     };
 
     CHeadlessInput& Script() { return m_input; }
@@ -83,6 +93,8 @@ public:
     const std::vector<std::string>& Notices() const { return m_notices; }
     // How often the "Authorization Required" dialog was shown.
     int LoginsAsked() const { return m_loginsAsked; }
+    // Every "Send Mail" dialog shown, oldest first.
+    const std::vector<ShownMail>& MailsShown() const { return m_mails; }
     const std::string& StatusText() const { return m_statusText; }
     const std::string& Title() const { return m_title; }
     // The address field's text.
@@ -145,6 +157,7 @@ public:
     std::optional<LoginAnswer> AskLogin() override;
     std::optional<std::string> AskOpenFileName() override;
     std::optional<std::string> AskOpenUrl() override;
+    std::optional<MailFields> AskSendMail(const MailFields& fields) override;
 
 private:
     friend class CHeadlessMainFrame;
@@ -156,6 +169,7 @@ private:
     std::vector<std::string> m_notices;
     std::vector<std::string> m_proposed;
     int m_loginsAsked = 0;
+    std::vector<ShownMail> m_mails;
     std::string m_statusText;
     std::string m_title;
     CHeadlessLocationField m_location{*this};
