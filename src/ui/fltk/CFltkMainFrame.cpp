@@ -23,20 +23,6 @@ constexpr int DefaultHeight = 700;
 constexpr int MenuHeight = 25;
 constexpr int HelpMenuWidth = 60;
 
-// UTF-8 typed into a field, as the engine's Windows-1252 text; characters it
-// cannot show become "?".
-std::string Utf8ToWindows1252(std::string_view text) {
-    std::string out;
-    for (size_t i = 0; i < text.size();) {
-        int length = 0;
-        unsigned code = fl_utf8decode(text.data() + i, text.data() + text.size(), &length);
-        i += static_cast<size_t>(std::max(length, 1));
-        int32_t byte = UnicodeToWindows1252(static_cast<char32_t>(code));
-        out += byte < 0 ? '?' : static_cast<char>(byte);
-    }
-    return out;
-}
-
 bool IndicatorOn(const char* name, int fallbackMask) {
     Atom atom = XInternAtom(fl_display, name, True);
     Bool on = False;
