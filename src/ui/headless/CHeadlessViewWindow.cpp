@@ -57,6 +57,9 @@ void CHeadlessViewWindow::Click(CPoint window) {
         if (CHeadlessViewWindow* pane =
                 m_splitter->ViewAt({window.x - at.left, window.y - at.top}, inView))
             pane->Click(inView);
+        // A link in a frame that left the page of frames retired the panes:
+        // none of them is inside its click any more.
+        m_retiredSplitters.clear();
         return;
     }
     // The page takes the focus, unless a control is under the point: the
@@ -105,7 +108,11 @@ CSplitterWindow& CHeadlessViewWindow::CreateSplitter() {
 }
 
 void CHeadlessViewWindow::DestroySplitter() {
-    m_splitter.reset();
+    // The pane that took the click which leaves the page may still be inside
+    // its handler (its press was the link's, its release is yet to come): the
+    // panes go once the click is over.
+    if (m_splitter)
+        m_retiredSplitters.push_back(std::move(m_splitter));
     InvalidateAll();
 }
 

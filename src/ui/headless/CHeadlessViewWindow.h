@@ -124,6 +124,7 @@ private:
     CHeadlessSplitterWindow* m_holder = nullptr;
     CPoint m_placedAt;
     std::unique_ptr<CHeadlessSplitterWindow> m_splitter;
+    std::vector<std::unique_ptr<CHeadlessSplitterWindow>> m_retiredSplitters;
 
     // A screen of the client size in colorTable, kept when it has one.
     bool EnsureScreen(std::span<const CRgbQuad, 256> colorTable);
