@@ -41,9 +41,9 @@ rect_of() {
   grep '"type":9' "$dir/layout" | grep "\"name\":\"$1\"" | head -n 1 |
     sed -e 's/.*"rect":\[\([-0-9,]*\)\].*/\1/' | tr ',' ' '
 }
-# The page area starts below the buttons (30 pixels) and the location field
-# (26).
-page_top=56
+# The page area starts below the menu bar, the tool bar and the location
+# bar.
+page_top=99
 # until COMMAND...: runs the command until it succeeds, for at most ten
 # seconds.
 until_true() {
@@ -132,7 +132,7 @@ query=${query% HTTP/1.0}
 
 # Back on the form (fresh controls): Tab goes from the field to the check
 # box, space ticks it, and Enter in the field submits the form.
-xdotool mousemove --window "$window" 38 14 click 1
+xdotool mousemove --window "$window" 38 40 click 1
 back=$(timeout 20 xdotool search --sync --onlyvisible --name '^Form page - Vestrial$' | head -n 1)
 [ -n "$back" ] || fail "Back did not show the form again"
 until_true control_shown n || fail "the controls did not come back"

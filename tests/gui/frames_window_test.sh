@@ -50,45 +50,46 @@ pid=$!
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Frames - Vestrial$' | head -n 1)
 [ -n "$window" ] || fail "no window titled 'Frames - Vestrial' appeared"
 
-# The page area starts at y = 56 (buttons and location field) and ends 22
-# above the window's bottom (status bar); 800 x 600 at first.
-painted() { [ "$(hex_at "$1" 50 500)" = FF0000 ] && [ "$(hex_at "$1" 400 100)" = 00FF00 ] &&
-  [ "$(hex_at "$1" 400 500)" = 0000FF ]; }
-until_picture painted || fail "the three frames were not painted: $(hex_at "$dir/now.png" 50 500) $(hex_at "$dir/now.png" 400 100) $(hex_at "$dir/now.png" 400 500)"
+# The page area starts at y = 99 (menu, tool and location bars) and ends 22
+# above the window's bottom (status bar); 800 x 522 at first.
+xdotool windowsize --sync "$window" 800 643
+painted() { [ "$(hex_at "$1" 50 543)" = FF0000 ] && [ "$(hex_at "$1" 400 143)" = 00FF00 ] &&
+  [ "$(hex_at "$1" 400 543)" = 0000FF ]; }
+until_picture painted || fail "the three frames were not painted: $(hex_at "$dir/now.png" 50 543) $(hex_at "$dir/now.png" 400 143) $(hex_at "$dir/now.png" 400 543)"
 cp "$dir/now.png" "$dir/first.png"
 # The column of 100 plus a scroll bar's width, never scrolled itself: red to
 # its edge; the tall upper frame has a scroll bar at its right.
-[ "$(first_other "$dir/first.png" 50 56 FF0000)" = 578 ] || fail "the left frame is not the page area's height"
-bar=$(/usr/bin/convert "$dir/first.png" -crop 800x1+60+300 +repage -depth 8 txt:- |
+[ "$(first_other "$dir/first.png" 50 99 FF0000)" = 621 ] || fail "the left frame is not the page area's height"
+bar=$(/usr/bin/convert "$dir/first.png" -crop 800x1+60+343 +repage -depth 8 txt:- |
   awk 'NR > 1 && index($0, "#FF0000") == 0 { split($1, a, /[,:]/); print a[1] + 60; exit }')
 [ "$bar" = 116 ] || fail "the left column ends at $bar, not 116"
-[ "$(hex_at "$dir/first.png" 790 100)" != 00FF00 ] || fail "the tall upper frame has no scroll bar"
+[ "$(hex_at "$dir/first.png" 790 143)" != 00FF00 ] || fail "the tall upper frame has no scroll bar"
 rows_at() { # HEIGHT: where the upper row ends for a page area that high
-  echo $((56 + ($1 - 6) * 20 / 50))
+  echo $((99 + ($1 - 6) * 20 / 50))
 }
-[ "$(first_other "$dir/first.png" 400 56 00FF00)" = "$(rows_at 522)" ] ||
-  fail "upper row ends at $(first_other "$dir/first.png" 400 56 00FF00), not $(rows_at 522)"
+[ "$(first_other "$dir/first.png" 400 99 00FF00)" = "$(rows_at 522)" ] ||
+  fail "upper row ends at $(first_other "$dir/first.png" 400 99 00FF00), not $(rows_at 522)"
 
 # A larger window: the rows keep 20 : 30 of the new height.
-xdotool windowsize --sync "$window" 900 700
-resized() { [ "$(first_other "$1" 400 56 00FF00)" = "$(rows_at 622)" ]; }
-until_picture resized || fail "after resizing the upper row ends at $(first_other "$dir/now.png" 400 56 00FF00), not $(rows_at 622)"
-[ "$(hex_at "$dir/now.png" 890 650)" = 0000FF ] || fail "the lower frame does not reach the new corner"
+xdotool windowsize --sync "$window" 900 743
+resized() { [ "$(first_other "$1" 400 99 00FF00)" = "$(rows_at 622)" ]; }
+until_picture resized || fail "after resizing the upper row ends at $(first_other "$dir/now.png" 400 99 00FF00), not $(rows_at 622)"
+[ "$(hex_at "$dir/now.png" 890 693)" = 0000FF ] || fail "the lower frame does not reach the new corner"
 
 # Dragging the bar after the left column to x = 300.
-xdotool mousemove --sync --window "$window" 119 400
+xdotool mousemove --sync --window "$window" 119 443
 xdotool mousedown 1
-xdotool mousemove --sync --window "$window" 200 400
-xdotool mousemove --sync --window "$window" 300 400
+xdotool mousemove --sync --window "$window" 200 443
+xdotool mousemove --sync --window "$window" 300 443
 xdotool mouseup 1
-dragged() { [ "$(hex_at "$1" 290 400)" = FF0000 ]; }
+dragged() { [ "$(hex_at "$1" 290 443)" = FF0000 ]; }
 until_picture dragged || fail "the dragged bar did not widen the left column"
 
 # The link in the lower frame loads the other page into the upper one only.
 xdotool mousemove --window "$window" 400 "$(($(rows_at 622) + 30))" click 1
-loaded() { [ "$(hex_at "$1" 600 100)" = FFFF00 ] && [ "$(hex_at "$1" 600 650)" = 0000FF ] &&
-  [ "$(hex_at "$1" 100 400)" = FF0000 ]; }
-until_picture loaded || fail "the link's target: $(hex_at "$dir/now.png" 600 100) $(hex_at "$dir/now.png" 600 650)"
+loaded() { [ "$(hex_at "$1" 600 143)" = FFFF00 ] && [ "$(hex_at "$1" 600 693)" = 0000FF ] &&
+  [ "$(hex_at "$1" 100 443)" = FF0000 ]; }
+until_picture loaded || fail "the link's target: $(hex_at "$dir/now.png" 600 143) $(hex_at "$dir/now.png" 600 693)"
 [ "$(xdotool getwindowname "$window")" = "Frames - Vestrial" ] || fail "the top page changed"
 
 # A link to a frame the page does not have replaces the whole page, from a
@@ -96,10 +97,10 @@ until_picture loaded || fail "the link's target: $(hex_at "$dir/now.png" 600 100
 xdotool mousemove --window "$window" 400 "$(($(rows_at 622) + 6 + 100))" click 1
 other=$(timeout 20 xdotool search --sync --onlyvisible --name '^Other - Vestrial$' | head -n 1)
 [ -n "$other" ] || fail "an unknown target did not open the page in the window"
-whole() { [ "$(hex_at "$1" 100 400)" = FFFF00 ] && [ "$(hex_at "$1" 600 650)" = FFFF00 ]; }
+whole() { [ "$(hex_at "$1" 100 443)" = FFFF00 ] && [ "$(hex_at "$1" 600 693)" = FFFF00 ]; }
 until_picture whole || fail "the other page does not fill the window"
 
-xdotool mousemove --window "$window" 600 100 click 1
+xdotool mousemove --window "$window" 600 143 click 1
 xdotool windowfocus --sync "$window" key Escape
 timeout 10 tail --pid=$pid -f /dev/null || fail "the program did not end when its window closed"
 wait $pid

@@ -36,7 +36,8 @@ printf '<html><head><title>Contact</title></head><body><h1><a href="mailto:bob@e
 pid=$!
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Contact - Vestrial$' | head -n 1)
 [ -n "$window" ] || fail "the page did not open"
-xdotool mousemove --window "$window" 60 75 click 1
+# The page area starts below the menu, tool and location bars.
+xdotool mousemove --window "$window" 60 118 click 1
 dialog=$(timeout 20 xdotool search --sync --onlyvisible --name '^Send Mail$' | head -n 1)
 [ -n "$dialog" ] || fail "the Send Mail dialog did not appear"
 # No window manager runs under Xvfb: focus the dialog directly. To has the

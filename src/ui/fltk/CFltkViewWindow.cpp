@@ -189,6 +189,9 @@ void CFltkViewWindow::draw() {
     for (CFltkFormControl* control : m_controls)
         drawChild(control->Widget());
     fl_pop_clip();
+    // A page of frames: the splitter covers the page with its panes.
+    if (m_splitter)
+        drawChild(*m_splitter);
     drawChild(*m_vertical);
     drawChild(*m_horizontal);
 }
