@@ -102,7 +102,7 @@ stop() {
   timeout 10 tail --pid=$pid -f /dev/null || fail "the program did not end when its window closed"
 }
 wait_title() {
-  for _ in $(seq 100); do
+  for _ in $(seq 400); do
     [[ $(xdotool getwindowname "$window" 2>/dev/null) == $1 ]] && return 0
     sleep 0.1
   done
@@ -115,7 +115,7 @@ crop() {
 }
 # Waits until the part's picture is (=) or is not (!=) the one given.
 wait_crop() {
-  for _ in $(seq 50); do
+  for _ in $(seq 200); do
     [ "$(crop "$1")" "$2" "$3" ] && return 0
     sleep 0.2
   done
