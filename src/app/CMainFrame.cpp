@@ -119,7 +119,9 @@ void CMainFrame::StopAnimation() {
     m_locationBar.ShowFirstFrame();
 }
 
-void CMainFrame::ShowLoadFailure(std::string_view text) { m_app.OnPageFailed(text); }
+void CMainFrame::ShowLoadFailure(std::string_view text) {
+    m_app.OnPageFailed(text);
+}
 
 bool CMainFrame::HandlesCommand(unsigned id) {
     switch (id) {

@@ -1,8 +1,8 @@
 #include "ui/fltk/CFltkViewWindow.h"
 
 #include "platform/gdi/CDibSection.h"
-#include "ui/fltk/CFltkSplitterWindow.h"
 #include "ui/fltk/CFltkFormControl.h"
+#include "ui/fltk/CFltkSplitterWindow.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_RGB_Image.H>

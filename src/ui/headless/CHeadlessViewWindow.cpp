@@ -2,10 +2,10 @@
 
 #include "platform/gdi/CDeviceContext.h"
 #include "platform/gdi/CDibSection.h"
-#include "ui/headless/CHeadlessSplitterWindow.h"
 #include "platform/gdi/CFont.h"
 #include "ui/headless/CHeadlessFocus.h"
 #include "ui/headless/CHeadlessFormControl.h"
+#include "ui/headless/CHeadlessSplitterWindow.h"
 
 #include <algorithm>
 #include <cstring>
