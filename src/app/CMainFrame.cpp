@@ -101,6 +101,13 @@ void CMainFrame::SetTitle(std::string_view title) {
 }
 
 void CMainFrame::SetLocation(std::string_view url) {
+    // The page going on loading (its title, its end) says its address again;
+    // that must not replace one the user is typing. Another page's address
+    // does, as does any while the field is as we last filled it or unfocused.
+    const bool userEditing = m_window->AddressHasFocus() && m_window->AddressText() != m_shownLocation;
+    if (userEditing && url == m_shownLocation)
+        return;
+    m_shownLocation = url;
     m_window->SetLocation(url);
 }
 
@@ -222,6 +229,7 @@ void CMainFrame::ToggleBar(unsigned barId) {
 void CMainFrame::OpenTypedAddress() {
     // The whole text, however long: a cut address would open another page.
     std::string address = CompleteTypedAddress(m_window->AddressText());
+    m_shownLocation = address;
     m_window->SetLocation(address);
     m_app.OpenUrl(address);
 }

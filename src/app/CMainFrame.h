@@ -72,6 +72,8 @@ private:
     std::unique_ptr<CMainFrameWindow> m_window;
     CProfile& m_profile;
     CLocationBar m_locationBar;
+    // What the address field was last filled with, to tell a user's edit.
+    std::string m_shownLocation;
     bool m_animationRunning = false;
 };
 

@@ -254,6 +254,22 @@ read -r sx sy <<<"${lines[2]}"
   fail "the match at $top..$bottom is not in view at $sy: $out"
 [[ ${lines[3]} == found* && ${lines[3]} == "${lines[4]}" ]] || fail "'line 1 ' is there once: $out"
 [ "${lines[5]}" = "not found" ] || fail "$out"
+case="an address being typed stays while the page says its own again"
+fresh_settings
+page=file://$www/a.html
+run "open $page
+focus location
+type half typ
+reload
+print url
+open file://$www/long.html
+print url
+focus location
+reload
+print url"
+[ "$status" = 0 ] || fail "status $status: $err"
+expect_out "half typ" "file://$www/long.html" "file://$www/long.html"
+
 case="typed addresses are completed and opened whole"
 fresh_settings proxy
 # Paths that make the address 256, 257 and 300 characters long: the field
