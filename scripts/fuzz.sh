@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
-# Runs every fuzzer of the fuzz build over its committed seed corpus and then
+# Runs every fuzzer of the AddressSanitizer build over its committed seed corpus and then
 # for a bounded time, on as many fuzzers at once as there are cores. It works
 # on a scratch copy of the corpus, so the committed seeds stay as they are.
 #   scripts/fuzz.sh [SECONDS-PER-TARGET [FUZZER-NAME...]]
-# FUZZ_BUILD names another build directory of the fuzz preset.
+# FUZZ_BUILD names another build directory of the asan preset.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${1:-30}
 shift || true
-build=${FUZZ_BUILD:-$top/build/fuzz}
+build=${FUZZ_BUILD:-$top/build/asan}
 scratch=$(mktemp -d)
 trap 'rm -rf "$scratch"' EXIT
 # Leaks of system libraries that only damaged input reaches.

@@ -12,7 +12,7 @@ packages=(
   ccache
   # tests
   libgtest-dev libgmock-dev
-  xvfb xauth xdotool x11-apps imagemagick
+  xvfb xauth xdotool xclip x11-apps imagemagick
   libjpeg-turbo-progs mscompress
   lighttpd lighttpd-mod-openssl openssl tinyproxy python3-aiosmtpd python3-olefile
   # benchmarks: Google Benchmark, and libxml2's HTML parser as the HTML

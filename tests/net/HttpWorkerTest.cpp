@@ -203,7 +203,7 @@ TEST_F(HttpTunnel, OnlyATwoHundredAnswerOpensTheTunnel) {
          reading("The response header is too large (more than 1048576 bytes).")},
     };
     for (const auto& [reply, message] : cases) {
-        CScriptedServer proxy([&reply](CServerConnection& c) {
+        CScriptedServer proxy([&reply = reply](CServerConnection& c) {
             c.ReadRequest();
             c.Send(reply);
             // Takes in what comes through a tunnel, so that leaving is a
@@ -264,7 +264,7 @@ TEST_F(HttpRedirect, RelativeLocationsResolveAgainstTheRequestedUrl) {
         {"../c.html?x=1#part", "GET /c.html?x=1 HTTP/1.0\r\n"},
     };
     for (auto [location, requestLine] : cases) {
-        CScriptedServer server([location](CServerConnection& c) {
+        CScriptedServer server([location = location](CServerConnection& c) {
             if (c.ReadRequest().starts_with("GET /dir/page.html "))
                 c.Send(std::string("HTTP/1.0 302 Found\r\nLocation: ") + location + "\r\n\r\n");
             else
