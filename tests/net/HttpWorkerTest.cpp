@@ -306,9 +306,10 @@ TEST_F(HttpRedirect, NotModifiedFailsSayingThereIsNoPage) {
     CScriptedServer server(Answer("HTTP/1.0 304 Not Modified\r\n\r\n"));
     CMimeDynamicLoad* load = Load(server.Url("/c"));
     EXPECT_EQ(load->Result(), Status::Failed);
-    EXPECT_EQ(load->ErrorText(), "The server \"127.0.0.1\" has returned the following error:\n304 - "
-                                 "Not modified, although nothing was asked conditionally; there "
-                                 "is no page to show.");
+    EXPECT_EQ(load->ErrorText(),
+              "The server \"127.0.0.1\" has returned the following error:\n304 - "
+              "Not modified, although nothing was asked conditionally; there "
+              "is no page to show.");
     EXPECT_TRUE(m_owner.FlagsOf(load) & Notify::TransferFailed);
     EXPECT_EQ(load->GetObject(), nullptr);
 }
