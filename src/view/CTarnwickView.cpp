@@ -335,8 +335,12 @@ void CTarnwickView::ApplyPageChange(uint32_t flags, CMimeObject& content) {
 }
 
 CPageToPaint CTarnwickView::PageToPaint() {
-    return {m_current.get(), m_document.ContentObject(), &m_document,
-            m_colors,        m_backgroundImage,          m_found,
+    return {m_current.get(),
+            m_document.ContentObject(),
+            &m_document,
+            m_colors,
+            m_backgroundImage,
+            m_found,
             [this](CDeviceContext& dc, const CRect& area) { m_controls.Draw(dc, area); }};
 }
 
