@@ -64,6 +64,14 @@ void CScheduler::MoveTo(CDynamicLoad* load, LoadList* list, LoadState state) {
     Unlink(load);
     load->m_state = state;
     load->m_queuePosition = list->insert(list->end(), load);
+    // Bits raised after its last pass would otherwise never be taken.
+    if (state == LoadState::Done && load->m_flags != 0)
+        NoteNews(load);
+}
+
+void CScheduler::NoteNews(CDynamicLoad* load) {
+    if (std::find(m_doneWithNews.begin(), m_doneWithNews.end(), load) == m_doneWithNews.end())
+        m_doneWithNews.push_back(load);
 }
 
 void CScheduler::Start(CDynamicLoad* load) {
@@ -200,8 +208,11 @@ void CScheduler::AddFlags(CDynamicLoad* load, uint32_t bits) {
 void CScheduler::NotifyClients(CMimeObject& object, uint32_t bits) {
     {
         CSemLockGuard guard(s_lock);
-        for (CMimeDynamicLoad* client : object.m_clients)
+        for (CMimeDynamicLoad* client : object.m_clients) {
             client->m_flags |= bits;
+            if (client->m_state == LoadState::Done)
+                NoteNews(client);
+        }
     }
     Signal();
 }
@@ -296,6 +307,14 @@ std::string CScheduler::Pump() {
         Queue(load, flags);
     }
 
+    LoadList withNews;
+    {
+        CSemLockGuard guard(s_lock);
+        withNews.swap(m_doneWithNews);
+    }
+    for (CDynamicLoad* load : withNews)
+        Queue(load, TakeFlags(load));
+
     // The owner may delete the load, or others, inside OnLoadNotify; their
     // queued entries go with them (Forget), so take one entry at a time.
     for (;;) {
@@ -333,5 +352,6 @@ void CScheduler::Forget(CDynamicLoad* load) {
     VERIFY(load->m_state != LoadState::Waiting && load->m_state != LoadState::Active);
     CSemLockGuard guard(s_lock);
     Unlink(load);
+    std::erase(m_doneWithNews, load);
     std::erase_if(m_queue, [load](const Notification& entry) { return entry.load == load; });
 }

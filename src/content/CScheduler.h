@@ -74,6 +74,7 @@ private:
     void Finish(CDynamicLoad* load, uint32_t& flags);
     void PumpActiveLoad(CDynamicLoad* load, std::string& statusText);
     void Queue(CDynamicLoad* load, uint32_t flags);
+    void NoteNews(CDynamicLoad* load) REQUIRES(s_lock);
 
     // There is one scheduler in the process, and its lock guards fields of
     // every load and object besides its own lists: a lock of the process.
@@ -82,6 +83,10 @@ private:
     LoadList m_active GUARDED_BY(s_lock);
     LoadList m_finishedNoWorker GUARDED_BY(s_lock);
     LoadList m_done GUARDED_BY(s_lock);
+    // Ended loads that an object they share has told something since: a
+    // load that attached to an object still being written hears of its
+    // progress through the load that writes it.
+    LoadList m_doneWithNews GUARDED_BY(s_lock);
     std::deque<Notification> m_queue GUARDED_BY(s_lock);
     std::atomic<CNamedEvent*> m_event{nullptr};
 };

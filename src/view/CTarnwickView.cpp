@@ -330,7 +330,10 @@ void CTarnwickView::ApplyPageChange(uint32_t flags, CMimeObject& content) {
             m_window.InvalidateAll();
         }
     }
-    if (has(Notify::Finished))
+    // A load that attached to a page still arriving through another load
+    // ended as it attached; the page's own status tells when it is whole.
+    const Status status = content.GetStatus();
+    if (has(Notify::Finished) || status == Status::Complete || status == Status::Failed)
         m_runner.SetPageComplete(true);
 }
 

@@ -32,6 +32,27 @@ TEST_F(Scheduling, SameUrlWhileRunningAttachesToOneTransfer) {
     EXPECT_EQ(second->Result(), Status::Complete);
 }
 
+TEST_F(Scheduling, ALoadAttachedToAPageStillArrivingHearsItsLaterElements) {
+    CRecordingOwner owner;
+    auto* first = StartLoad(owner, "gate:text/html/page");
+    m_gate.gate.Set();
+    RunUntil([&] { return first->GetObject() != nullptr; });
+    auto* second = StartLoad(owner, "gate:text/html/page");
+    RunUntilFinished(owner, second);
+    ASSERT_EQ(second->GetObject(), first->GetObject());
+    const size_t heardBefore = owner.notices.size();
+    // The page's end is written through the first load only.
+    m_gate.finish.Set();
+    RunUntilFinished(owner, first);
+    RunUntil([&] {
+        return std::any_of(owner.notices.begin() + static_cast<ptrdiff_t>(heardBefore),
+                           owner.notices.end(), [&](const auto& notice) {
+                               return notice.load == second &&
+                                      (notice.flags & Notify::ElementsAdded);
+                           });
+    });
+}
+
 TEST_F(Scheduling, ThirdLoadWaitsForASlotAndStartsWhenOneFinishes) {
     SetMaxConnections(2);
     CRecordingOwner owner;

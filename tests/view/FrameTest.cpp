@@ -101,15 +101,6 @@ std::string LinkTo(const std::string& href, const std::string& target) {
 
 class FrameTest : public ViewTest {
 protected:
-#if defined(__SANITIZE_THREAD__)
-    // FIXME: under ThreadSanitizer's timing two frames that load the same
-    // page at once never both settle: one frame stays unlaid. It came with
-    // frames meeting the hardened loads' sharing of an object in use; until
-    // it is mended these cases run in the other builds only.
-    void SetUp() override {
-        GTEST_SKIP() << "two frames loading one page hang under TSan";
-    }
-#endif
     // Every frame of the page, nested pages' included, shows what it loads
     // laid out, and nothing is on its way.
     bool FramesSettled(CTarnwickView& view) {

@@ -83,6 +83,24 @@ TEST_F(ViewTest, ResetStopsTheLayoutThreadOfAPageStillLoading) {
     m_gate.finish.Set();
 }
 
+// A second window showing a page still arriving for the first shares its
+// content object; its load ends as it attaches, long before the page does.
+TEST_F(ViewTest, ASecondViewOfAPageStillArrivingSettlesWhenThePageEnds) {
+    m_gate.gate.Set();
+    m_gate.body = Paragraphs(50);
+    m_document->Navigate({.url = "gate:text/html/page"});
+    RunUntil([&] { return m_view->HasLayout(); });
+    CTarnwickDoc secondDocument;
+    CHeadlessViewWindow secondWindow{{300, 200}};
+    CTarnwickView secondView(secondDocument, secondWindow);
+    secondDocument.Navigate({.url = "gate:text/html/page"});
+    RunUntil([&] { return secondView.HasLayout(); });
+    ASSERT_EQ(secondDocument.ContentObject(), m_document->ContentObject());
+    m_gate.finish.Set();
+    RunUntil([&] { return Settled() && secondDocument.Idle() && secondView.LayoutSettled(); });
+    EXPECT_EQ(m_gate.transfers, 1);
+}
+
 TEST_F(ViewTest, DestroyingTheViewStopsItsLayoutThread) {
     m_gate.gate.Set();
     m_gate.body = Paragraphs(50);

@@ -153,6 +153,10 @@ int CFltkSplitterWindow::handle(int event) {
         break;
     case FL_RELEASE:
         if (m_dragging >= 0) {
+            // FLTK holds motion back until its queue is empty, so a busy
+            // program sees the release where the last move would have been.
+            if (m_client)
+                m_client->OnBarDragged(static_cast<size_t>(m_dragging), pointer - m_dragOffset);
             m_dragging = -1;
             return 1;
         }
