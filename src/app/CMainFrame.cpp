@@ -101,12 +101,13 @@ void CMainFrame::SetTitle(std::string_view title) {
 }
 
 void CMainFrame::SetLocation(std::string_view url) {
-    // The page going on loading (its title, its end) says its address again;
-    // that must not replace one the user is typing. Another page's address
-    // does, as does any while the field is as we last filled it or unfocused.
+    // The page going on loading (its title, its end) says its address again,
+    // and a reload blanks it for a moment; neither may replace one the user
+    // is typing. Another page's address does, as does any while the field is
+    // as we last filled it or unfocused.
     const bool userEditing =
         m_window->AddressHasFocus() && m_window->AddressText() != m_shownLocation;
-    if (userEditing && url == m_shownLocation)
+    if (userEditing && (url.empty() || url == m_shownLocation))
         return;
     m_shownLocation = url;
     m_window->SetLocation(url);
