@@ -1,6 +1,7 @@
 #include "GdiTestSupport.h"
 
 #include "platform/gdi/CIcon.h"
+#include "platform/gdi/CInverseColorTable.h"
 #include "platform/gdi/CPalette.h"
 #include "platform/gdi/CPngWriter.h"
 
@@ -72,6 +73,31 @@ TEST(GdiColour, PageColoursSwapRedAndBlue) {
     EXPECT_EQ(ColorRefFromRrggbb(0xFF0000), kRedColor);
     EXPECT_EQ(ColorRefFromRrggbb(0x0000FF), kBlueColor);
     EXPECT_EQ(ColorRefFromRrggbb(0x123456), MakeColorRef(0x12, 0x34, 0x56));
+}
+
+// Every cell of the inverse table is the exact nearest entry to its centre,
+// lowest index on a tie: for a colour cube with greys (many ties), and for a
+// table of repeated and random entries.
+TEST(GdiColours, InverseTableCellsAreTheNearestEntryToTheirCentre) {
+    std::array<CRgbQuad, 256> scattered{};
+    uint32_t seed = 12345;
+    for (CRgbQuad& entry : scattered) {
+        seed = seed * 1103515245u + 12345u;
+        entry = {static_cast<uint8_t>(seed >> 24), static_cast<uint8_t>(seed >> 16),
+                 static_cast<uint8_t>(seed >> 8), 0};
+    }
+    scattered[200] = scattered[3]; // a later twin never wins
+    for (const auto& table : {TestColorTable(), scattered}) {
+        const CInverseColorTable inverse(table);
+        for (int cell = 0; cell < CInverseColorTable::kCells; ++cell) {
+            const auto red = static_cast<uint8_t>(((cell & 31) << 3) | 4);
+            const auto green = static_cast<uint8_t>((((cell >> 5) & 31) << 3) | 4);
+            const auto blue = static_cast<uint8_t>((((cell >> 10) & 31) << 3) | 4);
+            ASSERT_EQ(inverse.Lookup(red, green, blue),
+                      CInverseColorTable::Nearest(table, red, green, blue))
+                << cell;
+        }
+    }
 }
 
 // ---- Clipping and the viewport origin ----

@@ -3,6 +3,8 @@
 #include "platform/CMutex.h"
 
 #include <algorithm>
+#include <array>
+#include <limits>
 #include <map>
 
 namespace {
@@ -42,12 +44,40 @@ uint8_t CInverseColorTable::Nearest(std::span<const CRgbQuad, 256> colorTable, u
 CInverseColorTable::CInverseColorTable(std::span<const CRgbQuad, 256> colorTable)
     : m_cells(kCells) {
     // Each cell stands for the centre of its 8 x 8 x 8 block of colours.
-    for (int cell = 0; cell < kCells; ++cell) {
-        const auto red = static_cast<uint8_t>(((cell & 31) << 3) | 4);
-        const auto green = static_cast<uint8_t>((((cell >> 5) & 31) << 3) | 4);
-        const auto blue = static_cast<uint8_t>((((cell >> 10) & 31) << 3) | 4);
-        m_cells[static_cast<size_t>(cell)] = Nearest(colorTable, red, green, blue);
+    // Entry by entry over all cells instead of cell by cell over all entries:
+    // a cell's distance to one entry is a sum of three per-axis squares, and
+    // the innermost loop, branch-free, becomes vector code. Entries in
+    // ascending order with a strict comparison keep the lowest index on a
+    // tie, as Nearest does. This table is built as the first page is drawn.
+    constexpr int side = 1 << kBits;
+    std::vector<int32_t> best(kCells, std::numeric_limits<int32_t>::max());
+    std::vector<int32_t> index(kCells, 0);
+    std::array<int32_t, side> red{}, green{}, blue{};
+    for (int32_t entry = 0; entry < 256; ++entry) {
+        const CRgbQuad& colour = colorTable[static_cast<size_t>(entry)];
+        for (int level = 0; level < side; ++level) {
+            const int centre = (level << 3) | 4;
+            red[level] = (centre - colour.red) * (centre - colour.red);
+            green[level] = (centre - colour.green) * (centre - colour.green);
+            blue[level] = (centre - colour.blue) * (centre - colour.blue);
+        }
+        for (int b = 0; b < side; ++b) {
+            for (int g = 0; g < side; ++g) {
+                const int32_t greenBlue = green[g] + blue[b];
+                const size_t row = static_cast<size_t>((b << (2 * kBits)) | (g << kBits));
+                int32_t* distances = &best[row];
+                int32_t* indices = &index[row];
+                for (int r = 0; r < side; ++r) {
+                    const int32_t distance = red[r] + greenBlue;
+                    const int32_t nearer = -static_cast<int32_t>(distance < distances[r]);
+                    distances[r] ^= (distances[r] ^ distance) & nearer;
+                    indices[r] ^= (indices[r] ^ entry) & nearer;
+                }
+            }
+        }
     }
+    for (size_t cell = 0; cell < m_cells.size(); ++cell)
+        m_cells[cell] = static_cast<uint8_t>(index[cell]);
 }
 
 std::shared_ptr<const CInverseColorTable>
