@@ -99,7 +99,8 @@ start() {
 }
 stop() {
   xdotool windowfocus --sync "$window" key Escape
-  timeout 10 tail --pid=$pid -f /dev/null || fail "the program did not end when its window closed"
+  timeout 10 tail --pid=$pid -f /dev/null ||
+    fail "the program did not end after Escape (its window is $(xdotool getwindowname "$window" 2>/dev/null || echo gone))"
 }
 wait_title() {
   for _ in $(seq 400); do
