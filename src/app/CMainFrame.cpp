@@ -109,6 +109,10 @@ void CMainFrame::SetLocation(std::string_view url) {
         m_window->AddressHasFocus() && m_window->AddressText() != m_shownLocation;
     if (userEditing && (url.empty() || url == m_shownLocation))
         return;
+    FillAddress(url);
+}
+
+void CMainFrame::FillAddress(std::string_view url) {
     m_shownLocation = url;
     m_window->SetLocation(url);
 }
@@ -231,8 +235,7 @@ void CMainFrame::ToggleBar(unsigned barId) {
 void CMainFrame::OpenTypedAddress() {
     // The whole text, however long: a cut address would open another page.
     std::string address = CompleteTypedAddress(m_window->AddressText());
-    m_shownLocation = address;
-    m_window->SetLocation(address);
+    FillAddress(address);
     m_app.OpenUrl(address);
 }
 

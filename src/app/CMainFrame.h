@@ -67,6 +67,8 @@ private:
     void ToggleBar(unsigned barId);
     [[nodiscard]] bool BarVisible(unsigned barId) const;
     void OpenTypedAddress();
+    // Puts url into the address field, whatever the user typed there.
+    void FillAddress(std::string_view url);
 
     CTarnwickApp& m_app;
     std::unique_ptr<CMainFrameWindow> m_window;

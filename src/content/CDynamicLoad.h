@@ -93,7 +93,8 @@ private:
     friend class CScheduler;
 
     CLoadOwner& m_owner;
-    // Scheduler state: UI thread only.
+    // Scheduler state: changed by the UI thread under the scheduler lock;
+    // the UI thread reads it freely, other threads under that lock.
     LoadState m_state = LoadState::New;
     // Its node in the scheduler list of its state.
     std::list<CDynamicLoad*>::iterator m_queuePosition GUARDED_BY(CScheduler::s_lock);

@@ -146,8 +146,7 @@ void CTarnwickView::StartPage() {
     SetScrollSizesFromLayout();
     m_window.ScrollTo({0, 0});
     m_document.UpdateTitle();
-    Status status = content->GetStatus();
-    if (status == Status::Failed || status == Status::Complete)
+    if (EndsTransfer(content->GetStatus()))
         m_runner.SetPageComplete(true);
     m_window.InvalidateAll();
     m_runner.Wake();
@@ -332,8 +331,7 @@ void CTarnwickView::ApplyPageChange(uint32_t flags, CMimeObject& content) {
     }
     // A load that attached to a page still arriving through another load
     // ended as it attached; the page's own status tells when it is whole.
-    const Status status = content.GetStatus();
-    if (has(Notify::Finished) || status == Status::Complete || status == Status::Failed)
+    if (has(Notify::Finished) || EndsTransfer(content.GetStatus()))
         m_runner.SetPageComplete(true);
 }
 

@@ -14,14 +14,22 @@ CMimeDynamicLoad* StartLoad(CRecordingOwner& owner, const std::string& url,
 
 } // namespace
 
-using Scheduling = PipelineTest;
+class Scheduling : public PipelineTest {
+protected:
+    // Two loads of url, the second started once the first's object exists,
+    // while its transfer still runs (its end waits for the gate's finish).
+    std::pair<CMimeDynamicLoad*, CMimeDynamicLoad*>
+    StartSecondWhileFirstArrives(CRecordingOwner& owner, const std::string& url) {
+        auto* first = StartLoad(owner, url);
+        m_gate.gate.Set();
+        RunUntil([&] { return first->GetObject() != nullptr; });
+        return {first, StartLoad(owner, url)};
+    }
+};
 
 TEST_F(Scheduling, SameUrlWhileRunningAttachesToOneTransfer) {
     CRecordingOwner owner;
-    auto* first = StartLoad(owner, "gate:image/gif/a.gif");
-    m_gate.gate.Set();
-    RunUntil([&] { return first->GetObject() != nullptr; });
-    auto* second = StartLoad(owner, "gate:image/gif/a.gif");
+    const auto [first, second] = StartSecondWhileFirstArrives(owner, "gate:image/gif/a.gif");
     EXPECT_EQ(Scheduler().ActiveCount(), 1u) << "the first transfer still runs";
     m_gate.finish.Set();
     RunUntilFinished(owner, first);
@@ -34,10 +42,11 @@ TEST_F(Scheduling, SameUrlWhileRunningAttachesToOneTransfer) {
 
 TEST_F(Scheduling, ALoadAttachedToAPageStillArrivingHearsItsLaterElements) {
     CRecordingOwner owner;
-    auto* first = StartLoad(owner, "gate:text/html/page");
-    m_gate.gate.Set();
-    RunUntil([&] { return first->GetObject() != nullptr; });
-    auto* second = StartLoad(owner, "gate:text/html/page");
+    // Plain names: the lambdas below take them, which clang 14 refuses for
+    // structured bindings.
+    const auto loads = StartSecondWhileFirstArrives(owner, "gate:text/html/page");
+    CMimeDynamicLoad* first = loads.first;
+    CMimeDynamicLoad* second = loads.second;
     RunUntilFinished(owner, second);
     ASSERT_EQ(second->GetObject(), first->GetObject());
     const size_t heardBefore = owner.notices.size();

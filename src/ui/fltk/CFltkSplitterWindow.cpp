@@ -131,6 +131,11 @@ void CFltkSplitterWindow::ShowBarCursor(bool onBar) {
     top->cursor(!onBar ? FL_CURSOR_DEFAULT : m_rows ? FL_CURSOR_NS : FL_CURSOR_WE);
 }
 
+void CFltkSplitterWindow::MoveDraggedBar(int pointer) {
+    if (m_client)
+        m_client->OnBarDragged(static_cast<size_t>(m_dragging), pointer - m_dragOffset);
+}
+
 int CFltkSplitterWindow::handle(int event) {
     const int pointer = m_rows ? Fl::event_y() - y() : Fl::event_x() - x();
     switch (event) {
@@ -146,8 +151,7 @@ int CFltkSplitterWindow::handle(int event) {
         break;
     case FL_DRAG:
         if (m_dragging >= 0) {
-            if (m_client)
-                m_client->OnBarDragged(static_cast<size_t>(m_dragging), pointer - m_dragOffset);
+            MoveDraggedBar(pointer);
             return 1;
         }
         break;
@@ -155,8 +159,7 @@ int CFltkSplitterWindow::handle(int event) {
         if (m_dragging >= 0) {
             // FLTK holds motion back until its queue is empty, so a busy
             // program sees the release where the last move would have been.
-            if (m_client)
-                m_client->OnBarDragged(static_cast<size_t>(m_dragging), pointer - m_dragOffset);
+            MoveDraggedBar(pointer);
             m_dragging = -1;
             return 1;
         }

@@ -52,6 +52,8 @@ private:
     [[nodiscard]] CRect BarAfter(size_t pane) const;
     void PlaceContents();
     void ShowBarCursor(bool onBar);
+    // The dragged bar to the pointer (along the splitter's axis).
+    void MoveDraggedBar(int pointer);
 
     Fl_Group& m_holder;
     std::function<void(std::string_view)> m_statusSink;
