@@ -1,6 +1,7 @@
 #include "app/CTarnwickApp.h"
 
 #include "app/CMainFrame.h"
+#include "content/CMimeObject.h"
 #include "content/CObjectTable.h"
 #include "content/CScheduler.h"
 #include "content/FileNames.h"
@@ -86,8 +87,8 @@ bool CTarnwickApp::InitInstance(const CCommandLine& commandLine) {
     LoadSettings();
     m_notifyEvent = std::make_unique<CNamedEvent>([this](uint32_t) { OnDynamicLoadNotify(); }, 0,
                                                   NotifyEventName);
+    LoadBookmarks();
     // Controls are found in, and register themselves into, the registry.
-    // The bookmark file is loaded here once bookmarks exist.
     m_com = std::make_unique<CComInitialization>(m_registry);
     Scheduler().SetNotifyEvent(FindNamedEvent(NotifyEventName));
     CreateObjectTable();
@@ -104,6 +105,10 @@ bool CTarnwickApp::InitInstance(const CCommandLine& commandLine) {
     m_document = std::make_unique<CTarnwickDoc>(m_mainFrame.get(), &m_history);
     m_view = std::make_unique<CTarnwickView>(*m_document, window.ViewWindow());
     window.SetCommandHandler([this](unsigned id) { OnCommand(id); });
+    window.SetMenuOpenHandler([this] {
+        m_hotlistMenu.Rebuild(m_mainFrame->Window(), m_bookmarks);
+        UpdateCommands();
+    });
     m_document->UpdateTitle();
     UpdateCommands();
     window.Show();
@@ -194,8 +199,7 @@ bool CTarnwickApp::IsCommandEnabled(unsigned id) {
     case CommandId::Stop:
         return Scheduler().AnyActive();
     case CommandId::AddToHotlist:
-        // A page must be shown to be added.
-        return m_document->ContentObject() != nullptr;
+        return !CurrentPage().url.empty();
     case CommandId::Home:
     case CommandId::OpenUrl:
     case CommandId::OpenFile:
@@ -205,8 +209,10 @@ bool CTarnwickApp::IsCommandEnabled(unsigned id) {
     case CommandId::About:
         return true;
     default:
-        // The print commands are not offered, and the bookmark entries
-        // stand for bookmarks, of which there are none yet.
+        // The print commands are not offered; a bookmark entry can be
+        // chosen while its bookmark exists.
+        if (id >= CommandId::HotlistFirst && id <= CommandId::HotlistLast)
+            return id - CommandId::HotlistFirst < m_bookmarks.GetCount();
         return false;
     }
 }
@@ -249,13 +255,17 @@ void CTarnwickApp::OnCommand(unsigned id) {
         m_mainFrame->OnClose();
         return;
     case CommandId::AddToHotlist:
+        AddToHotlist();
+        break;
     case CommandId::EditHotlist:
-        NotYet(StringId::HotlistNotYet);
+        EditHotlist();
         break;
     case CommandId::Preferences:
         NotYet(StringId::PreferencesNotYet);
         break;
     default:
+        if (id >= CommandId::HotlistFirst && id <= CommandId::HotlistLast)
+            OpenUrl(m_bookmarks.GetUrl(id - CommandId::HotlistFirst));
         break;
     }
     UpdateCommands();
@@ -275,6 +285,62 @@ void CTarnwickApp::AskAndOpenUrl() {
 
 void CTarnwickApp::NotYet(unsigned textId) {
     m_ui.MessageBox(LoadString(textId), MessageBoxButtons::Ok, MessageBoxIcon::Information);
+}
+
+HotlistItemFields CTarnwickApp::CurrentPage() {
+    CMimeObject* shown = m_document ? m_document->ContentObject() : nullptr;
+    if (!shown)
+        return {};
+    HotlistItemFields page{.title = shown->GetTitle(), .url = shown->Url()};
+    // A page without a title goes by its address, as the window's title does.
+    if (page.title.empty())
+        page.title = page.url;
+    return page;
+}
+
+std::string CTarnwickApp::BookmarkPath() {
+    return m_settings.Snapshot().bookmarkDirectory + std::string(CBookmarkList::FileName);
+}
+
+void CTarnwickApp::LoadBookmarks() {
+    const std::string path = BookmarkPath();
+    if (m_bookmarks.Load(path) == BookmarkLoadResult::Damaged)
+        m_ui.MessageBox(FormatString(StringId::BookmarkLoadFailed, {path}), MessageBoxButtons::Ok,
+                        MessageBoxIcon::Warning);
+}
+
+void CTarnwickApp::SaveBookmarks() {
+    const std::string path = BookmarkPath();
+    if (!m_bookmarks.Save(path, m_bookmarkWrite))
+        m_ui.MessageBox(FormatString(StringId::BookmarkSaveFailed, {path}), MessageBoxButtons::Ok,
+                        MessageBoxIcon::Warning);
+}
+
+void CTarnwickApp::AddToHotlist() {
+    HotlistItemFields page = CurrentPage();
+    m_bookmarks.Add(std::move(page.title), std::move(page.url));
+    SaveBookmarks();
+}
+
+void CTarnwickApp::EditHotlist() {
+    // One dialog at a time: the headless one stays open between commands.
+    if (m_hotlistDialog)
+        return;
+    m_hotlistDialog = std::make_unique<CEditHotlistDialog>(m_bookmarks, CurrentPage());
+    m_hotlistDialog->OnOpen();
+    m_ui.EditHotlist(*m_hotlistDialog,
+                     [this](HotlistDialogResult result) { OnHotlistClosed(result); });
+}
+
+void CTarnwickApp::OnHotlistClosed(HotlistDialogResult result) {
+    std::unique_ptr<CEditHotlistDialog> dialog = std::move(m_hotlistDialog);
+    if (!dialog || result == HotlistDialogResult::Cancel)
+        return;
+    if (result == HotlistDialogResult::OpenUrl)
+        OpenUrl(dialog->ChosenUrl());
+    m_bookmarks.CopyFrom(dialog->WorkingList());
+    SaveBookmarks();
+    UpdateCommands();
 }
 
 void CTarnwickApp::UpdateCommands() {

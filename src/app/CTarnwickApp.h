@@ -3,6 +3,9 @@
 #include "app/CAppSettings.h"
 #include "app/CCommandLine.h"
 #include "app/CProfile.h"
+#include "bookmarks/CBookmarkList.h"
+#include "bookmarks/CEditHotlistDialog.h"
+#include "bookmarks/CHotlistMenu.h"
 #include "document/CHistory.h"
 
 #include <chrono>
@@ -94,6 +97,14 @@ public:
     CMainFrame* MainFrame() { return m_mainFrame.get(); }
     CNamedEvent* NotifyEvent() { return m_notifyEvent.get(); }
 
+    // The hotlist, and the file it is kept in (bookmark directory +
+    // "bookmark.dat").
+    const CBookmarkList& Bookmarks() const { return m_bookmarks; }
+    [[nodiscard]] std::string BookmarkPath();
+    // The file is written through this instead of write(2) (tests stage a
+    // full disk with it).
+    void SetBookmarkWriter(BookmarkWriteFunction write) { m_bookmarkWrite = std::move(write); }
+
     // File name (in the temporary directory) -> strings kept with it; every
     // file named here is deleted at exit.
     std::map<std::string, std::vector<std::string>>& TempFiles() { return m_tempFiles; }
@@ -110,8 +121,15 @@ private:
     void OpenHomePage();
     void OpenFile();
     void AskAndOpenUrl();
-    // The hotlist and the preferences are not there yet: say so.
+    // The preferences are not there yet: say so.
     void NotYet(unsigned textId);
+    // The top-level page's title and URL, empty when nothing is shown.
+    HotlistItemFields CurrentPage();
+    void LoadBookmarks();
+    void SaveBookmarks();
+    void AddToHotlist();
+    void EditHotlist();
+    void OnHotlistClosed(HotlistDialogResult result);
     void DeleteTempFiles();
 
     CUiBackend& m_ui;
@@ -125,6 +143,11 @@ private:
     std::unique_ptr<CTarnwickDoc> m_document;
     std::unique_ptr<CTarnwickView> m_view; // goes before the document and the frame
     std::map<std::string, std::vector<std::string>> m_tempFiles;
+    CBookmarkList m_bookmarks;
+    CHotlistMenu m_hotlistMenu;
+    BookmarkWriteFunction m_bookmarkWrite;
+    // The "Edit Hotlist" dialog while it is open.
+    std::unique_ptr<CEditHotlistDialog> m_hotlistDialog;
     bool m_exited = false;
     bool m_quitWhenIdle = false;
     bool m_timedOut = false;

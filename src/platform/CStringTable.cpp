@@ -42,10 +42,11 @@ constexpr auto kStrings = std::to_array<StringEntry>({
     {CommandId::Stop, "Stop loading\nStop"},
     {CommandId::OpenLocation, "Open the address in the location field\nOpen"},
     {CommandId::Preferences, "Change the preferences\nPreferences"},
-    {StringId::HotlistNotYet, "The hotlist is not available in this version of Vestrial yet."},
     {StringId::PreferencesNotYet,
      "The preferences are not available in this version of Vestrial yet."},
     {StringId::FindNotFound, "Phrase not found"},
+    {StringId::BookmarkLoadFailed, "The bookmark file %s could not be loaded."},
+    {StringId::BookmarkSaveFailed, "The bookmark file %s could not be written to."},
     {StringId::SocketsNotInitialized, "Windows Sockets has not been initialized.."},
     {StringId::NetworkSubsystemFailed, "The Windows Sockets implementation has detected that the "
                                        "network subsystem has failed."},

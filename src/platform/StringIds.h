@@ -17,11 +17,14 @@ inline constexpr unsigned IdleMessage = 57345;
 inline constexpr unsigned IndicatorCaps = 59137;
 inline constexpr unsigned IndicatorNum = 59138;
 inline constexpr unsigned IndicatorScroll = 59139;
-// FIXME: the hotlist and the preferences sheet are missing; their commands
-// say so until they arrive.
-inline constexpr unsigned HotlistNotYet = 4020;
+// FIXME: the preferences sheet is missing; its command says so until it
+// arrives.
 inline constexpr unsigned PreferencesNotYet = 4021;
 inline constexpr unsigned FindNotFound = 4022;
+
+// Bookmarks: the bookmark file.
+inline constexpr unsigned BookmarkLoadFailed = 4030;
+inline constexpr unsigned BookmarkSaveFailed = 4031;
 
 // Protocol dispatch and the local schemes.
 inline constexpr unsigned UnsupportedProtocol = 500;

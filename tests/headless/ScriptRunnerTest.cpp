@@ -162,7 +162,8 @@ TEST_F(ScriptRunnerTest, MistakesAreFoundBeforeAnythingRuns) {
               "vestrial: line 1: note takes 1 to 3 arguments, not 4 (note WORD...)\n"},
              {"stop now\n", "vestrial: line 1: stop takes 0 arguments, not 1 (stop)\n"},
              {"load x\n", "vestrial: line 1: no x\n"},
-             {"print\n", "vestrial: line 1: print takes 1 argument, not 0 (print WHAT)\n"},
+             {"print\n",
+              "vestrial: line 1: print takes 1 to 2 arguments, not 0 (print WHAT [WHICH])\n"},
              {"print what\n", "vestrial: line 1: print knows no \"what\" (it knows busy)\n"},
              {"note \"a\n", "vestrial: line 1: a quoted word does not end\n"},
          }) {

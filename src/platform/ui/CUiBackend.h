@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/CInputSource.h"
+#include "platform/ui/CHotlistDialogModel.h"
 
 #include <functional>
 #include <memory>
@@ -46,6 +47,16 @@ struct MailFields {
     std::string cc;
     std::string subject;
     std::string body;
+};
+
+// An item that the program puts into a menu while it runs (the hotlist's
+// bookmarks).
+struct DynamicMenuItem {
+    unsigned id = 0;
+    std::string text; // shown as it is: no "&" or tab rules
+    // Greyed whatever its command's state.
+    bool greyed = false;
+    bool operator==(const DynamicMenuItem&) const = default;
 };
 
 // The main window as the frame's logic (CMainFrame) sees it: the menu bar,
@@ -109,6 +120,15 @@ public:
 
     // Brings the CAP, NUM and SCRL indicators up to date with the keyboard.
     virtual void UpdateIndicators() = 0;
+
+    // Called just before a drop-down menu of the menu bar opens, so that
+    // items made from data can be brought up to date.
+    using MenuOpenHandler = std::function<void()>;
+    virtual void SetMenuOpenHandler(MenuOpenHandler handler) = 0;
+    // Takes removeCount items, those with the ids first, first + 1, ..., out
+    // of the menu that holds the item first and puts items where they stood.
+    virtual void ReplaceMenuItems(unsigned first, size_t removeCount,
+                                  const std::vector<DynamicMenuItem>& items) = 0;
 };
 
 // Everything toolkit-specific the engine asks for. One backend per shell: FLTK
@@ -141,6 +161,12 @@ public:
     // The "Send Mail" dialog, opened with fields: what it held when the user
     // pressed Send, or nothing when it was cancelled.
     virtual std::optional<MailFields> AskSendMail(const MailFields& fields) = 0;
+
+    // The "Edit Hotlist" dialog over model, with its item dialog. closed is
+    // called once the dialog has gone, with how it was closed; a backend
+    // may return before that (the headless one waits for script commands).
+    virtual void EditHotlist(CHotlistDialogModel& model,
+                             std::function<void(HotlistDialogResult)> closed) = 0;
 };
 
 // The backend of the running program, for code far from the application

@@ -2,6 +2,7 @@
 
 #include "platform/CWakeFd.h"
 #include "platform/ui/CUiBackend.h"
+#include "ui/fltk/CFltkHotlistDialog.h"
 #include "ui/fltk/CFltkInput.h"
 #include "ui/fltk/CFltkLoginDialog.h"
 #include "ui/fltk/CFltkMainFrame.h"
@@ -38,6 +39,12 @@ public:
     std::optional<std::string> AskOpenUrl() override { return RunOpenUrlDialog(); }
     std::optional<MailFields> AskSendMail(const MailFields& fields) override {
         return RunSendMailDialog(fields);
+    }
+    void EditHotlist(CHotlistDialogModel& model,
+                     std::function<void(HotlistDialogResult)> closed) override {
+        HotlistDialogResult result = RunEditHotlistDialog(model);
+        if (closed)
+            closed(result);
     }
 
 private:

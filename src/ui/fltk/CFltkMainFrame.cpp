@@ -15,6 +15,7 @@
 #include <X11/XKBlib.h>
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 
 namespace {
 
@@ -82,15 +83,79 @@ CFltkMainFrame::~CFltkMainFrame() {
     StopTimer();
 }
 
+// A menu bar that tells the frame when one of its menus is about to open,
+// by a click or by its key.
+class CFltkMenuBar final : public Fl_Menu_Bar {
+public:
+    CFltkMenuBar(int x, int y, int width, int height, std::function<void()> opening)
+        : Fl_Menu_Bar(x, y, width, height), m_opening(std::move(opening)) {}
+    int handle(int event) override {
+        if ((event == FL_PUSH || event == FL_SHORTCUT) && m_opening)
+            m_opening();
+        return Fl_Menu_Bar::handle(event);
+    }
+
+private:
+    std::function<void()> m_opening;
+};
+
 void CFltkMainFrame::BuildMenus(int width) {
-    m_menuBar = new Fl_Menu_Bar(0, 0, width - HelpMenuWidth, MenuHeight);
+    m_menuBar =
+        new CFltkMenuBar(0, 0, width - HelpMenuWidth, MenuHeight, [this] { MenuOpening(); });
     m_helpBar = new Fl_Menu_Bar(width - HelpMenuWidth, 0, HelpMenuWidth, MenuHeight);
     for (Fl_Menu_Bar* bar : {m_menuBar, m_helpBar}) {
         bar->box(FL_FLAT_BOX);
         bar->user_data(this);
     }
+    FillMenus();
+}
+
+void CFltkMainFrame::MenuOpening() {
+    if (m_menuOpenHandler)
+        m_menuOpenHandler();
+}
+
+namespace {
+
+// A text shown as it is: "&" would mark the letter that chooses it.
+std::string LiteralLabel(const std::string& text) {
+    std::string label;
+    for (char c : Windows1252ToUtf8(text)) {
+        if (c == '&')
+            label += '&';
+        label += c;
+    }
+    return label;
+}
+
+} // namespace
+
+void CFltkMainFrame::FillMenus() {
+    std::map<unsigned, int> modes;
+    for (const auto& [id, place] : m_menuItems)
+        modes[id] = place.first->mode(place.second);
+    m_menuItems.clear();
+    m_alwaysGreyed.clear();
+    m_menuBar->clear();
+    m_helpBar->clear();
+    auto add = [this](Fl_Menu_Bar* bar, const std::string& menuTitle, std::string_view text,
+                      unsigned id, int flags, const std::string* literal) {
+        std::string path = menuTitle + "/" + std::string(MenuLabel(text));
+        Accelerator key;
+        int shortcut = ParseAccelerator(text, key) ? (key.control ? FL_CTRL : 0) + key.key : 0;
+        int index = bar->add(literal ? (menuTitle + "/item").c_str() : path.c_str(), shortcut,
+                             OnMenu, reinterpret_cast<void*>(static_cast<uintptr_t>(id)), flags);
+        // A title may hold "/", which add would read as a submenu.
+        if (literal)
+            bar->replace(index, literal->c_str());
+        m_menuItems[id] = {bar, index};
+        if (flags & FL_MENU_INACTIVE)
+            m_alwaysGreyed.insert(id);
+        return index;
+    };
     for (const Menu& menu : MainMenu()) {
         Fl_Menu_Bar* bar = menu.rightAligned ? m_helpBar : m_menuBar;
+        const std::string title(menu.title);
         int last = -1;
         for (const MenuItem& item : menu.items) {
             if (item.id == 0) {
@@ -98,18 +163,35 @@ void CFltkMainFrame::BuildMenus(int width) {
                     bar->mode(last, bar->mode(last) | FL_MENU_DIVIDER);
                 continue;
             }
-            std::string path = std::string(menu.title) + "/" + std::string(MenuLabel(item.text));
-            Accelerator key;
-            int shortcut =
-                ParseAccelerator(item.text, key) ? (key.control ? FL_CTRL : 0) + key.key : 0;
+            auto replaced = m_replaced.find(item.id);
+            if (replaced != m_replaced.end()) {
+                for (const DynamicMenuItem& dynamic : replaced->second) {
+                    const std::string label = LiteralLabel(dynamic.text);
+                    last = add(bar, title, dynamic.text, dynamic.id,
+                               dynamic.greyed ? FL_MENU_INACTIVE : 0, &label);
+                }
+                continue;
+            }
             bool toggles = item.id == CommandId::ToolBar || item.id == CommandId::StatusBar ||
                            item.id == CommandId::LocationBar;
             int flags = (toggles ? FL_MENU_TOGGLE : 0) | (item.alwaysGreyed ? FL_MENU_INACTIVE : 0);
-            last = bar->add(path.c_str(), shortcut, OnMenu,
-                            reinterpret_cast<void*>(static_cast<uintptr_t>(item.id)), flags);
-            m_menuItems[item.id] = {bar, last};
+            last = add(bar, title, item.text, item.id, flags, nullptr);
+            auto mode = modes.find(item.id);
+            if (mode != modes.end())
+                bar->mode(last,
+                          (mode->second & ~FL_MENU_DIVIDER) | (bar->mode(last) & FL_MENU_DIVIDER));
         }
     }
+}
+
+void CFltkMainFrame::ReplaceMenuItems(unsigned first, size_t removeCount,
+                                      const std::vector<DynamicMenuItem>& items) {
+    (void)removeCount; // the items put in last time are known here
+    auto known = m_replaced.find(first);
+    if (known != m_replaced.end() && known->second == items)
+        return;
+    m_replaced[first] = items;
+    FillMenus();
 }
 
 void CFltkMainFrame::OnMenu(Fl_Widget* menu, void* id) {
@@ -214,10 +296,8 @@ void CFltkMainFrame::EnableCommand(unsigned id, bool enabled) {
     if (mode & FL_MENU_INACTIVE && !enabled)
         return;
     // A placeholder stays greyed whatever its command says.
-    for (const Menu& menu : MainMenu())
-        for (const MenuItem& item : menu.items)
-            if (item.id == id && item.alwaysGreyed)
-                return;
+    if (m_alwaysGreyed.contains(id))
+        return;
     int wanted = enabled ? mode & ~FL_MENU_INACTIVE : mode | FL_MENU_INACTIVE;
     if (wanted != mode)
         bar->mode(index, wanted);

@@ -4,6 +4,7 @@
 
 #include <map>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -49,12 +50,21 @@ public:
     void ShowFindBar() override;
     void SetFindHandler(FindHandler handler) override { m_findHandler = std::move(handler); }
     void UpdateIndicators() override;
+    void SetMenuOpenHandler(MenuOpenHandler handler) override {
+        m_menuOpenHandler = std::move(handler);
+    }
+    void ReplaceMenuItems(unsigned first, size_t removeCount,
+                          const std::vector<DynamicMenuItem>& items) override;
 
     // Places the bars and the page in the window's client area.
     void Arrange();
 
 private:
     void BuildMenus(int width);
+    // Fills the menu bars from the menus and the items put in while the
+    // program runs, keeping each command's greyed and checked state.
+    void FillMenus();
+    void MenuOpening();
     void Command(unsigned id);
     void OnCloseBox();
     void HideFindBar();
@@ -71,6 +81,11 @@ private:
     CFltkStatusBar* m_statusBar;     // owned by m_window
     // Command id -> the index of its item, in the menu bar that holds it.
     std::map<unsigned, std::pair<Fl_Menu_Bar*, int>> m_menuItems;
+    // Items of the menus that stand where the item of the key stood.
+    std::map<unsigned, std::vector<DynamicMenuItem>> m_replaced;
+    // Shown greyed whatever their commands say.
+    std::set<unsigned> m_alwaysGreyed;
+    MenuOpenHandler m_menuOpenHandler;
     std::vector<BarPlacement> m_bars;
     std::string m_title;
     CommandHandler m_commandHandler;

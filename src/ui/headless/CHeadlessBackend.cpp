@@ -1,8 +1,10 @@
 #include "ui/headless/CHeadlessBackend.h"
 
 #include "platform/ui/CommandIds.h"
+#include "platform/ui/MainMenu.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <string>
 
@@ -17,6 +19,15 @@ public:
                             {.barId = BarId::LocationBar},
                             {.barId = BarId::StatusBar, .side = DockSide::Bottom}};
         m_backend.m_closed = false;
+        m_backend.m_menus.clear();
+        for (const Menu& menu : MainMenu()) {
+            CHeadlessBackend::ShownMenu& shown = m_backend.m_menus.emplace_back();
+            shown.title = std::string(menu.title);
+            for (const MenuItem& item : menu.items)
+                shown.items.push_back({.id = item.id,
+                                       .text = std::string(MenuLabel(item.text)),
+                                       .greyed = item.alwaysGreyed});
+        }
         m_view.SetStatusSink([this](std::string_view text) { SetStatusText(text); });
         m_view.SetFocusOwner(&m_backend);
     }
@@ -28,6 +39,7 @@ public:
         m_backend.m_closeHandler = nullptr;
         m_backend.m_findHandler = nullptr;
         m_backend.m_timerTick = nullptr;
+        m_backend.m_menuOpenHandler = nullptr;
         m_backend.m_enabledCommands.clear();
         m_backend.m_checkedCommands.clear();
     }
@@ -86,6 +98,26 @@ public:
     }
     // No keyboard: nothing is locked.
     void UpdateIndicators() override {}
+    void SetMenuOpenHandler(MenuOpenHandler handler) override {
+        m_backend.m_menuOpenHandler = std::move(handler);
+    }
+    void ReplaceMenuItems(unsigned first, size_t removeCount,
+                          const std::vector<DynamicMenuItem>& items) override {
+        for (CHeadlessBackend::ShownMenu& menu : m_backend.m_menus) {
+            auto at =
+                std::find_if(menu.items.begin(), menu.items.end(),
+                             [first](const DynamicMenuItem& item) { return item.id == first; });
+            if (at == menu.items.end())
+                continue;
+            const size_t position = static_cast<size_t>(at - menu.items.begin());
+            for (unsigned id = first; id < first + removeCount; ++id)
+                std::erase_if(menu.items,
+                              [id](const DynamicMenuItem& item) { return item.id == id; });
+            menu.items.insert(menu.items.begin() + static_cast<std::ptrdiff_t>(position),
+                              items.begin(), items.end());
+            return;
+        }
+    }
 
 private:
     CHeadlessBackend& m_backend;
@@ -425,4 +457,40 @@ std::optional<MailFields> CHeadlessBackend::AskSendMail(const MailFields& fields
     if (!shown.sent)
         return std::nullopt;
     return shown.fields;
+}
+
+std::optional<std::vector<DynamicMenuItem>> CHeadlessBackend::OpenMenu(std::string_view name) {
+    auto matches = [name](const ShownMenu& menu) {
+        std::string title;
+        for (char c : menu.title)
+            if (c != '&')
+                title += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return title == name;
+    };
+    auto menu = std::find_if(m_menus.begin(), m_menus.end(), matches);
+    if (menu == m_menus.end())
+        return std::nullopt;
+    if (m_menuOpenHandler)
+        m_menuOpenHandler();
+    std::vector<DynamicMenuItem> shown = menu->items;
+    for (DynamicMenuItem& item : shown)
+        item.greyed = item.id != 0 && (item.greyed || !m_enabledCommands.contains(item.id));
+    return shown;
+}
+
+void CHeadlessBackend::EditHotlist(CHotlistDialogModel& model,
+                                   std::function<void(HotlistDialogResult)> closed) {
+    m_hotlistDialog = &model;
+    m_hotlistClosed = std::move(closed);
+}
+
+void CHeadlessBackend::CloseHotlistDialog(HotlistDialogResult result) {
+    if (!m_hotlistDialog)
+        return;
+    // The model belongs to whoever hears that the dialog has gone.
+    m_hotlistDialog = nullptr;
+    auto closed = std::move(m_hotlistClosed);
+    m_hotlistClosed = nullptr;
+    if (closed)
+        closed(result);
 }

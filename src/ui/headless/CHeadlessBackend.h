@@ -142,6 +142,14 @@ public:
     // (false: not found, or no frame to search in).
     bool FindBarShown() const { return m_findBarShown; }
     bool Find(const std::string& text);
+    // A drop-down menu of the menu bar, by its title without "&" in lower
+    // case ("hotlist"), opened as a click on it does: its items as shown
+    // then (separators have id 0), or nothing when there is no such menu.
+    [[nodiscard]] std::optional<std::vector<DynamicMenuItem>> OpenMenu(std::string_view name);
+    // The "Edit Hotlist" dialog while it is open (null otherwise), and its
+    // closing, as its buttons close it.
+    CHotlistDialogModel* HotlistDialog() { return m_hotlistDialog; }
+    void CloseHotlistDialog(HotlistDialogResult result);
     // Whether the frame has been closed (Exit, or the close box).
     bool Closed() const { return m_closed; }
     // As if the user clicked the window's close box.
@@ -158,8 +166,16 @@ public:
     std::optional<std::string> AskOpenFileName() override;
     std::optional<std::string> AskOpenUrl() override;
     std::optional<MailFields> AskSendMail(const MailFields& fields) override;
+    // Opens the dialog and returns: script commands act on it and close it.
+    void EditHotlist(CHotlistDialogModel& model,
+                     std::function<void(HotlistDialogResult)> closed) override;
 
 private:
+    struct ShownMenu {
+        std::string title;
+        std::vector<DynamicMenuItem> items;
+    };
+
     friend class CHeadlessMainFrame;
     friend class CHeadlessLocationField;
 
@@ -184,6 +200,10 @@ private:
     std::set<unsigned> m_enabledCommands;
     std::set<unsigned> m_checkedCommands;
     std::vector<BarPlacement> m_bars;
+    CMainFrameWindow::MenuOpenHandler m_menuOpenHandler;
+    std::vector<ShownMenu> m_menus;
+    CHotlistDialogModel* m_hotlistDialog = nullptr;
+    std::function<void(HotlistDialogResult)> m_hotlistClosed;
     int m_animationFrame = 0;
     bool m_findBarShown = false;
     bool m_closed = false;

@@ -7,13 +7,17 @@
 CScriptCommands::CScriptCommands() {
     Add(ScriptCommand{
         .name = "print",
-        .usage = "print WHAT",
+        .usage = "print WHAT [WHICH]",
         .minArgs = 1,
-        .maxArgs = 1,
+        .maxArgs = 2,
         .run = [this](const ScriptCall& call) { return FindTopic(call.Arg(0))->print(call); },
         .check = [this](const ScriptLine& line) -> std::string {
-            if (FindTopic(line.args[0]))
+            if (const PrintTopic* topic = FindTopic(line.args[0])) {
+                if (topic->takesArgument != (line.args.size() == 2))
+                    return "print " + line.args[0] +
+                           (topic->takesArgument ? " takes one more word" : " takes no more words");
                 return {};
+            }
             return "print knows no \"" + line.args[0] + "\" (it knows " + TopicNames() + ")";
         },
         .waitsFor =

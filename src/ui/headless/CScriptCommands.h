@@ -75,6 +75,8 @@ struct PrintTopic {
     std::function<ScriptResult(const ScriptCall&)> print;
     // False for what is worth seeing while something still loads.
     bool waitForSettle = true;
+    // The topic takes one more word ("print menu hotlist"): call.Arg(1).
+    bool takesArgument = false;
 };
 
 // The commands and print topics a script may use. "print" is the table's
