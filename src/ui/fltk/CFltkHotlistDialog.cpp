@@ -22,14 +22,11 @@ constexpr int ButtonWidth = 110;
 constexpr int ButtonHeight = 26;
 constexpr int Gap = 6;
 
-void CenterOverOwner(Fl_Window& window) {
-    if (Fl_Window* owner = Fl::first_window())
+// Over its owner, as a dialog box stands over the window it belongs to.
+void RunModal(Fl_Window& window, Fl_Window* owner) {
+    if (owner)
         window.position(owner->x() + (owner->w() - window.w()) / 2,
                         owner->y() + (owner->h() - window.h()) / 3);
-}
-
-void RunModal(Fl_Window& window) {
-    CenterOverOwner(window);
     window.set_modal();
     window.show();
     while (window.shown())
@@ -37,8 +34,8 @@ void RunModal(Fl_Window& window) {
 }
 
 // The item dialog: what was typed when OK was pressed, or nothing.
-std::optional<HotlistItemFields> RunItemDialog(const HotlistItemFields& fields,
-                                               const char* caption) {
+std::optional<HotlistItemFields> RunItemDialog(const HotlistItemFields& fields, const char* caption,
+                                               Fl_Window& owner) {
     constexpr int ItemWidth = 440;
     constexpr int ItemHeight = 130;
     constexpr int LabelWidth = 50;
@@ -71,7 +68,7 @@ std::optional<HotlistItemFields> RunItemDialog(const HotlistItemFields& fields,
     title->value(Windows1252ToUtf8(fields.title).c_str());
     url->value(Windows1252ToUtf8(fields.url).c_str());
     title->take_focus();
-    RunModal(window);
+    RunModal(window, &owner);
     if (!confirmed)
         return std::nullopt;
     return HotlistItemFields{.title = Utf8ToWindows1252(title->value()),
@@ -114,7 +111,7 @@ public:
     }
 
     HotlistDialogResult Run() {
-        RunModal(m_window);
+        RunModal(m_window, Fl::first_window());
         return m_result;
     }
 
@@ -159,16 +156,16 @@ private:
     }
 
     void OnNew() {
-        if (auto fields =
-                RunItemDialog(m_model.NewItemFields(), CHotlistDialogModel::NewItemCaption)) {
+        if (auto fields = RunItemDialog(m_model.NewItemFields(),
+                                        CHotlistDialogModel::NewItemCaption, m_window)) {
             m_model.ApplyNewItem(*fields);
             FillList();
         }
     }
 
     void OnEdit() {
-        if (auto fields =
-                RunItemDialog(m_model.EditItemFields(), CHotlistDialogModel::EditItemCaption)) {
+        if (auto fields = RunItemDialog(m_model.EditItemFields(),
+                                        CHotlistDialogModel::EditItemCaption, m_window)) {
             m_model.ApplyEditItem(*fields);
             FillList();
         }
