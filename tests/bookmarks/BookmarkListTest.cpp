@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -249,13 +250,43 @@ TEST_F(BookmarkSave, ShortWritesStillSaveEverything) {
     EXPECT_EQ(FileBytes(m_path), m_new.Serialise());
 }
 
-TEST_F(BookmarkSave, UnwritableDirectoryKeepsTheOldFile) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root writes into any directory";
-    std::filesystem::permissions(m_dir.Path(), std::filesystem::perms::owner_read |
+// Takes the right to make files away from a directory for a scope: by its
+// mode, or for root, whom modes do not stop, by the immutable attribute.
+class CUnwritableDirectory {
+public:
+    explicit CUnwritableDirectory(const std::filesystem::path& path) : m_path(path.string()) {
+        if (::geteuid() != 0) {
+            std::filesystem::permissions(path, std::filesystem::perms::owner_read |
                                                    std::filesystem::perms::owner_exec);
-    EXPECT_FALSE(m_new.Save(m_path));
-    std::filesystem::permissions(m_dir.Path(), std::filesystem::perms::owner_all);
+            m_made = true;
+        } else {
+            m_immutable = std::system(("chattr +i '" + m_path + "' 2>/dev/null").c_str()) == 0;
+            m_made = m_immutable;
+        }
+    }
+    ~CUnwritableDirectory() {
+        if (m_immutable)
+            EXPECT_EQ(std::system(("chattr -i '" + m_path + "'").c_str()), 0);
+        else if (m_made)
+            std::filesystem::permissions(m_path, std::filesystem::perms::owner_all);
+    }
+    CUnwritableDirectory(const CUnwritableDirectory&) = delete;
+    CUnwritableDirectory& operator=(const CUnwritableDirectory&) = delete;
+    [[nodiscard]] bool Made() const { return m_made; }
+
+private:
+    std::string m_path;
+    bool m_made = false;
+    bool m_immutable = false;
+};
+
+TEST_F(BookmarkSave, UnwritableDirectoryKeepsTheOldFile) {
+    {
+        CUnwritableDirectory locked(m_dir.Path());
+        if (!locked.Made())
+            GTEST_SKIP() << "root, and chattr cannot make the directory immutable here";
+        EXPECT_FALSE(m_new.Save(m_path));
+    }
     ExpectOldFileIntact();
 }
 
