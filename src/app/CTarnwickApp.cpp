@@ -199,7 +199,7 @@ bool CTarnwickApp::IsCommandEnabled(unsigned id) {
     case CommandId::Stop:
         return Scheduler().AnyActive();
     case CommandId::AddToHotlist:
-        return !CurrentPage().url.empty();
+        return m_document->ContentObject() && !m_document->ContentObject()->Url().empty();
     case CommandId::Home:
     case CommandId::OpenUrl:
     case CommandId::OpenFile:

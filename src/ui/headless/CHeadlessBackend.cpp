@@ -40,6 +40,9 @@ public:
         m_backend.m_findHandler = nullptr;
         m_backend.m_timerTick = nullptr;
         m_backend.m_menuOpenHandler = nullptr;
+        // The dialog's logic goes with the application that owns the window.
+        m_backend.m_hotlistDialog = nullptr;
+        m_backend.m_hotlistClosed = nullptr;
         m_backend.m_enabledCommands.clear();
         m_backend.m_checkedCommands.clear();
     }
