@@ -105,9 +105,11 @@ start() {
   fail "the window was never drawn"
 }
 stop() {
-  for _ in 1 2 3; do
+  for try in 1 2 3; do
     xdotool windowfocus --sync "$window" key Escape 2>/dev/null
     timeout 10 tail --pid=$pid -f /dev/null && return 0
+    echo "note: the program was still running 10 s after Escape number $try" \
+      "(its window is $(xdotool getwindowname "$window" 2>/dev/null || echo gone))"
   done
   fail "the program did not end after Escape (its window is $(xdotool getwindowname "$window" 2>/dev/null || echo gone))"
 }
