@@ -1,6 +1,8 @@
 #include "app/CTarnwickApp.h"
 
 #include "app/CMainFrame.h"
+#include "app/UserDirectories.h"
+#include "bookmarks/prefs/CDialogPref.h"
 #include "content/CObjectTable.h"
 #include "content/CScheduler.h"
 #include "content/FileNames.h"
@@ -21,6 +23,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -82,7 +85,8 @@ std::string CommandLineTarget(const std::string& argument) {
 
 bool CTarnwickApp::InitInstance(const CCommandLine& commandLine) {
     m_profile.SetRegistryKey(CompanyKey);
-    m_settings.SetDefaults(WorkingDirectory());
+    m_settings.SetDefaults(DefaultUserDirectories(
+        [](const char* name) { return std::getenv(name); }, WorkingDirectory()));
     LoadSettings();
     m_notifyEvent = std::make_unique<CNamedEvent>([this](uint32_t) { OnDynamicLoadNotify(); }, 0,
                                                   NotifyEventName);
@@ -97,6 +101,13 @@ bool CTarnwickApp::InitInstance(const CCommandLine& commandLine) {
 
     if (commandLine.server != CCommandLine::Server::None)
         return true;
+
+    // The bookmark file is kept in the one, and controls keep their files in
+    // the other from their first page on; the control directory is made
+    // when a control first stores a file there.
+    const CAppSettings::Values values = m_settings.Snapshot();
+    (void)EnsureDirectory(values.bookmarkDirectory);
+    (void)EnsureDirectory(values.tempDirectory);
 
     m_mainFrame = std::make_unique<CMainFrame>(*this, m_ui.CreateMainFrame(), m_profile);
     CMainFrameWindow& window = m_mainFrame->Window();
@@ -253,7 +264,7 @@ void CTarnwickApp::OnCommand(unsigned id) {
         NotYet(StringId::HotlistNotYet);
         break;
     case CommandId::Preferences:
-        NotYet(StringId::PreferencesNotYet);
+        OnPreferences();
         break;
     default:
         break;
@@ -275,6 +286,25 @@ void CTarnwickApp::AskAndOpenUrl() {
 
 void CTarnwickApp::NotYet(unsigned textId) {
     m_ui.MessageBox(LoadString(textId), MessageBoxButtons::Ok, MessageBoxIcon::Information);
+}
+
+void CTarnwickApp::OnPreferences() {
+    if (m_preferences)
+        return;
+    m_preferences = std::make_unique<CDialogPref>(m_settings.Snapshot(), m_registry, m_ui);
+    m_ui.ShowPreferences(*m_preferences, [this](bool ok) { OnPreferencesClosed(ok); });
+}
+
+void CTarnwickApp::OnPreferencesClosed(bool ok) {
+    if (ok && m_preferences) {
+        m_settings.Update(
+            [this](CAppSettings::Values& values) { m_preferences->CopyBack(values); });
+        // A registry that cannot be written keeps the change in memory and
+        // writes it with the next change; the settings apply from now on
+        // either way.
+        (void)SaveSettings();
+    }
+    m_preferences.reset();
 }
 
 void CTarnwickApp::UpdateCommands() {
@@ -300,6 +330,10 @@ int CTarnwickApp::ExitInstance() {
     if (m_mainFrame) {
         m_mainFrame->StopAnimation();
         m_mainFrame->Window().SetCommandHandler(nullptr);
+    }
+    if (m_preferences) {
+        m_ui.DismissPreferences();
+        m_preferences.reset();
     }
     m_view.reset();
     m_document.reset();

@@ -15,6 +15,7 @@
 #include <vector>
 
 class CComInitialization;
+class CDialogPref;
 class CMainFrame;
 class CTarnwickDoc;
 class CNamedEvent;
@@ -110,8 +111,12 @@ private:
     void OpenHomePage();
     void OpenFile();
     void AskAndOpenUrl();
-    // The hotlist and the preferences are not there yet: say so.
+    // The hotlist is not there yet: say so.
     void NotYet(unsigned textId);
+    // The "Preferences" sheet: opened over copies of the settings, which
+    // change, and are saved, only when it is confirmed.
+    void OnPreferences();
+    void OnPreferencesClosed(bool ok);
     void DeleteTempFiles();
 
     CUiBackend& m_ui;
@@ -123,7 +128,8 @@ private:
     CHistory m_history;
     std::unique_ptr<CMainFrame> m_mainFrame;
     std::unique_ptr<CTarnwickDoc> m_document;
-    std::unique_ptr<CTarnwickView> m_view; // goes before the document and the frame
+    std::unique_ptr<CTarnwickView> m_view;      // goes before the document and the frame
+    std::unique_ptr<CDialogPref> m_preferences; // while the sheet is shown
     std::map<std::string, std::vector<std::string>> m_tempFiles;
     bool m_exited = false;
     bool m_quitWhenIdle = false;

@@ -43,8 +43,6 @@ constexpr auto kStrings = std::to_array<StringEntry>({
     {CommandId::OpenLocation, "Open the address in the location field\nOpen"},
     {CommandId::Preferences, "Change the preferences\nPreferences"},
     {StringId::HotlistNotYet, "The hotlist is not available in this version of Vestrial yet."},
-    {StringId::PreferencesNotYet,
-     "The preferences are not available in this version of Vestrial yet."},
     {StringId::FindNotFound, "Phrase not found"},
     {StringId::SocketsNotInitialized, "Windows Sockets has not been initialized.."},
     {StringId::NetworkSubsystemFailed, "The Windows Sockets implementation has detected that the "
@@ -172,6 +170,8 @@ constexpr auto kStrings = std::to_array<StringEntry>({
                                     "using. Do you still want to delete it ?"},
     {StringId::UnregisterFailed, "Unregister failed! The OCX might be in use. Try to go to a page "
                                  "without the OCX and unregister again."},
+    {StringId::ParseInteger, "Please enter an integer."},
+    {StringId::ParseIntegerRange, "Please enter an integer between %1 and %2."},
 });
 
 constexpr bool IdsStrictlyAscending() {

@@ -17,10 +17,8 @@ inline constexpr unsigned IdleMessage = 57345;
 inline constexpr unsigned IndicatorCaps = 59137;
 inline constexpr unsigned IndicatorNum = 59138;
 inline constexpr unsigned IndicatorScroll = 59139;
-// FIXME: the hotlist and the preferences sheet are missing; their commands
-// say so until they arrive.
+// FIXME: the hotlist is missing; its commands say so until it arrives.
 inline constexpr unsigned HotlistNotYet = 4020;
-inline constexpr unsigned PreferencesNotYet = 4021;
 inline constexpr unsigned FindNotFound = 4022;
 
 // Protocol dispatch and the local schemes.
@@ -108,5 +106,8 @@ inline constexpr unsigned MailSettingsMissing = 9005;
 // Preferences: unregistering controls.
 inline constexpr unsigned ControlOutsideCache = 61446;
 inline constexpr unsigned UnregisterFailed = 61447;
+// Preferences: the dialog framework's checks of integer fields.
+inline constexpr unsigned ParseInteger = 61712;
+inline constexpr unsigned ParseIntegerRange = 61713;
 
 } // namespace StringId

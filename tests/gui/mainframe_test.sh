@@ -137,7 +137,7 @@ menu edit-hotlist
 menu preferences"
 [ "$status" = 0 ] || fail "status $status: $err"
 [ "$(grep -c "hotlist is not available" <<<"$err")" = 2 ] || fail "$err"
-[[ $err == *"preferences are not available"* ]] || fail "$err"
+[[ $err == *"Preferences: shown"* ]] || fail "$err"
 
 case="stop is enabled only while loading; the animation runs meanwhile"
 fresh_settings

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/CInputSource.h"
+#include "platform/ui/CPreferenceSheet.h"
 
 #include <functional>
 #include <memory>
@@ -18,6 +19,10 @@ enum class MessageBoxButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MessageBoxIcon { None, Information, Warning, Error, Question };
 
 class CViewWindow;
+
+// The answers of the confirmation before a control is unregistered, numbered
+// as the original platform numbered them.
+enum class UnregisterAnswer : int { Yes = 6, YesToAll = 8, No = 7, Cancel = 2 };
 
 // What the user typed into the "Authorization Required" dialog.
 struct LoginAnswer {
@@ -141,6 +146,16 @@ public:
     // The "Send Mail" dialog, opened with fields: what it held when the user
     // pressed Send, or nothing when it was cancelled.
     virtual std::optional<MailFields> AskSendMail(const MailFields& fields) = 0;
+
+    // The "Preferences" sheet, its first page active. closed runs once when
+    // it goes: true for OK (the sheet has checked its values), false for
+    // anything else; the sheet is still there while closed runs.
+    virtual void ShowPreferences(CPreferenceSheet& sheet, std::function<void(bool ok)> closed) = 0;
+    // Takes a sheet still shown away without running closed (the program is
+    // ending).
+    virtual void DismissPreferences() {}
+    // Asks before the control named displayName is unregistered.
+    virtual UnregisterAnswer AskUnregisterControl(std::string_view displayName) = 0;
 };
 
 // The backend of the running program, for code far from the application

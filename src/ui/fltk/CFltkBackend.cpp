@@ -5,6 +5,7 @@
 #include "ui/fltk/CFltkInput.h"
 #include "ui/fltk/CFltkLoginDialog.h"
 #include "ui/fltk/CFltkMainFrame.h"
+#include "ui/fltk/CFltkPreferencesDialog.h"
 #include "ui/fltk/CFltkSendMailDialog.h"
 
 #include <FL/Fl.H>
@@ -38,6 +39,14 @@ public:
     std::optional<std::string> AskOpenUrl() override { return RunOpenUrlDialog(); }
     std::optional<MailFields> AskSendMail(const MailFields& fields) override {
         return RunSendMailDialog(fields);
+    }
+
+    void ShowPreferences(CPreferenceSheet& sheet, std::function<void(bool ok)> closed) override {
+        bool ok = RunPreferencesDialog(sheet);
+        closed(ok);
+    }
+    UnregisterAnswer AskUnregisterControl(std::string_view displayName) override {
+        return RunUnregisterDialog(displayName);
     }
 
 private:
