@@ -30,6 +30,8 @@ constexpr int RowGap = 8;
 constexpr int ListHeight = 150;
 constexpr int ButtonWidth = 80;
 constexpr int ButtonHeight = 26;
+constexpr int SpinnerWidth = 70;
+constexpr int PageButtonWidth = 180;
 
 // The toolkit speaks UTF-8; the engine's text is one byte per character.
 std::string Shown(const std::string& text) {
@@ -104,15 +106,23 @@ CSheetWindow::CSheetWindow(CPreferenceSheet& sheet)
 void CSheetWindow::BuildPage(size_t page, int x, int y, int w, int h) {
     auto* group = new Fl_Group(x, y, w, h);
     group->copy_label(std::string(m_sheet.PageCaption(page)).c_str());
+    const int left = x + Margin + LabelWidth;
     int top = y + Margin;
+    bool afterSpinner = false;
     for (const SheetControl& control : m_sheet.Controls(page)) {
         int height = RowHeight;
-        Fl_Widget* widget = BuildControl(control, x + Margin + LabelWidth, top,
-                                         w - 2 * Margin - LabelWidth, height);
+        // The unit stands beside its size, on the same row.
+        const bool beside = afterSpinner && control.kind == SheetControlKind::Static;
+        const int rowTop = beside ? top - RowHeight - RowGap : top;
+        const int rowLeft = beside ? left + SpinnerWidth + Margin : left;
+        Fl_Widget* widget =
+            BuildControl(control, rowLeft, rowTop, x + w - Margin - rowLeft, height);
+        afterSpinner = dynamic_cast<Fl_Spinner*>(widget) != nullptr;
         if (!control.enabled)
             widget->deactivate();
         m_bound.push_back({&control, widget});
-        top += height + RowGap;
+        if (!beside)
+            top += height + RowGap;
     }
     group->end();
     m_pages.push_back(group);
@@ -144,14 +154,14 @@ Fl_Widget* CSheetWindow::BuildControl(const SheetControl& control, int x, int y,
         break;
     }
     case SheetControlKind::Button:
-        widget = new Fl_Button(x, y, w / 2, height);
+        widget = new Fl_Button(x, y, PageButtonWidth, height);
         widget->copy_label(label.c_str());
         widget->callback(OnButton, this);
         return widget;
     case SheetControlKind::Static:
         // A size in megabytes with its up-down arrows; nothing is behind it.
         if (control.label.ends_with(':')) {
-            auto* spinner = new Fl_Spinner(x, y, 70, height);
+            auto* spinner = new Fl_Spinner(x, y, SpinnerWidth, height);
             spinner->value(0);
             widget = spinner;
             break;
