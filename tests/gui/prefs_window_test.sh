@@ -108,7 +108,7 @@ done
 # text until its picture changes.
 fill() { # ROW TEXT
   local y=$((45 + 32 * $1 + 12)) area before
-  area="260x24+210+$((45 + 32 * $1))"
+  area="260x24+260+$((45 + 32 * $1))"
   printf '%s' "$2" | xclip -selection clipboard >/dev/null 2>&1
   for _ in 1 2 3; do
     before=$(crop "$sheet" "$area")
@@ -124,7 +124,7 @@ fill 3 "$proxy_port"
 
 # OK, at the foot of the sheet; the settings are written as it closes.
 for _ in 1 2 3; do
-  xdotool mousemove --window "$sheet" 360 377 click 1
+  xdotool mousemove --window "$sheet" 420 377 click 1
   for _ in $(seq 25); do xdotool search --onlyvisible --name '^Preferences$' >/dev/null || break 2; sleep 0.2; done
 done
 xdotool search --onlyvisible --name '^Preferences$' >/dev/null && fail "the sheet did not close on OK"

@@ -20,11 +20,11 @@
 
 namespace {
 
-constexpr int Width = 500;
+constexpr int Width = 560;
 constexpr int Height = 400;
 constexpr int Margin = 10;
 constexpr int TabHeight = 25;
-constexpr int LabelWidth = 190;
+constexpr int LabelWidth = 235;
 constexpr int RowHeight = 24;
 constexpr int RowGap = 8;
 constexpr int ListHeight = 150;
@@ -201,11 +201,13 @@ void CSheetWindow::ShowActivePage() {
 }
 
 void CSheetWindow::TabChosen() {
+    Fl_Widget* chosen = m_tabs->value();
+    // The page left stays in front while it is checked, and if it fails.
+    ShowActivePage();
     Gather();
     for (size_t page = 0; page < m_pages.size(); ++page)
-        if (m_pages[page] == m_tabs->value())
+        if (m_pages[page] == chosen)
             (void)m_sheet.SelectPage(page);
-    // A page whose numbers are wrong stays in front.
     ShowActivePage();
 }
 
