@@ -78,11 +78,3 @@ void CDialogPref::CopyBack(CAppSettings::Values& values) const {
     for (const CDialogPrefPage* page : m_pages)
         page->CopyBack(values);
 }
-
-const SheetControl* CDialogPref::FindControl(std::string_view name, size_t& page) const {
-    for (page = 0; page < m_pages.size(); ++page)
-        for (const SheetControl& control : m_pages[page]->Controls())
-            if (!name.empty() && control.name == name)
-                return &control;
-    return nullptr;
-}

@@ -35,10 +35,6 @@ public:
     // Only after Confirm said true.
     void CopyBack(CAppSettings::Values& values) const;
 
-    // The control a script names, and its page; null when there is none.
-    [[nodiscard]] const SheetControl* FindControl(std::string_view name, size_t& page) const;
-    [[nodiscard]] const CDialogPrefOleControls& OleControls() const { return m_controls; }
-
 private:
     // The page that holds id, or PageCount().
     [[nodiscard]] size_t PageOf(unsigned id) const;
