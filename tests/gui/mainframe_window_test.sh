@@ -105,9 +105,11 @@ start() {
   fail "the window was never drawn"
 }
 stop() {
-  for _ in 1 2 3; do
+  for try in 1 2 3; do
     xdotool windowfocus --sync "$window" key Escape 2>/dev/null
     timeout 10 tail --pid=$pid -f /dev/null && return 0
+    echo "note: the program was still running 10 s after Escape number $try" \
+      "(its window is $(xdotool getwindowname "$window" 2>/dev/null || echo gone))"
   done
   fail "the program did not end after Escape (its window is $(xdotool getwindowname "$window" 2>/dev/null || echo gone))"
 }
@@ -152,6 +154,11 @@ animation=28x28+929+69
 address_field=600x20+100+73
 open_address() {
   printf '%s' "$1" | xclip -selection clipboard >/dev/null 2>&1
+  paste_address "$2"
+}
+# Pastes what the clipboard holds into the location field, opens it and waits
+# for the title given.
+paste_address() {
   local selected
   for _ in 1 2 3; do
     xdotool mousemove --window "$window" $address_at click 1
@@ -160,9 +167,9 @@ open_address() {
     xdotool key ctrl+v
     for _ in $(seq 50); do [ "$(crop $address_field)" != "$selected" ] && break; sleep 0.1; done
     xdotool key Return
-    has_title "$2" 100 && return 0
+    has_title "$1" 100 && return 0
   done
-  wait_title "$2"
+  wait_title "$1"
 }
 # Opens the menu whose title is at X Y, clicks its item at X Y and waits for
 # the part of the window given (WxH+X+Y, outside the open menu) to change.
@@ -229,18 +236,27 @@ wait_crop $animation = "$idle"
 
 # Ctrl+C in the address field copies: pasted back with Ctrl+V it opens the
 # same page again.
-open_address "$(printf 'http://127.0.0.1:%s/a.html' "$port")" 'Page a - Vestrial'
-xdotool mousemove --window "$window" $address_at click 1
-xdotool windowfocus --sync "$window" key End shift+Home ctrl+c
+page_a=$(printf 'http://127.0.0.1:%s/a.html' "$port")
+open_address "$page_a" 'Page a - Vestrial'
+printf 'not the address' | xclip -selection clipboard >/dev/null 2>&1
+copied=
+for _ in 1 2 3; do
+  xdotool mousemove --window "$window" $address_at click 1
+  xdotool windowfocus --sync "$window" key End shift+Home ctrl+c
+  for _ in $(seq 25); do
+    copied=$(timeout 5 xclip -o -selection clipboard 2>/dev/null)
+    [ "$copied" = "$page_a" ] && break 2
+    sleep 0.2
+  done
+done
+[ "$copied" = "$page_a" ] || fail "Ctrl+C in the address field copied '$copied'"
 # Back (not another pasted address, which would take the clipboard).
 for _ in 1 2 3; do
   xdotool mousemove --window "$window" 38 40 click 1
   has_title 'Slow - Vestrial' 100 && break
 done
 wait_title 'Slow - Vestrial'
-xdotool mousemove --window "$window" $address_at click 1
-xdotool windowfocus --sync "$window" key End shift+Home ctrl+v Return
-wait_title 'Page a - Vestrial'
+paste_address 'Page a - Vestrial'
 
 # Find (Edit menu, fourth item) scrolls to a match far down the page.
 open_address "$(printf 'http://127.0.0.1:%s/long.html' "$port")" 'Long - Vestrial'
@@ -249,9 +265,17 @@ page=900x530+10+110
 find_bar=200x20+4+653
 top=$(crop $page)
 choose_from_menu 64 12 70 99 $find_bar
-# Part of "Needle", in lower case and without a shifted or doubled key.
-xdotool windowfocus --sync "$window" type --delay 2 edle
-xdotool key Return
+# Part of "Needle", in lower case, pasted into the find field (which has the
+# keys now).
+printf 'edle' | xclip -selection clipboard >/dev/null 2>&1
+for _ in 1 2 3; do
+  xdotool windowfocus --sync "$window" key End shift+Home
+  field=$(crop $find_bar)
+  xdotool key ctrl+v
+  for _ in $(seq 50); do [ "$(crop $find_bar)" != "$field" ] && break; sleep 0.1; done
+  xdotool key Return
+  for _ in $(seq 25); do [ "$(crop $page)" != "$top" ] && break 2; sleep 0.2; done
+done
 wait_crop $page != "$top"
 /usr/bin/import -window "$window" "$dir/found.png"
 # The match is marked black on yellow somewhere in the page area.
