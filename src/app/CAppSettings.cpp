@@ -1,6 +1,7 @@
 #include "app/CAppSettings.h"
 
 #include "app/CProfile.h"
+#include "app/UserDirectories.h"
 
 #include <atomic>
 
@@ -55,11 +56,11 @@ std::string WithTrailingSlash(std::string_view directory) {
     return path;
 }
 
-void CAppSettings::SetDefaults(std::string_view workingDirectory) {
+void CAppSettings::SetDefaults(const UserDirectories& directories) {
     CSemLockGuard guard(m_lock);
-    m_values.controlDirectory = WithTrailingSlash(workingDirectory);
-    m_values.tempDirectory = m_values.controlDirectory;
-    m_values.bookmarkDirectory = m_values.controlDirectory;
+    m_values.controlDirectory = WithTrailingSlash(directories.controls);
+    m_values.tempDirectory = WithTrailingSlash(directories.temporary);
+    m_values.bookmarkDirectory = WithTrailingSlash(directories.bookmarks);
     m_values.homePage = DefaultHomePage;
 }
 

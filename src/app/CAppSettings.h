@@ -8,6 +8,7 @@
 #include <string_view>
 
 class CProfile;
+struct UserDirectories;
 
 // Loads wait for a connection slot beyond this many, unless the user chose
 // another number.
@@ -36,9 +37,9 @@ public:
 
     static constexpr const char* DefaultHomePage = "about:about.htm";
 
-    // The defaults before anything is read: every directory is the working
-    // directory at start-up, ending in one "/".
-    void SetDefaults(std::string_view workingDirectory);
+    // The defaults before anything is read: the per-user directories, each
+    // ending in one "/".
+    void SetDefaults(const UserDirectories& directories);
 
     // Each read falls back to the field's current value.
     void Load(const CProfile& profile);

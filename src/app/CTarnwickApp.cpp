@@ -2,6 +2,8 @@
 
 #include "app/CMainFrame.h"
 #include "content/CMimeObject.h"
+#include "app/UserDirectories.h"
+#include "bookmarks/prefs/CDialogPref.h"
 #include "content/CObjectTable.h"
 #include "content/CScheduler.h"
 #include "content/FileNames.h"
@@ -22,6 +24,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
@@ -83,7 +86,8 @@ std::string CommandLineTarget(const std::string& argument) {
 
 bool CTarnwickApp::InitInstance(const CCommandLine& commandLine) {
     m_profile.SetRegistryKey(CompanyKey);
-    m_settings.SetDefaults(WorkingDirectory());
+    m_settings.SetDefaults(DefaultUserDirectories(
+        [](const char* name) { return std::getenv(name); }, WorkingDirectory()));
     LoadSettings();
     m_notifyEvent = std::make_unique<CNamedEvent>([this](uint32_t) { OnDynamicLoadNotify(); }, 0,
                                                   NotifyEventName);
@@ -98,6 +102,13 @@ bool CTarnwickApp::InitInstance(const CCommandLine& commandLine) {
 
     if (commandLine.server != CCommandLine::Server::None)
         return true;
+
+    // The bookmark file is kept in the one, and controls keep their files in
+    // the other from their first page on; the control directory is made
+    // when a control first stores a file there.
+    const CAppSettings::Values values = m_settings.Snapshot();
+    (void)EnsureDirectory(values.bookmarkDirectory);
+    (void)EnsureDirectory(values.tempDirectory);
 
     m_mainFrame = std::make_unique<CMainFrame>(*this, m_ui.CreateMainFrame(), m_profile);
     CMainFrameWindow& window = m_mainFrame->Window();
@@ -261,7 +272,7 @@ void CTarnwickApp::OnCommand(unsigned id) {
         EditHotlist();
         break;
     case CommandId::Preferences:
-        NotYet(StringId::PreferencesNotYet);
+        OnPreferences();
         break;
     default:
         if (id >= CommandId::HotlistFirst && id <= CommandId::HotlistLast)
@@ -281,10 +292,6 @@ void CTarnwickApp::OpenFile() {
 void CTarnwickApp::AskAndOpenUrl() {
     if (std::optional<std::string> address = m_ui.AskOpenUrl())
         OpenUrl(*address);
-}
-
-void CTarnwickApp::NotYet(unsigned textId) {
-    m_ui.MessageBox(LoadString(textId), MessageBoxButtons::Ok, MessageBoxIcon::Information);
 }
 
 HotlistItemFields CTarnwickApp::CurrentPage() {
@@ -343,6 +350,25 @@ void CTarnwickApp::OnHotlistClosed(HotlistDialogResult result) {
     UpdateCommands();
 }
 
+void CTarnwickApp::OnPreferences() {
+    if (m_preferences)
+        return;
+    m_preferences = std::make_unique<CDialogPref>(m_settings.Snapshot(), m_registry, m_ui);
+    m_ui.ShowPreferences(*m_preferences, [this](bool ok) { OnPreferencesClosed(ok); });
+}
+
+void CTarnwickApp::OnPreferencesClosed(bool ok) {
+    if (ok && m_preferences) {
+        m_settings.Update(
+            [this](CAppSettings::Values& values) { m_preferences->CopyBack(values); });
+        // A registry that cannot be written keeps the change in memory and
+        // writes it with the next change; the settings apply from now on
+        // either way.
+        (void)SaveSettings();
+    }
+    m_preferences.reset();
+}
+
 void CTarnwickApp::UpdateCommands() {
     if (!m_mainFrame)
         return;
@@ -366,6 +392,10 @@ int CTarnwickApp::ExitInstance() {
     if (m_mainFrame) {
         m_mainFrame->StopAnimation();
         m_mainFrame->Window().SetCommandHandler(nullptr);
+    }
+    if (m_preferences) {
+        m_ui.DismissPreferences();
+        m_preferences.reset();
     }
     m_view.reset();
     m_document.reset();

@@ -18,6 +18,7 @@
 #include <vector>
 
 class CComInitialization;
+class CDialogPref;
 class CMainFrame;
 class CTarnwickDoc;
 class CNamedEvent;
@@ -121,8 +122,6 @@ private:
     void OpenHomePage();
     void OpenFile();
     void AskAndOpenUrl();
-    // The preferences are not there yet: say so.
-    void NotYet(unsigned textId);
     // The top-level page's title and URL, empty when nothing is shown.
     HotlistItemFields CurrentPage();
     void LoadBookmarks();
@@ -130,6 +129,10 @@ private:
     void AddToHotlist();
     void EditHotlist();
     void OnHotlistClosed(HotlistDialogResult result);
+    // The "Preferences" sheet: opened over copies of the settings, which
+    // change, and are saved, only when it is confirmed.
+    void OnPreferences();
+    void OnPreferencesClosed(bool ok);
     void DeleteTempFiles();
 
     CUiBackend& m_ui;
@@ -141,7 +144,8 @@ private:
     CHistory m_history;
     std::unique_ptr<CMainFrame> m_mainFrame;
     std::unique_ptr<CTarnwickDoc> m_document;
-    std::unique_ptr<CTarnwickView> m_view; // goes before the document and the frame
+    std::unique_ptr<CTarnwickView> m_view;      // goes before the document and the frame
+    std::unique_ptr<CDialogPref> m_preferences; // while the sheet is shown
     std::map<std::string, std::vector<std::string>> m_tempFiles;
     CBookmarkList m_bookmarks;
     CHotlistMenu m_hotlistMenu;

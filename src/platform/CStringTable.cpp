@@ -42,8 +42,6 @@ constexpr auto kStrings = std::to_array<StringEntry>({
     {CommandId::Stop, "Stop loading\nStop"},
     {CommandId::OpenLocation, "Open the address in the location field\nOpen"},
     {CommandId::Preferences, "Change the preferences\nPreferences"},
-    {StringId::PreferencesNotYet,
-     "The preferences are not available in this version of Vestrial yet."},
     {StringId::FindNotFound, "Phrase not found"},
     {StringId::BookmarkLoadFailed, "The bookmark file %s could not be loaded."},
     {StringId::BookmarkSaveFailed, "The bookmark file %s could not be written to."},
@@ -173,6 +171,8 @@ constexpr auto kStrings = std::to_array<StringEntry>({
                                     "using. Do you still want to delete it ?"},
     {StringId::UnregisterFailed, "Unregister failed! The OCX might be in use. Try to go to a page "
                                  "without the OCX and unregister again."},
+    {StringId::ParseInteger, "Please enter an integer."},
+    {StringId::ParseIntegerRange, "Please enter an integer between %1 and %2."},
 });
 
 constexpr bool IdsStrictlyAscending() {

@@ -17,9 +17,6 @@ inline constexpr unsigned IdleMessage = 57345;
 inline constexpr unsigned IndicatorCaps = 59137;
 inline constexpr unsigned IndicatorNum = 59138;
 inline constexpr unsigned IndicatorScroll = 59139;
-// FIXME: the preferences sheet is missing; its command says so until it
-// arrives.
-inline constexpr unsigned PreferencesNotYet = 4021;
 inline constexpr unsigned FindNotFound = 4022;
 
 // Bookmarks: the bookmark file.
@@ -111,5 +108,8 @@ inline constexpr unsigned MailSettingsMissing = 9005;
 // Preferences: unregistering controls.
 inline constexpr unsigned ControlOutsideCache = 61446;
 inline constexpr unsigned UnregisterFailed = 61447;
+// Preferences: the dialog framework's checks of integer fields.
+inline constexpr unsigned ParseInteger = 61712;
+inline constexpr unsigned ParseIntegerRange = 61713;
 
 } // namespace StringId

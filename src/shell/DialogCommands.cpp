@@ -7,11 +7,12 @@
 
 namespace {
 
-constexpr std::array<std::string_view, 4> kAnswerWords = {"yes", "no", "ok", "cancel"};
+constexpr std::array<std::string_view, 5> kAnswerWords = {"yes", "no", "ok", "cancel",
+                                                          CHeadlessBackend::YesToAllWord};
 
 const ScriptCommandRegistration kDialogCommands({
     {.name = "answer",
-     .usage = "answer yes|no|ok|cancel",
+     .usage = "answer yes|no|ok|cancel|yes-to-all",
      .minArgs = 1,
      .maxArgs = 1,
      .run =
@@ -23,7 +24,7 @@ const ScriptCommandRegistration kDialogCommands({
          for (std::string_view word : kAnswerWords)
              if (line.args[0] == word)
                  return {};
-         return "answer takes yes, no, ok or cancel, not \"" + line.args[0] + "\"";
+         return "answer takes yes, no, ok, cancel or yes-to-all, not \"" + line.args[0] + "\"";
      }},
     {.name = "login",
      .usage = "login USER PASSWORD",

@@ -1,5 +1,6 @@
 #include "support/TempDir.h"
 
+#include "app/CContentHandlers.h"
 #include "app/CTarnwickApp.h"
 #include "platform/CRegistry.h"
 #include "ui/headless/CHeadlessBackend.h"
@@ -34,9 +35,15 @@ const char* NetworkKey = "Software\\Vestrial\\Vestrial\\Network";
 
 } // namespace
 
+// The per-user folders of the test's own environment.
+void UseDataAndCacheIn(const std::filesystem::path& dir) {
+    setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
+    setenv("XDG_CACHE_HOME", (dir / "cache").c_str(), 1);
+}
+
 TEST(Settings, DefaultsWithEmptyRegistry) {
     TempDir dir;
-    ScopedWorkingDirectory cwd(dir.Path());
+    UseDataAndCacheIn(dir.Path());
     CRegistry registry(dir.Path() / "registry.reg");
     CHeadlessBackend ui;
     CTarnwickApp app(ui, registry);
@@ -44,16 +51,39 @@ TEST(Settings, DefaultsWithEmptyRegistry) {
     ASSERT_TRUE(app.InitInstance(ServerCommandLine()));
 
     Snapshot s = Read(app.Settings());
-    std::string expected = std::filesystem::current_path().string() + "/";
-    EXPECT_EQ(s.control, expected);
-    EXPECT_EQ(s.temp, expected);
-    EXPECT_EQ(s.bookmark, expected);
+    EXPECT_EQ(s.control, (dir.Path() / "data/vestrial/controls/").string());
+    EXPECT_EQ(s.temp, (dir.Path() / "cache/vestrial/").string());
+    EXPECT_EQ(s.bookmark, (dir.Path() / "data/vestrial/").string());
     EXPECT_EQ(s.smtpPort, 25);
     EXPECT_EQ(s.proxyPort, 80);
     EXPECT_EQ(s.maxConnections, 4);
     EXPECT_EQ(s.loadHome, 1);
     EXPECT_EQ(s.home, "about:about.htm");
     EXPECT_TRUE(s.user.empty() && s.email.empty() && s.smtp.empty() && s.proxy.empty());
+}
+
+// The window's start makes the folders the bookmark file and the controls'
+// files are kept in; a folder named in the settings is used instead of the
+// default, and made if missing. The control directory waits for a control.
+TEST(Settings, StartMakesTheBookmarkAndTemporaryDirectoriesAStoredOneWins) {
+    TempDir dir;
+    UseDataAndCacheIn(dir.Path());
+    CRegistry registry(dir.Path() / "registry.reg");
+    const std::string mine = (dir.Path() / "mine" / "bookmarks").string();
+    ASSERT_TRUE(registry.SetString(RegRoot::CurrentUser,
+                                   "Software\\Vestrial\\Vestrial\\Directories", "Bookmark Storage",
+                                   mine + "/"));
+    ASSERT_TRUE(registry.SetDword(RegRoot::CurrentUser, "Software\\Vestrial\\Vestrial\\UserInfo",
+                                  "LoadHomePage", 0));
+    CContentHandlers handlers;
+    CHeadlessBackend ui;
+    CTarnwickApp app(ui, registry);
+    ASSERT_TRUE(app.InitInstance(CCommandLine{}));
+    Snapshot s = Read(app.Settings());
+    EXPECT_EQ(s.bookmark, mine + "/");
+    EXPECT_TRUE(std::filesystem::is_directory(mine));
+    EXPECT_TRUE(std::filesystem::is_directory(dir.Path() / "cache/vestrial"));
+    EXPECT_FALSE(std::filesystem::exists(dir.Path() / "data/vestrial"));
 }
 
 // Workers read the proxy's host and port while the preferences may change

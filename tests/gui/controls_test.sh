@@ -9,6 +9,9 @@ set -u
 vestrial=$1 opf=$2 regsvr=$3 clock=$4 fetch=$5
 dir=$(mktemp -d)
 export XDG_CONFIG_HOME=$dir/config
+# The control directory is the per-user one; the program runs in it too.
+export XDG_DATA_HOME=$dir/data XDG_CACHE_HOME=$dir/cache
+work=$XDG_DATA_HOME/vestrial/controls
 pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
@@ -24,7 +27,7 @@ pixels_of() {
 clock_class='{BA276F7D-C61B-4F72-873A-E3FA6891A173}'
 fetch_class='{C43C3C6E-B18F-493A-9D35-0626E980DD69}'
 
-mkdir -p "$XDG_CONFIG_HOME" "$dir/www" "$dir/work"
+mkdir -p "$XDG_CONFIG_HOME" "$dir/www" "$work"
 "$regsvr" "$clock" "$fetch" || fail "vestrial-regsvr exited $?"
 grep -q 'InprocServer32' "$XDG_CONFIG_HOME/vestrial/registry.reg" || fail "nothing registered"
 
@@ -64,8 +67,7 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 
-# The control directory is the working directory at start-up.
-(cd "$dir/work" && timeout 60 "$vestrial" --headless --screenshot "$dir/shot.png" --size 640x480 \
+(cd "$work" && timeout 60 "$vestrial" --headless --screenshot "$dir/shot.png" --size 640x480 \
   "http://127.0.0.1:$port/page.html") || fail "--screenshot exited $?"
 
 # Each clock fills its rectangle with its own colour, apart from its frame
@@ -80,7 +82,7 @@ cyan=$(pixels_of "$dir/shot.png" 00FFFF)
 [ "$(cat "$dir/stopped.log")" = "$(printf 'Load\nStop\nClose')" ] ||
   fail "stopped clock log: $(cat "$dir/stopped.log")"
 grep -qx 'OnReadFileNotify data.txt 1' "$dir/fetch.log" || fail "fetch log: $(cat "$dir/fetch.log")"
-cmp -s "$dir/www/data.txt" "$dir/work/data.txt" || fail "the fetched file is not in the control directory"
+cmp -s "$dir/www/data.txt" "$work/data.txt" || fail "the fetched file is not in the control directory"
 
 # The script shell: "print controls" lists the items, "control-event" has the
 # fetcher fire its events through its connection point.
@@ -88,7 +90,7 @@ echo "more data" >"$dir/www/more.txt"
 echo '<title>Plain</title>no controls' >"$dir/www/plain.html"
 : >"$dir/fetch.log"
 run() { # SCRIPT: out, err and status of the run
-  out=$(printf '%s\n' "$1" | (cd "$dir/work" && timeout 60 "$vestrial" --headless --script - \
+  out=$(printf '%s\n' "$1" | (cd "$work" && timeout 60 "$vestrial" --headless --script - \
     --size 640x480 2>"$dir/err"))
   status=$?
   err=$(cat "$dir/err")
@@ -112,7 +114,7 @@ listed=$(awk '{ split($3, r, ","); print $1, $2, r[3] - r[1] "x" (r[4] - r[2]), 
   'OnReadFileNotify data.txt 1' 'FireEvent Clicked ' 'FireEvent ReadFile name.txt,5' \
   'OnReadFileNotify  0' 'FireEvent ReadFile ,more.txt' 'OnReadFileNotify more.txt 1' Stop Close)" ] ||
   fail "fetch log after control-event: $(cat "$dir/fetch.log")"
-cmp -s "$dir/www/more.txt" "$dir/work/more.txt" || fail "control-event ReadFile fetched nothing"
+cmp -s "$dir/www/more.txt" "$work/more.txt" || fail "control-event ReadFile fetched nothing"
 
 # Control numbers: 4 is the last (its control failed), 5 one over, 0 none.
 for row in "4 Clicked|1|line 2: control 4 is not running" \
@@ -128,7 +130,7 @@ control-event $args"
 done
 
 # The layout dump lists the embeds.
-out=$(cd "$dir/work" && "$vestrial" --headless --dump-layout "http://127.0.0.1:$port/page.html") ||
+out=$(cd "$work" && "$vestrial" --headless --dump-layout "http://127.0.0.1:$port/page.html") ||
   fail "--dump-layout exited $?"
 [ "$(grep -c '"type":7' <<<"$out")" -eq 4 ] || fail "not four embeds in the dump: $out"
 echo "controls test passed"

@@ -8,6 +8,9 @@ set -u
 vestrial=$1 opf=$2 regsvr=$3 clock=$4 fetch=$5
 dir=$(mktemp -d)
 export XDG_CONFIG_HOME=$dir/config
+# The control directory is the per-user one; the program runs in it too.
+export XDG_DATA_HOME=$dir/data XDG_CACHE_HOME=$dir/cache
+work=$XDG_DATA_HOME/vestrial/controls
 pid=
 trap '[ -n "$pid" ] && kill $pid 2>/dev/null; rm -rf "$dir"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
@@ -17,7 +20,7 @@ pixels_of() {
     awk -v c="#$2" 'toupper($0) ~ toupper(c) { sub(":", "", $1); n += $1 } END { print n + 0 }'
 }
 
-mkdir -p "$XDG_CONFIG_HOME" "$dir/work"
+mkdir -p "$XDG_CONFIG_HOME" "$work"
 "$regsvr" "$clock" "$fetch" || fail "vestrial-regsvr exited $?"
 "$opf" "$dir/fetch.opf" --class '{C43C3C6E-B18F-493A-9D35-0626E980DD69}' \
   --property LogFile="$dir/fetch.log" || fail "vestrial-opf exited $?"
@@ -36,7 +39,7 @@ cat >"$dir/page.html" <<'HTML'
 </body></html>
 HTML
 
-(cd "$dir/work" && exec "$vestrial" "$dir/page.html") &
+(cd "$work" && exec "$vestrial" "$dir/page.html") &
 pid=$!
 window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Controls page - Vestrial$' | head -n 1)
 [ -n "$window" ] || fail "no window titled 'Controls page - Vestrial' appeared"
@@ -68,7 +71,7 @@ for _ in $(seq 50); do
 done
 grep -qx 'ReadFile wanted.txt' "$dir/fetch.log" || fail "the typing did not reach the control: $(cat "$dir/fetch.log")"
 grep -qx 'OnReadFileNotify wanted.txt 1' "$dir/fetch.log" || fail "no answer: $(cat "$dir/fetch.log")"
-cmp -s "$dir/wanted.txt" "$dir/work/wanted.txt" || fail "the file was not fetched"
+cmp -s "$dir/wanted.txt" "$work/wanted.txt" || fail "the file was not fetched"
 snapshot "$dir/typed.png"
 
 xdotool mousemove --window "$window" 600 400 click 1

@@ -134,7 +134,7 @@ fresh_settings
 run "open $base/a.html
 menu preferences"
 [ "$status" = 0 ] || fail "status $status: $err"
-[[ $err == *"preferences are not available"* ]] || fail "$err"
+[[ $err == *"Preferences: shown"* ]] || fail "$err"
 
 case="stop is enabled only while loading; the animation runs meanwhile"
 fresh_settings

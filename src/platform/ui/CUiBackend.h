@@ -2,6 +2,7 @@
 
 #include "platform/CInputSource.h"
 #include "platform/ui/CHotlistDialogModel.h"
+#include "platform/ui/CPreferenceSheet.h"
 
 #include <functional>
 #include <memory>
@@ -19,6 +20,10 @@ enum class MessageBoxButtons { Ok, OkCancel, YesNo, YesNoCancel };
 enum class MessageBoxIcon { None, Information, Warning, Error, Question };
 
 class CViewWindow;
+
+// The answers of the confirmation before a control is unregistered, numbered
+// as the original platform numbered them.
+enum class UnregisterAnswer : int { Yes = 6, YesToAll = 8, No = 7, Cancel = 2 };
 
 // What the user typed into the "Authorization Required" dialog.
 struct LoginAnswer {
@@ -167,6 +172,15 @@ public:
     // may return before that (the headless one waits for script commands).
     virtual void EditHotlist(CHotlistDialogModel& model,
                              std::function<void(HotlistDialogResult)> closed) = 0;
+    // The "Preferences" sheet, its first page active. closed runs once when
+    // it goes: true for OK (the sheet has checked its values), false for
+    // anything else; the sheet is still there while closed runs.
+    virtual void ShowPreferences(CPreferenceSheet& sheet, std::function<void(bool ok)> closed) = 0;
+    // Takes a sheet still shown away without running closed (the program is
+    // ending).
+    virtual void DismissPreferences() {}
+    // Asks before the control named displayName is unregistered.
+    virtual UnregisterAnswer AskUnregisterControl(std::string_view displayName) = 0;
 };
 
 // The backend of the running program, for code far from the application

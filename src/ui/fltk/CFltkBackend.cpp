@@ -6,6 +6,7 @@
 #include "ui/fltk/CFltkInput.h"
 #include "ui/fltk/CFltkLoginDialog.h"
 #include "ui/fltk/CFltkMainFrame.h"
+#include "ui/fltk/CFltkPreferencesDialog.h"
 #include "ui/fltk/CFltkSendMailDialog.h"
 
 #include <FL/Fl.H>
@@ -45,6 +46,14 @@ public:
         HotlistDialogResult result = RunEditHotlistDialog(model);
         if (closed)
             closed(result);
+    }
+
+    void ShowPreferences(CPreferenceSheet& sheet, std::function<void(bool ok)> closed) override {
+        bool ok = RunPreferencesDialog(sheet);
+        closed(ok);
+    }
+    UnregisterAnswer AskUnregisterControl(std::string_view displayName) override {
+        return RunUnregisterDialog(displayName);
     }
 
 private:

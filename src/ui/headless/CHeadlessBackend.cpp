@@ -497,3 +497,52 @@ void CHeadlessBackend::CloseHotlistDialog(HotlistDialogResult result) {
     if (closed)
         closed(result);
 }
+
+void CHeadlessBackend::ShowPreferences(CPreferenceSheet& sheet,
+                                       std::function<void(bool ok)> closed) {
+    Report(std::string(sheet.Title()) + ": shown");
+    m_preferences = &sheet;
+    m_preferencesClosed = std::move(closed);
+    m_preferenceSelection.clear();
+}
+
+void CHeadlessBackend::DismissPreferences() {
+    m_preferences = nullptr;
+    m_preferencesClosed = nullptr;
+    m_preferenceSelection.clear();
+}
+
+bool CHeadlessBackend::ClosePreferences(bool ok) {
+    if (!m_preferences || (ok && !m_preferences->Confirm()))
+        return false;
+    Report(std::string(m_preferences->Title()) + (ok ? ": OK" : ": Cancel"));
+    std::function<void(bool)> closed = std::move(m_preferencesClosed);
+    DismissPreferences();
+    if (closed)
+        closed(ok);
+    return true;
+}
+
+UnregisterAnswer CHeadlessBackend::AskUnregisterControl(std::string_view displayName) {
+    m_unregisterQuestions.emplace_back(displayName);
+    std::optional<CAnswerQueue::Answer> queued = m_answers.Take(QuestionKind);
+    struct Word {
+        std::string_view word;
+        UnregisterAnswer answer;
+    };
+    static constexpr Word words[] = {{"yes", UnregisterAnswer::Yes},
+                                     {YesToAllWord, UnregisterAnswer::YesToAll},
+                                     {"no", UnregisterAnswer::No},
+                                     {"cancel", UnregisterAnswer::Cancel}};
+    std::string asked = "You have requested to unregister : " + std::string(displayName);
+    if (queued && queued->size() == 1)
+        for (const Word& word : words)
+            if (word.word == queued->front()) {
+                Report(asked + ": " + std::string(word.word));
+                return word.answer;
+            }
+    Report(asked +
+           (queued ? ": the answer queued fits none of its buttons" : ": no answer queued") +
+           ": cancel");
+    return UnregisterAnswer::Cancel;
+}

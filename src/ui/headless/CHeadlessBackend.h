@@ -67,6 +67,9 @@ public:
     // "body") and its new text; then it takes a question's answer: "ok" is
     // Send, anything else (or none) Cancel.
     static constexpr std::string_view MailFieldKind = "mail-field";
+    // The unregister confirmation takes a question's answer: "yes", "no",
+    // "cancel" or "yes-to-all"; none (or another) is Cancel.
+    static constexpr std::string_view YesToAllWord = "yes-to-all";
 
     struct ShownMessage {
         std::string text;
@@ -155,6 +158,16 @@ public:
     // As if the user clicked the window's close box.
     void RequestClose();
 
+    // The preferences sheet while it is shown, else null.
+    CPreferenceSheet* Preferences() { return m_preferences; }
+    // The lines of the sheet's list that are selected; set by the script.
+    std::vector<size_t>& PreferenceSelection() { return m_preferenceSelection; }
+    // OK or Cancel on the sheet: false when OK found a wrong number (the
+    // sheet stays, with the message shown) or no sheet is shown.
+    bool ClosePreferences(bool ok);
+    // The control names the unregister confirmation was shown with, in order.
+    const std::vector<std::string>& UnregisterQuestions() const { return m_unregisterQuestions; }
+
     CInputSource& Input() override { return m_input; }
     std::unique_ptr<CMainFrameWindow> CreateMainFrame() override;
     MessageBoxResult MessageBox(std::string_view text, MessageBoxButtons buttons,
@@ -169,6 +182,9 @@ public:
     // Opens the dialog and returns: script commands act on it and close it.
     void EditHotlist(CHotlistDialogModel& model,
                      std::function<void(HotlistDialogResult)> closed) override;
+    void ShowPreferences(CPreferenceSheet& sheet, std::function<void(bool ok)> closed) override;
+    void DismissPreferences() override;
+    UnregisterAnswer AskUnregisterControl(std::string_view displayName) override;
 
 private:
     struct ShownMenu {
@@ -207,4 +223,8 @@ private:
     int m_animationFrame = 0;
     bool m_findBarShown = false;
     bool m_closed = false;
+    CPreferenceSheet* m_preferences = nullptr; // owned by whoever showed it
+    std::function<void(bool ok)> m_preferencesClosed;
+    std::vector<size_t> m_preferenceSelection;
+    std::vector<std::string> m_unregisterQuestions;
 };
