@@ -214,14 +214,16 @@ expect_out "hotlist: 1" "0 b <a>"
 [[ $err == *"could not be loaded."* ]] || fail "$err"
 
 case="a file that cannot be written says so and keeps the change in memory"
-fresh "$dir/missing"
+# A folder that cannot be made: its parent is a file.
+: >"$dir/plain"
+fresh "$dir/plain/marks"
 run "open $base/a.html
 menu add-to-hotlist
 print hotlist"
 [ "$status" = 0 ] || fail "status $status: $err"
 expect_out "hotlist: 1" "0 Page a <$base/a.html>"
-[[ $err == *"The bookmark file $dir/missing/bookmark.dat could not be written to."* ]] || fail "$err"
-[ ! -e "$dir/missing" ] || fail "something was written"
+[[ $err == *"The bookmark file $dir/plain/marks/bookmark.dat could not be written to."* ]] || fail "$err"
+[ ! -s "$dir/plain" ] || fail "something was written"
 
 case="the hotlist commands check their words"
 fresh
