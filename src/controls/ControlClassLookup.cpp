@@ -1,7 +1,9 @@
 #include "controls/ControlClassLookup.h"
 
 #include "platform/CRegistry.h"
+#include "platform/com/ComHost.h"
 #include "platform/com/ComRuntime.h"
+#include "platform/version/ProductVersion.h"
 
 #include <filesystem>
 #include <system_error>
@@ -30,8 +32,14 @@ ControlClassResult FindControlClass(CRegistry& registry, const CLSID& clsid,
             registry.GetString(RegRoot::ClassesRoot, key + "\\TypeLib", "").value_or("");
         return ControlClassResult::ServerMissing;
     }
-    // FIXME: compare wantedVersion with the product version the library
-    // carries, once control files carry one (the control cache).
-    (void)wantedVersion;
-    return ControlClassResult::Found;
+    if (wantedVersion.empty() || ReadProductVersion(server) == wantedVersion)
+        return ControlClassResult::Found;
+    return ControlClassResult::VersionDiffers;
+}
+
+bool RegisterServer(const CRegistryRecord& record, bool unregister, const std::string& fileName) {
+    const std::string& path = fileName.empty() ? record.serverPath : fileName;
+    if (path.empty())
+        return false;
+    return SUCCEEDED(CoRegisterServer(path, unregister));
 }

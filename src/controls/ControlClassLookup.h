@@ -28,3 +28,9 @@ struct CRegistryRecord {
 [[nodiscard]] ControlClassResult FindControlClass(CRegistry& registry, const CLSID& clsid,
                                                   const std::string& wantedVersion,
                                                   CRegistryRecord& record);
+
+// Calls DllRegisterServer (or DllUnregisterServer) of fileName, else of the
+// record's server path: true when it returned a non-negative result. No
+// name at all fails.
+[[nodiscard]] bool RegisterServer(const CRegistryRecord& record, bool unregister,
+                                  const std::string& fileName = {});

@@ -51,3 +51,15 @@
 // Marks the three entry points (a control is best compiled with
 // -fvisibility=hidden, so that nothing else of it is exported).
 #define VST_EXPORT extern "C" __attribute__((visibility("default")))
+
+// Writes the control's product version into the library, in an ELF note
+// that the browser reads without loading the library: it installs a control
+// again when the page's object property file asks for another "Product
+// Version". Use it once, at namespace scope: VST_PRODUCT_VERSION("1.0.0.1").
+#define VST_PRODUCT_VERSION(text)                                                                  \
+    __attribute__((section(".note.vestrial.version"), used,                                        \
+                   aligned(4))) static const struct {                                              \
+        unsigned int nameSize, descSize, type;                                                     \
+        char name[12];                                                                             \
+        char desc[(sizeof(text) + 3) / 4 * 4];                                                     \
+    } vst_product_version_note = {9, sizeof(text), 1, "Vestrial", text}
