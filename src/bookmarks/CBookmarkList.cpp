@@ -50,6 +50,15 @@ bool WriteAll(int fd, const std::vector<uint8_t>& bytes, const BookmarkWriteFunc
     return true;
 }
 
+mode_t FileMode(const std::string& path) {
+    struct stat old;
+    if (::stat(path.c_str(), &old) == 0)
+        return old.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
 // Makes the rename itself last through a power cut.
 void SyncDirectory(const std::string& directory) {
     CFileDescriptor fd(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
@@ -165,6 +174,9 @@ bool CBookmarkList::Save(const std::string& path, const BookmarkWriteFunction& w
     CFileDescriptor fd(::mkstemp(temporary.data()));
     if (fd.Get() < 0)
         return false;
+    // mkstemp makes the file private; the new file keeps the old one's
+    // permissions, or those the umask gives a new file.
+    ::fchmod(fd.Get(), FileMode(path));
     // The old file stays whole until the new one is complete on disk.
     bool written = WriteAll(fd.Get(), bytes, write) && ::fsync(fd.Get()) == 0;
     written = fd.Close() && written;

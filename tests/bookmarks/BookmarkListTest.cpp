@@ -180,6 +180,22 @@ TEST(BookmarkFile, MissingFileLoadsNothingAndSaysNothing) {
     EXPECT_EQ(list.GetCount(), 0u);
 }
 
+TEST(BookmarkFile, SavingKeepsTheFilesPermissions) {
+    TempDir dir;
+    const std::filesystem::path path = dir.Path() / "bookmark.dat";
+    const CBookmarkList list = ListOf({{"t", "u:"}});
+    const mode_t mask = ::umask(022);
+    ASSERT_TRUE(list.Save(path.string()));
+    struct stat made {};
+    ASSERT_EQ(::stat(path.c_str(), &made), 0);
+    EXPECT_EQ(made.st_mode & 0777, 0644u) << "a new file takes what the umask leaves";
+    ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+    ASSERT_TRUE(list.Save(path.string()));
+    ASSERT_EQ(::stat(path.c_str(), &made), 0);
+    EXPECT_EQ(made.st_mode & 0777, 0640u) << "a file saved again keeps its own";
+    ::umask(mask);
+}
+
 class BookmarkSave : public ::testing::Test {
 protected:
     void SetUp() override {
