@@ -56,9 +56,16 @@
 // that the browser reads without loading the library: it installs a control
 // again when the page's object property file asks for another "Product
 // Version". Use it once, at namespace scope: VST_PRODUCT_VERSION("1.0.0.1").
+// AddressSanitizer would pad the note with a red zone and align it to 32,
+// which leaves no well-formed note.
+#if defined(__clang__)
+#define VST_NOTE_UNINSTRUMENTED __attribute__((no_sanitize("address")))
+#else
+#define VST_NOTE_UNINSTRUMENTED
+#endif
 #define VST_PRODUCT_VERSION(text)                                                                  \
-    __attribute__((section(".note.vestrial.version"), used,                                        \
-                   aligned(4))) static const struct {                                              \
+    __attribute__((section(".note.vestrial.version"), used, aligned(4)))                           \
+    VST_NOTE_UNINSTRUMENTED static const struct {                                                  \
         unsigned int nameSize, descSize, type;                                                     \
         char name[12];                                                                             \
         char desc[(sizeof(text) + 3) / 4 * 4];                                                     \
