@@ -412,7 +412,14 @@ void CControlItem::ReadFile(const std::string& address, const std::string& fileN
     // the control directory (the control cache's record of requested files).
     std::error_code ignored;
     std::filesystem::create_directories(directory, ignored);
-    std::string path = LocalPathFor(directory, resolved);
+    std::optional<std::string> local = LocalPathFor(directory, resolved);
+    if (!local) {
+        // A name that would not stay a file of the control directory is
+        // never fetched.
+        NotifyReadFile(address, false);
+        return;
+    }
+    const std::string& path = *local;
     if (IsOwnTarget(resolved, path)) {
         // The file is already where the control looks for it.
         NotifyReadFile(address, std::filesystem::is_regular_file(path, ignored));

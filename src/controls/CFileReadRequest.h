@@ -2,6 +2,7 @@
 
 #include "content/CLoadOwner.h"
 
+#include <optional>
 #include <string>
 
 class CControlItem;
@@ -36,10 +37,12 @@ private:
 // addresses are fetched).
 [[nodiscard]] std::string ResolveReadAddress(const std::string& base, const std::string& address);
 // Where a file read from address is stored in directory (which ends in
-// "/"): the address's last segment, with every byte but letters, digits,
-// ".", "-" and "_" replaced by "_", so that nothing lands outside the
-// directory; a name of only dots becomes "download".
-[[nodiscard]] std::string LocalPathFor(const std::string& directory, const std::string& address);
+// "/"): the address's last segment, unescaped, with every byte but letters,
+// digits, ".", "-" and "_" replaced by "_". Nothing when that segment could
+// not be a file of the directory itself: empty, "." or "..", or holding a
+// separator or a NUL once unescaped.
+[[nodiscard]] std::optional<std::string> LocalPathFor(const std::string& directory,
+                                                      const std::string& address);
 // A "file:" address whose file is path itself: fetching it there would empty
 // the file before reading it.
 [[nodiscard]] bool IsOwnTarget(const std::string& resolved, const std::string& path);

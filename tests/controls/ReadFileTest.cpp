@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 namespace {
@@ -51,13 +52,26 @@ TEST(ReadFileAddresses, OnlyFetchableSchemesAreResolved) {
 }
 
 TEST(ReadFileAddresses, LocalNamesStayInTheirDirectory) {
-    const std::vector<std::pair<std::string, std::string>> cases = {
+    const std::vector<std::pair<std::string, std::optional<std::string>>> cases = {
         {"http://host/dir/data.txt", "/c/data.txt"},
         {"http://host/dir/data.txt?x=1#top", "/c/data.txt"},
-        {"http://host/a%2F..%2Fb", "/c/a_2F.._2Fb"},
-        {"http://host/dir/..", "/c/download"},
-        {"http://host/dir/", "/c/download"},
         {"http://host/we ird;name", "/c/we_ird_name"},
+        {"http://host/d%61ta.txt", "/c/data.txt"},
+        {"http://host/%2e%2e%2e", "/c/..."},
+        {"http://host/..a", "/c/..a"},
+        {"http://host/%4", "/c/_4"},
+        {"http://host/%zz", "/c/_zz"},
+        // Refused: no name, or one that is not a file of the directory.
+        {"http://host/dir/", std::nullopt},
+        {"http://host/dir/.", std::nullopt},
+        {"http://host/dir/..", std::nullopt},
+        {"http://host/%2e", std::nullopt},
+        {"http://host/%2E%2e", std::nullopt},
+        {"http://host/a%2F..%2Fb", std::nullopt},
+        {"http://host/a%2fb", std::nullopt},
+        {"http://host/a%5Cb", std::nullopt},
+        {"http://host/a%00b", std::nullopt},
+        {"http://host/dir/?name=x", std::nullopt},
     };
     for (const auto& [address, path] : cases)
         EXPECT_EQ(LocalPathFor("/c/", address), path) << address;
@@ -95,6 +109,17 @@ TEST_F(ControlTest, AFileInTheControlDirectoryIsNotFetchedOntoItself) {
             << c.address;
     }
     EXPECT_EQ(TextOf(m_dir.Path() / "outside.txt"), "outside");
+
+    // A name that is no file of the control directory once unescaped is
+    // refused, though the file it names could be read.
+    std::filesystem::create_directories(m_dir.Path() / "a");
+    const size_t before = std::distance(std::filesystem::directory_iterator(ocx), {});
+    for (const std::string address : {"a%2F..%2Foutside.txt", "ocx/", "ocx/%2e%2e"}) {
+        Fire(fetch, "," + address);
+        Settle();
+        EXPECT_EQ(LastAnswer(LogOf("fetch.log")), "OnReadFileNotify " + address + " 0");
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(ocx), {}), before);
     EXPECT_EQ(fetch.PendingReads(), 0u);
 }
 
