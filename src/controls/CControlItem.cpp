@@ -1,6 +1,7 @@
 #include "controls/CControlItem.h"
 
 #include "app/CAppSettings.h"
+#include "controls/CControlInstaller.h"
 #include "controls/CControlSite.h"
 #include "controls/CDispatchDriver.h"
 #include "controls/CFileReadRequest.h"
@@ -72,6 +73,7 @@ CControlItem::CControlItem(CTarnwickDoc& document, const CRect& windowRect, CPoi
 }
 
 CControlItem::~CControlItem() {
+    CControlInstaller::Instance().Forget(*this);
     Release();
     m_reads.clear();
     m_timers.clear();
@@ -95,9 +97,13 @@ void CControlItem::CreateControl() {
     if (found == ControlClassResult::VersionDiffers)
         (void)CoRegisterServer(m_registry.serverPath, true);
     if (found != ControlClassResult::Found) {
-        // FIXME: download and install the control from its "Filename Url"
-        // (the control cache); until then a missing control stays missing.
-        m_failed = true;
+        // A control whose code was just installed and still cannot be found
+        // (its library is of another version than the page asks for) is
+        // not fetched over and over.
+        if (m_description.filenameUrl.empty() || m_installed)
+            m_failed = true;
+        else if (!CControlInstaller::Instance().IsWaiting(*this))
+            CControlInstaller::Instance().Install(*this, &m_document);
         return;
     }
     CWaitCursor wait(m_window);
@@ -114,6 +120,12 @@ void CControlItem::CreateControl() {
         m_started = true;
     }
     m_created = true;
+}
+
+void CControlItem::CreateInstalledControl() {
+    m_installed = true;
+    m_failed = false;
+    CreateControl();
 }
 
 HRESULT CControlItem::CreateFromPropertyFile() {
@@ -582,6 +594,8 @@ void CControlItem::Draw(CDeviceContext& dc, const CRect& area) {
 void CControlItem::OnClearPage() {
     // The files still on their way are no longer wanted.
     m_reads.clear();
+    CControlInstaller::Instance().Forget(*this);
+    CControlInstaller::Instance().ForgetPage(&m_document);
     if (m_state == ItemState::Active || m_state == ItemState::UIActive) {
         Stop();
         CloseControl();

@@ -44,8 +44,14 @@ public:
     void AttachPropertyFile(CObjectPropertyFile& file);
     void SetView(CViewWindow* window) { m_window = window; }
 
-    // Creates, places, activates and starts the control, once.
+    // Creates, places, activates and starts the control, once. A control
+    // that is not installed (or not in the page's version) is first
+    // downloaded from its code address, when it has one.
     void CreateControl();
+    // The control's code has been installed: creates it.
+    void CreateInstalledControl();
+    // The control cannot be made; the embed stays empty.
+    void MarkFailed() { m_failed = true; }
     // The control's "Stop" method.
     void Stop();
     // The control's "OnReadFileNotify" method: address as the control gave
@@ -150,6 +156,7 @@ private:
     CPoint m_layoutScroll; // the scroll position then
     SIZEL m_extentCache{0, 0};
     bool m_failed = false;
+    bool m_installed = false; // its code was downloaded and registered
     bool m_created = false;
     bool m_started = false;
     bool m_capture = false;

@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // Answers of a message box, numbered as the original platform numbered them
@@ -26,6 +27,34 @@ class CViewWindow;
 enum class UnregisterAnswer : int { Yes = 6, YesToAll = 8, No = 7, Cancel = 2 };
 
 // What the user typed into the "Authorization Required" dialog.
+// What the question before a control's code is downloaded shows: the
+// control's own description and the address its code comes from.
+struct ControlDownloadQuestion {
+    static constexpr std::string_view Warning =
+        "Vestrial will download the application listed below if you click on the OK prompt. "
+        "Please note that this will be a fully functional application used by pages on this "
+        "website. Protect yourself from potentially malicious code and do not download "
+        "anything from a site you do not trust.";
+    static constexpr std::string_view Question = "Do you still want to download ?";
+    std::string companyName;
+    std::string fileDescription;
+    std::string productVersion;
+    std::string productName;
+    std::string legalCopyright;
+    std::string legalTrademarks;
+    std::string httpSite;
+    // The labelled values in the order the dialog shows them.
+    [[nodiscard]] std::vector<std::pair<std::string_view, const std::string*>> Fields() const {
+        return {{"Company Name :", &companyName},
+                {"File Description :", &fileDescription},
+                {"Product Version :", &productVersion},
+                {"Product Name :", &productName},
+                {"Legal Copyright :", &legalCopyright},
+                {"Legal Trademarks :", &legalTrademarks},
+                {"HTTP Site :", &httpSite}};
+    }
+};
+
 struct LoginAnswer {
     std::string user;
     std::string password;
@@ -181,6 +210,9 @@ public:
     virtual void DismissPreferences() {}
     // Asks before the control named displayName is unregistered.
     virtual UnregisterAnswer AskUnregisterControl(std::string_view displayName) = 0;
+    // Asks before a control's code is fetched from the network and run: true
+    // for "Yes".
+    virtual bool AskDownloadControl(const ControlDownloadQuestion& question) = 0;
 };
 
 // The backend of the running program, for code far from the application

@@ -2,6 +2,7 @@
 
 #include "platform/CWakeFd.h"
 #include "platform/ui/CUiBackend.h"
+#include "ui/fltk/CFltkDownloadDialog.h"
 #include "ui/fltk/CFltkHotlistDialog.h"
 #include "ui/fltk/CFltkInput.h"
 #include "ui/fltk/CFltkLoginDialog.h"
@@ -54,6 +55,9 @@ public:
     }
     UnregisterAnswer AskUnregisterControl(std::string_view displayName) override {
         return RunUnregisterDialog(displayName);
+    }
+    bool AskDownloadControl(const ControlDownloadQuestion& question) override {
+        return RunDownloadControlDialog(question);
     }
 
 private:

@@ -546,3 +546,16 @@ UnregisterAnswer CHeadlessBackend::AskUnregisterControl(std::string_view display
            ": cancel");
     return UnregisterAnswer::Cancel;
 }
+
+bool CHeadlessBackend::AskDownloadControl(const ControlDownloadQuestion& question) {
+    m_downloadQuestions.push_back(question);
+    std::optional<CAnswerQueue::Answer> queued = m_answers.Take(QuestionKind);
+    bool yes = queued && queued->size() == 1 && queued->front() == "yes";
+    std::string asked(ControlDownloadQuestion::Question);
+    asked.append(" ").append(question.httpSite);
+    if (!queued)
+        asked.append(": no answer queued");
+    asked.append(yes ? ": yes" : ": no");
+    Report(asked);
+    return yes;
+}

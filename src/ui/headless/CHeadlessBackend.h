@@ -167,6 +167,10 @@ public:
     bool ClosePreferences(bool ok);
     // The control names the unregister confirmation was shown with, in order.
     const std::vector<std::string>& UnregisterQuestions() const { return m_unregisterQuestions; }
+    // Every question before a control download, oldest first.
+    const std::vector<ControlDownloadQuestion>& DownloadQuestions() const {
+        return m_downloadQuestions;
+    }
 
     CInputSource& Input() override { return m_input; }
     std::unique_ptr<CMainFrameWindow> CreateMainFrame() override;
@@ -185,6 +189,9 @@ public:
     void ShowPreferences(CPreferenceSheet& sheet, std::function<void(bool ok)> closed) override;
     void DismissPreferences() override;
     UnregisterAnswer AskUnregisterControl(std::string_view displayName) override;
+    // Takes a question's answer: "yes" downloads, anything else (or none)
+    // is No.
+    bool AskDownloadControl(const ControlDownloadQuestion& question) override;
 
 private:
     struct ShownMenu {
@@ -227,4 +234,5 @@ private:
     std::function<void(bool ok)> m_preferencesClosed;
     std::vector<size_t> m_preferenceSelection;
     std::vector<std::string> m_unregisterQuestions;
+    std::vector<ControlDownloadQuestion> m_downloadQuestions;
 };
