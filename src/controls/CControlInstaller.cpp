@@ -99,8 +99,13 @@ void CControlInstaller::Install(CControlItem& item, const void* page) {
         .legalTrademarks = description.legalTrademarks,
         .httpSite = address,
     };
-    // The question runs the toolkit: items may join the entry meanwhile.
-    if (!ui || !ui->AskDownloadControl(question)) {
+    // The question runs the toolkit: items may join the entry meanwhile, or
+    // all leave it, which ends the download before it starts.
+    const bool agreed = ui && ui->AskDownloadControl(question);
+    auto still = m_waiting.find(classId);
+    if (still == m_waiting.end() || still->second.get() != started)
+        return;
+    if (!agreed) {
         m_declined.emplace(page, classId);
         Fail(classId);
         return;
