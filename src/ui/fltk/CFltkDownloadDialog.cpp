@@ -7,7 +7,9 @@
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Return_Button.H>
+#include <FL/fl_draw.H>
 
+#include <algorithm>
 #include <string>
 
 namespace {
@@ -16,7 +18,8 @@ constexpr int Margin = 10;
 constexpr int DialogWidth = 460;
 constexpr int WarningHeight = 80;
 constexpr int RowHeight = 22;
-constexpr int LabelWidth = 130;
+// Between the widest label and the values.
+constexpr int LabelGap = 10;
 constexpr int ButtonWidth = 80;
 constexpr int ButtonHeight = 26;
 
@@ -51,12 +54,19 @@ bool RunDownloadControlDialog(const ControlDownloadQuestion& question) {
     auto* warning = new Fl_Box(Margin, Margin, textWidth, WarningHeight);
     warning->copy_label(std::string(ControlDownloadQuestion::Warning).c_str());
     warning->align(FL_ALIGN_LEFT | FL_ALIGN_TOP | FL_ALIGN_INSIDE | FL_ALIGN_WRAP);
+    // The labels' column is as wide as the widest label in the font it is
+    // drawn with.
+    fl_font(FL_HELVETICA, FL_NORMAL_SIZE);
+    int labelWidth = 0;
+    for (const auto& field : fields)
+        labelWidth = std::max(
+            labelWidth, static_cast<int>(fl_width(std::string(field.first).c_str())) + LabelGap);
     int top = Margin + WarningHeight + Margin;
     for (const auto& [label, value] : fields) {
-        auto* name = new Fl_Box(Margin, top, LabelWidth, RowHeight);
+        auto* name = new Fl_Box(Margin, top, labelWidth, RowHeight);
         name->copy_label(std::string(label).c_str());
         name->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
-        auto* shown = new Fl_Box(Margin + LabelWidth, top, textWidth - LabelWidth, RowHeight);
+        auto* shown = new Fl_Box(Margin + labelWidth, top, textWidth - labelWidth, RowHeight);
         // The toolkit speaks UTF-8; the page's text is one byte per character.
         shown->copy_label(Windows1252ToUtf8(*value).c_str());
         shown->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_CLIP);
