@@ -9,12 +9,7 @@ set -u
 vestrial=$(realpath "$1")
 dir=$(mktemp -d)
 export XDG_CONFIG_HOME=$dir/config
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
-  rm -rf "$dir"
-}
-trap cleanup EXIT
+source "${BASH_SOURCE%/*}/lib.sh"
 fail() { echo "FAIL: $*"; exit 1; }
 
 lighttpd=/usr/sbin/lighttpd
@@ -22,11 +17,6 @@ if [ ! -x $lighttpd ]; then
   echo "main window tests skipped: lighttpd is missing (scripts/setup.sh installs it)"
   exit 0
 fi
-free_port() { /usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
-wait_port() {
-  for _ in $(seq 100); do (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null && return 0; sleep 0.1; done
-  return 1
-}
 
 www=$dir/www
 mkdir -p "$www" "$dir/my docs" "$XDG_CONFIG_HOME/vestrial"

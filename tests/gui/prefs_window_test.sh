@@ -10,12 +10,7 @@ vestrial=$(realpath "$1")
 picture=${2:-}
 dir=$(mktemp -d)
 export XDG_CONFIG_HOME=$dir/config XDG_DATA_HOME=$dir/data XDG_CACHE_HOME=$dir/cache
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; wait "$pid" 2>/dev/null; done
-  rm -rf "$dir"
-}
-trap cleanup EXIT
+source "${BASH_SOURCE%/*}/lib.sh"
 fail() { echo "FAIL: $*"; exit 1; }
 
 lighttpd=/usr/sbin/lighttpd tinyproxy=/usr/bin/tinyproxy
@@ -23,24 +18,6 @@ if [ ! -x $lighttpd ] || [ ! -x $tinyproxy ]; then
   echo "preferences window test skipped: lighttpd or tinyproxy is missing (scripts/setup.sh installs them)"
   exit 0
 fi
-free_port() { /usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])'; }
-# The sheet takes ports from 1 to 9999 only: a free one among them.
-free_low_port() {
-  /usr/bin/python3 -c '
-import random, socket
-for port in random.sample(range(2000, 10000), 8000):
-    s = socket.socket()
-    try:
-        s.bind(("127.0.0.1", port))
-    except OSError:
-        continue
-    print(port)
-    break'
-}
-wait_port() {
-  for _ in $(seq 100); do (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null && return 0; sleep 0.1; done
-  return 1
-}
 
 mkdir -p "$dir/www" "$XDG_CONFIG_HOME/vestrial"
 printf '<title>Page a</title>Page a.\n' >"$dir/www/a.html"
