@@ -4,6 +4,7 @@
 #include <cstring>
 #include <functional>
 #include <memory>
+#include <sys/stat.h>
 #include <vector>
 
 namespace {
@@ -79,7 +80,10 @@ std::string FindInNotes(const std::vector<uint8_t>& notes, bool be, uint64_t ali
     return {};
 }
 
-std::string Read(const ReadAt& read) {
+// fileSize bounds every section before its bytes are allocated: a damaged
+// table of 65535 sections, each claiming the largest note, must not make
+// that many large buffers.
+std::string Read(const ReadAt& read, uint64_t fileSize) {
     ElfShape shape{};
     if (!ReadShape(read, shape))
         return {};
@@ -94,7 +98,7 @@ std::string Read(const ReadAt& read) {
         uint64_t offset = shape.is64 ? Field(s + 24, 8, be) : Field(s + 16, 4, be);
         uint64_t size = shape.is64 ? Field(s + 32, 8, be) : Field(s + 20, 4, be);
         uint64_t align = shape.is64 ? Field(s + 48, 8, be) : Field(s + 32, 4, be);
-        if (size > MaxNoteSection)
+        if (size > MaxNoteSection || offset > fileSize || size > fileSize - offset)
             continue;
         std::vector<uint8_t> notes(size);
         if (!read(offset, notes.data(), notes.size()))
@@ -113,24 +117,29 @@ struct FileCloser {
 } // namespace
 
 std::string ProductVersionFromBytes(std::span<const uint8_t> file) {
-    return Read([file](uint64_t offset, void* buffer, size_t size) {
-        if (offset > file.size() || size > file.size() - offset)
-            return false;
-        if (size == 0)
+    return Read(
+        [file](uint64_t offset, void* buffer, size_t size) {
+            if (offset > file.size() || size > file.size() - offset)
+                return false;
+            if (size == 0)
+                return true;
+            std::memcpy(buffer, file.data() + offset, size);
             return true;
-        std::memcpy(buffer, file.data() + offset, size);
-        return true;
-    });
+        },
+        file.size());
 }
 
 std::string ReadProductVersion(const std::string& path) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-    if (!file)
+    struct stat status;
+    if (!file || fstat(fileno(file.get()), &status) != 0)
         return {};
-    return Read([&file](uint64_t offset, void* buffer, size_t size) {
-        if (offset > static_cast<uint64_t>(INT64_MAX) ||
-            fseeko(file.get(), static_cast<off_t>(offset), SEEK_SET) != 0)
-            return false;
-        return std::fread(buffer, 1, size, file.get()) == size;
-    });
+    return Read(
+        [&file](uint64_t offset, void* buffer, size_t size) {
+            if (offset > static_cast<uint64_t>(INT64_MAX) ||
+                fseeko(file.get(), static_cast<off_t>(offset), SEEK_SET) != 0)
+                return false;
+            return std::fread(buffer, 1, size, file.get()) == size;
+        },
+        static_cast<uint64_t>(status.st_size));
 }
