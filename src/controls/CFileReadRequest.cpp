@@ -40,34 +40,9 @@ std::string ResolveReadAddress(const std::string& base, const std::string& addre
     return {};
 }
 
-namespace {
-
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-}
-
-std::string Unescape(std::string_view text) {
-    std::string plain;
-    for (size_t i = 0; i < text.size(); ++i) {
-        int high = i + 2 < text.size() && text[i] == '%' ? HexValue(text[i + 1]) : -1;
-        int low = high >= 0 ? HexValue(text[i + 2]) : -1;
-        if (low >= 0) {
-            plain += static_cast<char>(high * 16 + low);
-            i += 2;
-        } else {
-            plain += text[i];
-        }
-    }
-    return plain;
-}
-
-} // namespace
-
 std::optional<std::string> LocalPathFor(const std::string& directory, const std::string& address) {
-    std::string name = Unescape(FileNameFromUrl(address.substr(0, address.find_first_of("?#"))));
+    std::string name =
+        PercentDecoded(FileNameFromUrl(address.substr(0, address.find_first_of("?#"))));
     if (name.empty() || name == "." || name == ".." ||
         name.find_first_of(std::string_view("/\\\0", 3)) != std::string::npos)
         return std::nullopt;
