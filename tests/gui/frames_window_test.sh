@@ -53,9 +53,12 @@ window=$(timeout 20 xdotool search --sync --onlyvisible --name '^Frames - Vestri
 # The page area starts at y = 99 (menu, tool and location bars) and ends 22
 # above the window's bottom (status bar); 800 x 522 at first.
 xdotool windowsize --sync "$window" 800 643
-# Painted at the new size: a slow program may still show the old one.
+# Painted at the new size: a slow program may still show the old one, or
+# the tall upper frame before its layout has ended and given it its scroll
+# bar (checked on its own below).
 painted() { [ "$(hex_at "$1" 50 543)" = FF0000 ] && [ "$(hex_at "$1" 400 143)" = 00FF00 ] &&
-  [ "$(hex_at "$1" 400 543)" = 0000FF ] && [ "$(first_other "$1" 50 99 FF0000)" = 621 ]; }
+  [ "$(hex_at "$1" 400 543)" = 0000FF ] && [ "$(first_other "$1" 50 99 FF0000)" = 621 ] &&
+  [ "$(hex_at "$1" 790 143)" != 00FF00 ]; }
 until_picture painted || fail "the three frames were not painted: $(hex_at "$dir/now.png" 50 543) $(hex_at "$dir/now.png" 400 143) $(hex_at "$dir/now.png" 400 543)"
 cp "$dir/now.png" "$dir/first.png"
 # The column of 100 plus a scroll bar's width, never scrolled itself: red to
