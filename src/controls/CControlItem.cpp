@@ -420,8 +420,6 @@ void CControlItem::ReadFile(const std::string& address, const std::string& fileN
     std::string directory = ControlDirectory();
     if (resolved.empty() || directory.empty())
         return;
-    // FIXME: a file already fetched for a control is answered at once from
-    // the control directory (the control cache's record of requested files).
     std::error_code ignored;
     std::filesystem::create_directories(directory, ignored);
     std::optional<std::string> local = LocalPathFor(directory, resolved);
@@ -435,6 +433,10 @@ void CControlItem::ReadFile(const std::string& address, const std::string& fileN
     if (IsOwnTarget(resolved, path)) {
         // The file is already where the control looks for it.
         NotifyReadFile(address, std::filesystem::is_regular_file(path, ignored));
+        return;
+    }
+    if (AlreadyFetched(path, resolved)) {
+        NotifyReadFile(address, true);
         return;
     }
     auto request = std::make_unique<CFileReadRequest>(*this, resolved, address);

@@ -8,16 +8,43 @@
 #include "platform/TextUtil.h"
 
 #include <cctype>
+#include <cstdio>
 #include <filesystem>
+#include <map>
 #include <system_error>
+
+namespace {
+
+// Files fetched for controls in this process: local path -> the address it
+// came from. A path fetched again from another address is overwritten and
+// recorded anew. UI thread only.
+std::map<std::string, std::string>& FetchedFiles() {
+    static std::map<std::string, std::string> files;
+    return files;
+}
+
+} // namespace
 
 CFileReadRequest::CFileReadRequest(CControlItem& item, std::string resolved, std::string given)
     : m_item(item), m_resolved(std::move(resolved)), m_given(std::move(given)) {}
 
-CFileReadRequest::~CFileReadRequest() = default;
+CFileReadRequest::~CFileReadRequest() {
+    if (m_state != State::Running)
+        return;
+    // Left before its end: the load is stopped first, so nothing writes the
+    // unfinished file after it is gone.
+    DeleteAllLoads();
+    std::error_code ignored;
+    std::filesystem::remove(m_partPath, ignored);
+}
 
 void CFileReadRequest::Start(const std::string& path) {
-    auto* load = NewLoad<CFileDownloadLoad>(m_resolved, path, "", Method::Get, "", "");
+    // "~" never appears in a name taken from an address, so no request can
+    // name another's unfinished file.
+    static unsigned serial = 0;
+    m_path = path;
+    m_partPath = path + ".~" + std::to_string(++serial) + ".part";
+    auto* load = NewLoad<CFileDownloadLoad>(m_resolved, m_partPath, "", Method::Get, "", "");
     m_state = State::Running;
     Scheduler().Start(load);
 }
@@ -27,6 +54,15 @@ void CFileReadRequest::OnLoadNotify(uint32_t flags, CDynamicLoad* load) {
         return;
     m_state = State::Done;
     bool success = load->Result() == Status::Complete;
+    std::error_code error;
+    if (success) {
+        std::filesystem::rename(m_partPath, m_path, error);
+        success = !error;
+    }
+    if (success)
+        FetchedFiles()[m_path] = m_resolved;
+    else
+        std::filesystem::remove(m_partPath, error);
     // The item may delete this request while it answers: nothing of it is
     // used afterwards.
     m_item.NotifyReadFile(std::string(m_given), success);
@@ -50,6 +86,19 @@ std::optional<std::string> LocalPathFor(const std::string& directory, const std:
         if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != '_')
             c = '_';
     return directory + name;
+}
+
+bool AlreadyFetched(const std::string& path, const std::string& resolved) {
+    auto& files = FetchedFiles();
+    auto found = files.find(path);
+    if (found == files.end() || found->second != resolved)
+        return false;
+    std::error_code error;
+    if (std::filesystem::is_regular_file(path, error))
+        return true;
+    // Deleted since: fetched again.
+    files.erase(found);
+    return false;
 }
 
 bool IsOwnTarget(const std::string& resolved, const std::string& path) {

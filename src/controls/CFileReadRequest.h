@@ -17,7 +17,9 @@ public:
     CFileReadRequest(CControlItem& item, std::string resolved, std::string given);
     ~CFileReadRequest() override;
 
-    // Starts the download into path.
+    // Starts the download for path: into a file of its own beside it, put in
+    // its place only once complete, so a failed or second fetch of a name
+    // never leaves the control half a file.
     void Start(const std::string& path);
     void OnLoadNotify(uint32_t flags, CDynamicLoad* load) override;
 
@@ -29,6 +31,8 @@ private:
     CControlItem& m_item;
     const std::string m_resolved;
     const std::string m_given;
+    std::string m_path;
+    std::string m_partPath;
     State m_state = State::Done;
 };
 
@@ -43,6 +47,9 @@ private:
 // separator or a NUL once unescaped.
 [[nodiscard]] std::optional<std::string> LocalPathFor(const std::string& directory,
                                                       const std::string& address);
+// Whether the file at path was fetched from resolved earlier in this process
+// and is still there: a control asking for it again is answered at once.
+[[nodiscard]] bool AlreadyFetched(const std::string& path, const std::string& resolved);
 // A "file:" address whose file is path itself: fetching it there would empty
 // the file before reading it.
 [[nodiscard]] bool IsOwnTarget(const std::string& resolved, const std::string& path);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -199,6 +200,59 @@ TEST_F(ReadFileTest, AFileArrivesOverHttpAndTheControlHearsOfIt) {
     EXPECT_EQ(fetch.PendingReads(), 0u);
 }
 
+// Names in the control directory other than the ones expected: a fetch's
+// unfinished file left behind shows here.
+std::vector<std::string> OtherFiles(const std::filesystem::path& directory,
+                                    const std::vector<std::string>& expected) {
+    std::vector<std::string> others;
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(directory, error))
+        if (std::find(expected.begin(), expected.end(), entry.path().filename()) == expected.end())
+            others.push_back(entry.path().filename());
+    return others;
+}
+
+TEST_F(ReadFileTest, AFileFetchedOnceIsAnsweredAtOnceUntilItIsGone) {
+    std::ofstream(m_dir.Path() / "www/other.txt") << "other data";
+    WriteOpf("fetch.opf", kFetchClass, {{"LogFile", PathOf("fetch.log")}});
+    NavigateAndSettle(WritePage("page.html", "<embed src=fetch.opf width=300 height=100>"));
+    ASSERT_EQ(Items().size(), 1u);
+    CTarnwickCntrItem& fetch = *Items()[0];
+    const auto ocx = m_dir.Path() / "ocx";
+    const std::string data = Url("data.txt");
+    Fire(fetch, "," + data);
+    EXPECT_EQ(fetch.PendingReads(), 1u);
+    Settle();
+    ASSERT_EQ(LastAnswer(LogOf("fetch.log")), "OnReadFileNotify " + data + " 1");
+
+    // With the server gone, the file fetched before is still answered, within
+    // the event, and the control may give the address in another spelling.
+    m_lighttpd.reset();
+    Fire(fetch, "," + data);
+    EXPECT_EQ(fetch.PendingReads(), 0u);
+    EXPECT_EQ(LastAnswer(LogOf("fetch.log")), "OnReadFileNotify " + data + " 1");
+
+    // Another address of the same name is fetched, and failing keeps the
+    // file that was there.
+    const std::string elsewhere = Url("sub/data.txt");
+    Fire(fetch, "," + elsewhere);
+    EXPECT_EQ(fetch.PendingReads(), 1u);
+    Settle();
+    EXPECT_EQ(LastAnswer(LogOf("fetch.log")), "OnReadFileNotify " + elsewhere + " 0");
+    EXPECT_EQ(TextOf(ocx / "data.txt"), "the data");
+    // ... and the first address is still known for it.
+    Fire(fetch, "," + data);
+    EXPECT_EQ(fetch.PendingReads(), 0u);
+
+    // Deleted since: fetched again (and failing, with no server).
+    std::filesystem::remove(ocx / "data.txt");
+    Fire(fetch, "," + data);
+    EXPECT_EQ(fetch.PendingReads(), 1u);
+    Settle();
+    EXPECT_EQ(LastAnswer(LogOf("fetch.log")), "OnReadFileNotify " + data + " 0");
+    EXPECT_EQ(OtherFiles(ocx, {}), std::vector<std::string>{});
+}
+
 TEST_F(ReadFileTest, LeavingThePageCancelsTheFilesOnTheirWay) {
     WriteOpf("fetch.opf", kFetchClass, {{"LogFile", PathOf("fetch.log")}});
     NavigateAndSettle(WritePage("page.html", "<embed src=fetch.opf width=300 height=100>"));
@@ -210,6 +264,8 @@ TEST_F(ReadFileTest, LeavingThePageCancelsTheFilesOnTheirWay) {
     EXPECT_TRUE(Items().empty());
     EXPECT_EQ(LogOf("fetch.log").back(), "Close");
     EXPECT_EQ(LastAnswer(LogOf("fetch.log")), "<none>");
+    EXPECT_EQ(OtherFiles(m_dir.Path() / "ocx", {}), std::vector<std::string>{})
+        << "nothing unfinished is left behind";
 }
 
 } // namespace
