@@ -151,6 +151,23 @@ CLayoutFlow& CLayoutContext::NewFlow(int32_t nestedLevel, const CFlowGeometry& g
 }
 
 void CLayoutContext::SignalProgress() {
+    constexpr auto kInterval = std::chrono::milliseconds(15);
+    const auto now = std::chrono::steady_clock::now();
+    if (now - m_lastProgress < kInterval) {
+        m_progressHeld = true;
+        return;
+    }
+    m_lastProgress = now;
+    m_progressHeld = false;
+    if (m_progress)
+        m_progress();
+}
+
+void CLayoutContext::FlushProgress() {
+    if (!m_progressHeld)
+        return;
+    m_progressHeld = false;
+    m_lastProgress = std::chrono::steady_clock::now();
     if (m_progress)
         m_progress();
 }

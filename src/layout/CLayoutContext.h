@@ -8,6 +8,7 @@
 #include "platform/gdi/CDeviceContext.h"
 #include "platform/gdi/CFontCache.h"
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -98,7 +99,13 @@ public:
     // The page flow.
     CLayoutFlow& PageFlow() { return *m_pageFlow; }
     [[nodiscard]] CLayoutPage& Page() { return m_page; }
+    // Tells the view that more of the page is laid out: at once the first
+    // time, then at most once a frame's time, the rest held back until
+    // FlushProgress. A view woken for every line of a long page spends more
+    // on the waking than the layout does on the lines.
     void SignalProgress();
+    // Passes on progress held back: the layout is about to wait or end.
+    void FlushProgress();
 
 private:
     [[nodiscard]] bool TableReady(const CTableElement& table, ElementPosition after);
@@ -108,6 +115,8 @@ private:
     const CLayoutSettings m_settings;
     CLayoutPage& m_page;
     const std::function<void()> m_progress;
+    std::chrono::steady_clock::time_point m_lastProgress{};
+    bool m_progressHeld = false;
 
     CDeviceContext m_infoContext;
     CFontCache m_fonts;

@@ -12,6 +12,14 @@ CLayoutEngine::CLayoutEngine(CMimeObject* content, CInlineResources* resources,
 CLayoutEngine::~CLayoutEngine() = default;
 
 bool CLayoutEngine::Pass() {
+    const bool caughtUp = LayOutArrived();
+    // The thread waits or ends after a pass: what it has laid out must not
+    // wait with it.
+    m_context.FlushProgress();
+    return caughtUp;
+}
+
+bool CLayoutEngine::LayOutArrived() {
     if (m_stop.load())
         return false;
     if (m_done)

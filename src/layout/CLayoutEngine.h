@@ -90,6 +90,8 @@ public:
     [[nodiscard]] CTextStore TextStore() const { return m_text; }
 
 private:
+    // Pass without the progress flush: lays out every element that has arrived.
+    bool LayOutArrived();
     // Element rules that are not the business of one flow.
     [[nodiscard]] bool LayoutElement(const CHtmlElement& element, ElementPosition after);
     void RequestRest(ElementPosition position);

@@ -61,6 +61,29 @@ TEST(LayoutThreads, QueriesRunWhilePassesLayOut) {
     (void)seen;
 }
 
+// Progress is announced at most once a frame while a pass runs, but what the
+// pass laid out last is announced before it returns.
+TEST(LayoutThreads, ProgressHeldBackIsAnnouncedBeforeThePassEnds) {
+    std::string html;
+    for (int i = 0; i < 3000; ++i)
+        html += "<p>paragraph number " + std::to_string(i) + "</p>";
+    auto object = ParseHtml(html);
+    CFakeResources resources;
+    CLayoutEngine::Settings settings;
+    settings.availableWidth = 400;
+    int calls = 0;
+    int32_t announcedExtent = 0;
+    std::unique_ptr<CLayoutEngine> engine;
+    engine = std::make_unique<CLayoutEngine>(object.get(), &resources, settings, [&] {
+        ++calls;
+        announcedExtent = engine->GetExtent().y;
+    });
+    EXPECT_TRUE(engine->Pass());
+    EXPECT_GE(calls, 1);
+    EXPECT_LT(calls, 3000) << "not once a line";
+    EXPECT_EQ(announcedExtent, engine->GetExtent().y) << "the last lines were never announced";
+}
+
 TEST(LayoutThreads, StopFromAnotherThreadEndsARunningPass) {
     std::string html;
     for (int i = 0; i < 3000; ++i)
@@ -70,13 +93,13 @@ TEST(LayoutThreads, StopFromAnotherThreadEndsARunningPass) {
     CLayoutEngine::Settings settings;
     settings.availableWidth = 400;
     settings.pixelsPerInch = 96;
-    // The tenth progress of the pass holds it until another thread has
-    // stopped the engine.
+    // The first progress of the pass (announced at once; later ones at most
+    // once a frame) holds it until another thread has stopped the engine.
     std::binary_semaphore reached(0);
     std::binary_semaphore stopped(0);
     int progress = 0;
     CLayoutEngine engine(object.get(), &resources, settings, [&] {
-        if (++progress == 10) {
+        if (++progress == 1) {
             reached.release();
             stopped.acquire();
         }
