@@ -5,10 +5,12 @@
 #include "platform/StringIds.h"
 #include "platform/TextUtil.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -109,12 +111,12 @@ void CFileWorker::Run() {
 }
 
 void CFileWorker::ReadBlocks(int fd, const std::string& path) {
-    char buffer[BlockSize];
+    std::vector<char> buffer(ReadSize);
     unsigned long total = 0;
     for (;;) {
         if (AbortRequested())
             return FinishAborted();
-        ssize_t got = ReadFull(fd, buffer, sizeof buffer);
+        ssize_t got = ReadFull(fd, buffer.data(), buffer.size());
         if (got < 0) {
             m_load.SetError(StringId::FileReadFailed, {path});
             return Fail();
@@ -122,10 +124,23 @@ void CFileWorker::ReadBlocks(int fd, const std::string& path) {
         total += static_cast<unsigned long>(got);
         m_load.SetStatusText(FormatText("%u bytes read from file %s", {total, path}));
         SignalNotify();
-        Status status = DeliverData(buffer, static_cast<size_t>(got));
-        if (EndsTransfer(status))
-            return Finish(status);
-        if (static_cast<size_t>(got) < sizeof buffer)
+        const size_t count = static_cast<size_t>(got);
+        const bool last = count < buffer.size();
+        for (size_t at = 0; at < count; at += BlockSize) {
+            if (at > 0 && AbortRequested())
+                return FinishAborted();
+            Status status = DeliverData(buffer.data() + at, std::min(BlockSize, count - at));
+            if (EndsTransfer(status))
+                return Finish(status);
+        }
+        // A file that ends on a block's edge (an empty one too) ends with an
+        // empty block, as when every read was one block.
+        if (last && count % BlockSize == 0) {
+            Status status = DeliverData(buffer.data(), 0);
+            if (EndsTransfer(status))
+                return Finish(status);
+        }
+        if (last)
             break;
     }
     FinishKeepingResult();

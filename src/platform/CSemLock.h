@@ -4,10 +4,9 @@
 
 #include <atomic>
 #include <cstdint>
-#include <semaphore>
 
 // The lock of every structure shared between threads. A counter starting at -1
-// tells the uncontended case apart without touching the semaphore; only a
+// tells the uncontended case apart without a system call; only a
 // thread that finds the lock taken blocks on it. Not re-entrant.
 //
 // Locks are taken in one order (docs/architecture.md): the layout's page,
@@ -24,8 +23,9 @@ public:
     void Unlock() RELEASE();
 
 private:
-    std::binary_semaphore m_sem{0};
     std::atomic<int32_t> m_count{-1};
+    // Hand-overs not yet taken by a waiter (0 or 1): the futex word.
+    std::atomic<int32_t> m_tokens{0};
 };
 
 // Scoped holder, so that no early return leaves a structure locked.

@@ -59,12 +59,32 @@ TEST_F(LocalSchemes, FileWithEscapedBlankIsReadAndTypedByExtension) {
     EXPECT_EQ(m_lastStatus, FormatText("%u bytes read from file %s", {12u, path.string()}));
 }
 
-TEST_F(LocalSchemes, FileOfExactlyOneBlockIsDeliveredAsBlockAndEmptyBlock) {
-    auto path = MakeFile("block.htm", std::string(4096, 'x'));
-    auto* load = Load(FileUrlFromPath(path.string()));
-    ASSERT_NE(TextOf(load), nullptr);
-    EXPECT_EQ(TextOf(load)->Writes(), (std::vector<size_t>{4096, 0}));
-    EXPECT_EQ(load->Result(), Status::Complete);
+// Blocks of at most 4096 bytes, however much one read takes; a file ending on
+// a block's edge ends with an empty block.
+TEST_F(LocalSchemes, FilesAreDeliveredInBlocksEndingWithAShortOrEmptyOne) {
+    const auto blocks = [](size_t full, std::vector<size_t> tail) {
+        std::vector<size_t> writes(full, 4096);
+        writes.insert(writes.end(), tail.begin(), tail.end());
+        return writes;
+    };
+    const std::pair<size_t, std::vector<size_t>> cases[] = {
+        {0, {0}},
+        {1, {1}},
+        {4095, {4095}},
+        {4096, {4096, 0}},
+        {4097, {4096, 1}},
+        {65535, blocks(15, {4095})},
+        {65536, blocks(16, {0})},
+        {65537, blocks(16, {1})},
+        {3 * 65536 + 8192, blocks(50, {0})},
+    };
+    for (const auto& [size, writes] : cases) {
+        auto path = MakeFile("block" + std::to_string(size) + ".htm", std::string(size, 'x'));
+        auto* load = Load(FileUrlFromPath(path.string()));
+        ASSERT_NE(TextOf(load), nullptr) << size;
+        EXPECT_EQ(TextOf(load)->Writes(), writes) << size;
+        EXPECT_EQ(load->Result(), Status::Complete) << size;
+    }
 }
 
 TEST_F(LocalSchemes, DriveStyleUrlNamesAnAbsolutePath) {
