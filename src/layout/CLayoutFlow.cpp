@@ -170,7 +170,9 @@ void CLayoutFlow::EmitLine() {
     else if (m_alignment == Align::Center)
         start = (m_available - boxesWidth) / 2;
     int32_t x = m_lineLeft + start;
-    CLineRecord line;
+    // One record reused line after line: its array keeps its room.
+    CLineRecord& line = m_line;
+    line.items.clear();
     line.top = m_origin.y + m_y;
     line.bottom = line.top + ascent + descent;
     for (auto& box : m_currentLine) {
@@ -180,7 +182,7 @@ void CLayoutFlow::EmitLine() {
             line.items.push_back(item);
         x += box->Width();
     }
-    PublishLine(std::move(line));
+    PublishLine(line);
     m_currentLine.clear();
     m_extentX = std::max(m_extentX, x - m_geometry.leftEdge);
     const int32_t height = ascent + descent;
@@ -191,8 +193,8 @@ void CLayoutFlow::EmitLine() {
     m_context.SignalProgress();
 }
 
-void CLayoutFlow::PublishLine(CLineRecord line) {
-    m_context.Page().PublishLine(m_id, std::move(line));
+void CLayoutFlow::PublishLine(const CLineRecord& line) {
+    m_context.Page().PublishLine(m_id, line);
     m_hasLines = true;
 }
 
@@ -341,7 +343,7 @@ void CLayoutFlow::Rule(int32_t percent) {
     const int32_t left = m_origin.x + m_lineLeft + offset;
     CRect rect{left, line.top, left + static_cast<int32_t>(avail) - 2 * offset, line.bottom};
     line.items.push_back(m_context.NewItem<CRuleItem>(rect));
-    PublishLine(std::move(line));
+    PublishLine(line);
     m_extentX = std::max(m_extentX, rect.right - m_origin.x - m_geometry.leftEdge);
     m_y += kRuleHeight;
     m_blankLines = 0;
@@ -422,7 +424,7 @@ CLayoutFlow& CLayoutFlow::NewCell(int32_t x, int32_t width, int32_t padding, Ali
 
 void CLayoutFlow::EndTable(CLineRecord frameLine) {
     m_blankLines = 0;
-    PublishLine(std::move(frameLine));
+    PublishLine(frameLine);
     UpdateExtent();
     RecomputeLimits();
     m_context.SignalProgress();

@@ -106,7 +106,7 @@ private:
     [[nodiscard]] bool Image(const CImageElement& image, bool isObject);
     [[nodiscard]] bool StartTable(const CTableElement& table, ElementPosition after);
     void EndTableRecord();
-    void PublishLine(CLineRecord line);
+    void PublishLine(const CLineRecord& line);
     void UpdateExtent();
     [[nodiscard]] BreakSearch FindBreak() const;
     [[nodiscard]] std::vector<std::unique_ptr<CLayoutBox>> SplitLine(const BreakSearch& search);
@@ -133,6 +133,7 @@ private:
     int32_t m_lineRight = 0;
     int32_t m_available = 0;
     std::vector<std::unique_ptr<CLayoutBox>> m_currentLine;
+    CLineRecord m_line; // the line being emitted, kept for its array
     std::vector<CLayoutFlow*> m_pendingLeft;
     std::vector<CLayoutFlow*> m_pendingRight;
     std::vector<CLayoutFlow*> m_placedLeft;

@@ -42,7 +42,7 @@ void CLayoutPage::Attach(CDisplayItem& item) {
     }
 }
 
-void CLayoutPage::PublishLine(FlowId flow, CLineRecord line) {
+void CLayoutPage::PublishLine(FlowId flow, const CLineRecord& line) {
     CSemLockGuard guard(m_lock);
     for (CDisplayItem* item : line.items)
         Attach(*item);
@@ -53,7 +53,8 @@ void CLayoutPage::PublishLine(FlowId flow, CLineRecord line) {
     lines.minTopFrom.push_back(top);
     for (size_t i = lines.minTopFrom.size() - 1; i-- > 0 && lines.minTopFrom[i] > top;)
         lines.minTopFrom[i] = top;
-    lines.lines.push_back(std::move(line));
+    lines.items.insert(lines.items.end(), line.items.begin(), line.items.end());
+    lines.lineEnd.push_back(static_cast<uint32_t>(lines.items.size()));
 }
 
 void CLayoutPage::MoveLocked(FlowId flow, CPoint offset) {
@@ -61,13 +62,9 @@ void CLayoutPage::MoveLocked(FlowId flow, CPoint offset) {
     while (!stack.empty()) {
         CFlowLines& lines = m_flows[stack.back()];
         stack.pop_back();
-        for (CLineRecord& line : lines.lines) {
-            line.top += offset.y;
-            line.bottom += offset.y;
-            for (CDisplayItem* item : line.items) {
-                item->MoveBy(offset);
-                NoteNewArea(item->GetRect());
-            }
+        for (CDisplayItem* item : lines.items) {
+            item->MoveBy(offset);
+            NoteNewArea(item->GetRect());
         }
         for (int32_t& bottom : lines.maxBottom)
             bottom += offset.y;
@@ -149,7 +146,7 @@ void CLayoutPage::ForEachItemIn(const CRect& area,
         auto last = std::lower_bound(flow.minTopFrom.begin(), flow.minTopFrom.end(), area.bottom) -
                     flow.minTopFrom.begin();
         for (auto i = first; i < last; ++i)
-            for (const CDisplayItem* item : flow.lines[static_cast<size_t>(i)].items)
+            for (const CDisplayItem* item : flow.LineItems(static_cast<size_t>(i)))
                 if (Meets(item->GetRect(), area))
                     visit(*item);
     });
@@ -158,9 +155,8 @@ void CLayoutPage::ForEachItemIn(const CRect& area,
 void CLayoutPage::ForEachItem(const std::function<void(const CDisplayItem&)>& visit) {
     CSemLockGuard guard(m_lock);
     WalkFlows([&](const CFlowLines& flow) {
-        for (const CLineRecord& line : flow.lines)
-            for (const CDisplayItem* item : line.items)
-                visit(*item);
+        for (const CDisplayItem* item : flow.items)
+            visit(*item);
     });
 }
 

@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -39,7 +40,7 @@ public:
     [[nodiscard]] FlowId AddFlow() EXCLUDES(m_lock);
     // Appends a finished line to flow; its items join their link, form or
     // the embedded objects.
-    void PublishLine(FlowId flow, CLineRecord line) EXCLUDES(m_lock);
+    void PublishLine(FlowId flow, const CLineRecord& line) EXCLUDES(m_lock);
     // Moves a flow, its lines and the flows nested in it.
     void MoveFlow(FlowId flow, CPoint offset) EXCLUDES(m_lock);
     // Moves child by offset and nests it in parent (a cell or a placed float).
@@ -81,14 +82,22 @@ public:
 
 private:
     // A flow's published part.
+    // The items of every line sit in one array, a line's from the end of
+    // the line before it to its own end: a long page keeps no array per line.
     struct CFlowLines {
-        std::vector<CLineRecord> lines;
+        std::vector<CDisplayItem*> items;
+        std::vector<uint32_t> lineEnd;
         // For the binary search over lines whose tops need not grow
         // strictly: the largest bottom up to each line and the smallest top
         // from it on.
         std::vector<int32_t> maxBottom;
         std::vector<int32_t> minTopFrom;
         std::vector<FlowId> nested;
+
+        [[nodiscard]] std::span<CDisplayItem* const> LineItems(size_t line) const {
+            const uint32_t begin = line ? lineEnd[line - 1] : 0;
+            return {items.data() + begin, lineEnd[line] - begin};
+        }
     };
     struct CNamedAnchor {
         int32_t top;
