@@ -89,6 +89,7 @@ public:
 };
 
 struct CTextElement final : CHtmlElement {
+    static constexpr bool kPlainRecord = true;
     CTextElement(uint32_t start, uint32_t count, uint32_t style)
         : CHtmlElement(ElementKind::Text), startOffset(start), characterCount(count),
           textStyle(style) {}
@@ -112,6 +113,7 @@ struct CLinkElement final : CHtmlElement {
 };
 
 struct CBlockStartElement final : CHtmlElement {
+    static constexpr bool kPlainRecord = true;
     CBlockStartElement() : CHtmlElement(ElementKind::BlockStart) {}
     uint32_t blankLinesAfter = 0;
     uint32_t blankLinesBefore = 0;
@@ -126,12 +128,14 @@ enum class ClearSide : int32_t { Left = 1, Right = 2, Both = 3 };
 // Heading start and end, rule, line break with clear (a ClearSide): one
 // number each.
 struct CParamElement final : CHtmlElement {
+    static constexpr bool kPlainRecord = true;
     CParamElement(ElementKind k, int32_t v) : CHtmlElement(k), value(v) {}
     int32_t value;
 };
 
 // Records that carry nothing but their kind.
 struct CBareElement final : CHtmlElement {
+    static constexpr bool kPlainRecord = true;
     explicit CBareElement(ElementKind k) : CHtmlElement(k) {}
 };
 
@@ -169,6 +173,7 @@ inline constexpr uint32_t Bullet = FilledCircle;
 } // namespace MarkerStyle
 
 struct CListItemElement final : CHtmlElement {
+    static constexpr bool kPlainRecord = true;
     CListItemElement(uint32_t style, uint32_t n)
         : CHtmlElement(ElementKind::ListItem), markerStyle(style), number(n) {}
     uint32_t markerStyle;
@@ -253,6 +258,7 @@ struct CTableElement final : CHtmlElement {
 };
 
 struct CTableRowElement final : CHtmlElement {
+    static constexpr bool kPlainRecord = true;
     CTableRowElement() : CHtmlElement(ElementKind::TableRow) {}
     Align alignment = Align::Left;
     char decimalCharacter = '.';
@@ -261,6 +267,7 @@ struct CTableRowElement final : CHtmlElement {
 };
 
 struct CTableCellElement final : CHtmlElement {
+    static constexpr bool kPlainRecord = true;
     CTableCellElement() : CHtmlElement(ElementKind::TableCell) {}
     uint32_t columnSpan = 1;
     uint32_t rowSpan = 1;

@@ -120,9 +120,10 @@ CRecordPool::Position CRecordPool::Find(const CPoolRecord* record) const {
 }
 
 void CRecordPool::Clear() {
-    Publish(); // so that the walk below reaches staged records too
-    for (Position at = First(); at; at = Advance(at))
-        At(at)->~CPoolRecord();
+    Publish();
+    for (CPoolRecord* record : m_owning)
+        record->~CPoolRecord();
+    m_owning.clear();
     m_blocks.clear();
     m_tail = nullptr;
     m_tailWord = EndWord;

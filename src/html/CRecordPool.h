@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <new>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -19,6 +20,17 @@ public:
     virtual ~CPoolRecord() = default;
     // Storage is the pool's: a delete-expression must never free it.
     static void operator delete(void*) {}
+};
+
+// A record whose fields need no destructor (numbers, enumerations, pointers
+// the record does not own) says so with
+//     static constexpr bool kPlainRecord = true;
+// and Clear forgets it without a call: on a long page that saves a walk over
+// every record at its end. Only a final class may say it, so that no derived
+// record with a string inherits the claim.
+template <class T>
+concept PlainRecord = requires {
+    requires T::kPlainRecord;
 };
 
 // An append-only arena of 4096-byte blocks. Each record is a header word with
@@ -48,7 +60,12 @@ public:
         static_assert(std::is_base_of_v<CPoolRecord, T>);
         static_assert(alignof(T) <= RecordAlign);
         void* storage = AllocateRaw(sizeof(T));
-        return new (storage) T(std::forward<Args>(args)...);
+        T* record = new (storage) T(std::forward<Args>(args)...);
+        if constexpr (PlainRecord<T>)
+            static_assert(std::is_final_v<T>, "only a final record may be plain");
+        else
+            m_owning.push_back(record);
+        return record;
     }
 
     // Makes every record allocated since the last call visible to readers.
@@ -81,7 +98,9 @@ private:
     CPageSlabs m_slabs;               // owns every block; writer only
     std::vector<std::byte*> m_blocks; // published blocks, in order
     std::vector<std::byte*> m_staged; // blocks started since the last Publish; writer only
-    std::byte* m_current = nullptr;   // writer only, as are the fields below
+    // Records whose destructor Clear must run, in the order they were made.
+    std::vector<CPoolRecord*> m_owning; // writer only
+    std::byte* m_current = nullptr;     // writer only, as are the fields below
     uint32_t m_used = 0;
     uint32_t m_count = 0;
     // The end word of the published list (null while nothing is published),

@@ -51,6 +51,7 @@ private:
 // Types 1 and 2: a run of the document's text on one line.
 class CTextItem final : public CDisplayItem {
 public:
+    static constexpr bool kPlainRecord = true;
     CTextItem(const CRect& rect, uint32_t start, uint32_t count, uint32_t style, CLinkRecord* link)
         : CDisplayItem(link ? DisplayItemType::LinkText : DisplayItemType::Text, rect),
           textStart(start), characterCount(count), textStyle(style), link(link) {}
@@ -66,6 +67,7 @@ public:
 // Type 3.
 class CRuleItem final : public CDisplayItem {
 public:
+    static constexpr bool kPlainRecord = true;
     explicit CRuleItem(const CRect& rect) : CDisplayItem(DisplayItemType::Rule, rect) {}
     void Draw(CPaintContext& context) const override;
 };
@@ -102,6 +104,7 @@ public:
 // Type 8.
 class CMarkerItem final : public CDisplayItem {
 public:
+    static constexpr bool kPlainRecord = true;
     CMarkerItem(const CRect& rect, uint32_t style, uint32_t number)
         : CDisplayItem(DisplayItemType::ListMarker, rect), markerStyle(style), number(number) {}
     void Draw(CPaintContext& context) const override;
@@ -150,6 +153,7 @@ inline constexpr uint32_t Cell = 1;
 // Type 10: the bevel around a table or a cell.
 class CFrameItem final : public CDisplayItem {
 public:
+    static constexpr bool kPlainRecord = true;
     CFrameItem(const CRect& rect, int32_t width, uint32_t style)
         : CDisplayItem(DisplayItemType::Frame3D, rect), frameWidth(width), frameStyle(style) {}
     void Draw(CPaintContext& context) const override;

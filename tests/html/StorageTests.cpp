@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -71,6 +72,42 @@ TEST(RecordPool, RecordsKeepOrderAcrossBlocksAndDieTogether) {
         EXPECT_EQ(pool.Find(&stranger), 0u);
     }
     EXPECT_EQ(destroyed, 2000);
+}
+
+// A record that says it is plain is forgotten by Clear, not destroyed (its
+// destructor here only counts); every other record is destroyed, in the
+// order made, however the two are mixed.
+struct PlainCountingRecord final : CPoolRecord {
+    static constexpr bool kPlainRecord = true;
+    explicit PlainCountingRecord(int& destroyed) : m_destroyed(destroyed) {}
+    ~PlainCountingRecord() override { ++m_destroyed; }
+    int& m_destroyed;
+};
+
+struct OrderRecord final : CPoolRecord {
+    OrderRecord(std::vector<int>& order, int value) : m_order(order), m_value(value) {}
+    ~OrderRecord() override { m_order.push_back(m_value); }
+    std::vector<int>& m_order;
+    int m_value;
+};
+
+TEST(RecordPool, ClearDestroysOwningRecordsInOrderAndForgetsPlainOnes) {
+    int plainDestroyed = 0;
+    std::vector<int> order;
+    CRecordPool pool;
+    for (int i = 0; i < 1000; ++i) {
+        pool.Allocate<PlainCountingRecord>(plainDestroyed);
+        if (i % 3 == 0)
+            pool.Allocate<OrderRecord>(order, i);
+    }
+    pool.Publish();
+    pool.Clear();
+    EXPECT_EQ(plainDestroyed, 0);
+    ASSERT_EQ(order.size(), 334u);
+    EXPECT_TRUE(std::is_sorted(order.begin(), order.end()));
+    // Cleared again (and at destruction): nothing is destroyed twice.
+    pool.Clear();
+    EXPECT_EQ(order.size(), 334u);
 }
 
 TEST(RecordPool, ElementsWithStringsAreFreed) {
