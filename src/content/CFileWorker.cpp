@@ -1,6 +1,7 @@
 #include "content/CFileWorker.h"
 
 #include "content/CDynamicLoad.h"
+#include "content/CScheduler.h"
 #include "content/FileNames.h"
 #include "platform/StringIds.h"
 #include "platform/TextUtil.h"
@@ -122,6 +123,8 @@ void CFileWorker::ReadBlocks(int fd, const std::string& path) {
             return Fail();
         }
         total += static_cast<unsigned long>(got);
+        // One wake-up of the UI thread for everything this read hands on.
+        CSignalBatch batch;
         m_load.SetStatusText(FormatText("%u bytes read from file %s", {total, path}));
         SignalNotify();
         const size_t count = static_cast<size_t>(got);

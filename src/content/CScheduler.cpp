@@ -33,9 +33,27 @@ void CScheduler::SetNotifyEvent(CNamedEvent* event) {
     m_event.store(event, std::memory_order_release);
 }
 
+namespace {
+thread_local int t_batchDepth = 0;
+thread_local bool t_batchSignal = false;
+} // namespace
+
 void CScheduler::Signal() {
+    if (t_batchDepth > 0) {
+        t_batchSignal = true;
+        return;
+    }
     if (CNamedEvent* event = m_event.load(std::memory_order_acquire))
         event->Signal();
+}
+
+CSignalBatch::CSignalBatch() {
+    ++t_batchDepth;
+}
+
+CSignalBatch::~CSignalBatch() {
+    if (--t_batchDepth == 0 && std::exchange(t_batchSignal, false))
+        Scheduler().Signal();
 }
 
 CScheduler::LoadList* CScheduler::ListOf(LoadState state) {

@@ -42,6 +42,8 @@ public:
     // Any thread.
     void AddFlags(CDynamicLoad* load, uint32_t bits);
     void NotifyClients(CMimeObject& object, uint32_t bits);
+    // Wakes the UI thread's pump, or, inside a CSignalBatch on this thread,
+    // when the batch ends.
     void Signal();
 
     // Called as a load is destroyed: drops it from every list and every
@@ -95,3 +97,16 @@ CScheduler& Scheduler();
 
 // The connection limit, read from the settings each time it is needed.
 int ConnectionLimit();
+
+// Holds this thread's wake-ups of the pump until it goes out of scope, then
+// gives one if any was asked for: a worker handing on several blocks in a row
+// wakes the UI thread once rather than once a block. The flags the
+// notifications carry are set at once; only the wake-up waits. Nothing inside
+// a batch may wait for the UI thread.
+class CSignalBatch {
+public:
+    CSignalBatch();
+    ~CSignalBatch();
+    CSignalBatch(const CSignalBatch&) = delete;
+    CSignalBatch& operator=(const CSignalBatch&) = delete;
+};

@@ -265,3 +265,23 @@ TEST_F(ObjectCache, PostResultFromHistoryNoLongerHeldShowsNotice) {
     owner.Delete(load);
     EXPECT_EQ(ObjectTable()->CachedCount(), 0u) << "the notice never stands in for the result";
 }
+
+// A batch holds this thread's wake-ups of the pump until its end, then gives
+// one; nested batches give it at the outermost end; with nothing asked for,
+// nothing is given.
+TEST_F(Scheduling, ASignalBatchWakesThePumpOnceAtItsEnd) {
+    RunUntil([&] { return !m_notify.IsSignalled(); });
+    {
+        CSignalBatch outer;
+        Scheduler().Signal();
+        {
+            CSignalBatch inner;
+            Scheduler().Signal();
+        }
+        EXPECT_FALSE(m_notify.IsSignalled()) << "woken inside the batch";
+    }
+    EXPECT_TRUE(m_notify.IsSignalled());
+    m_notify.Service();
+    { CSignalBatch quiet; }
+    EXPECT_FALSE(m_notify.IsSignalled());
+}
