@@ -65,10 +65,7 @@ bool CLayoutEngine::LayoutElement(const CHtmlElement& element, ElementPosition a
 }
 
 void CLayoutEngine::StartLink(const CLinkElement& link) {
-    auto record = std::make_unique<CLinkRecord>();
-    record->href = link.href;
-    record->target = link.target;
-    m_context.SetCurrentLink(m_page.AddLink(std::move(record)));
+    m_context.SetCurrentLink(m_page.AddLink(link.href, link.target));
 }
 
 void CLayoutEngine::StartForm(const CFormStartElement& form) {

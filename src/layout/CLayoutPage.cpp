@@ -85,10 +85,17 @@ void CLayoutPage::Nest(FlowId parent, FlowId child, CPoint offset) {
     m_flows[parent].nested.push_back(child);
 }
 
-CLinkRecord* CLayoutPage::AddLink(std::unique_ptr<CLinkRecord> link) {
+CLinkRecord* CLayoutPage::AddLink(std::string_view href, std::string_view target) {
+    // Nobody sees the texts before the record that holds them.
+    const std::string_view keptHref = m_linkTexts.Keep(href);
+    const std::string_view keptTarget = m_linkTexts.Keep(target);
     CSemLockGuard guard(m_lock);
-    m_links.push_back(std::move(link));
-    return m_links.back().get();
+    if (m_linkCount % LinkChunk == 0)
+        m_linkChunks.push_back(std::make_unique<CLinkRecord[]>(LinkChunk));
+    CLinkRecord& link = m_linkChunks.back()[m_linkCount++ % LinkChunk];
+    link.href = keptHref;
+    link.target = keptTarget;
+    return &link;
 }
 
 CFormRecord* CLayoutPage::AddForm(std::unique_ptr<CFormRecord> form) {
@@ -162,8 +169,8 @@ void CLayoutPage::ForEachItem(const std::function<void(const CDisplayItem&)>& vi
 
 CLayoutPage::LinkedItem CLayoutPage::LinkedItemAt(int32_t x, int32_t y) {
     CSemLockGuard guard(m_lock);
-    for (const auto& link : m_links)
-        for (const CDisplayItem* item : link->items)
+    for (size_t i = 0; i < m_linkCount; ++i)
+        for (const CDisplayItem* item : m_linkChunks[i / LinkChunk][i % LinkChunk].items)
             if (item->GetRect().Contains(x, y))
                 return {item, item->GetRect()};
     return {};

@@ -3,6 +3,7 @@
 #include "layout/CDisplayItem.h"
 #include "layout/CLayoutRecords.h"
 #include "layout/CLineRecord.h"
+#include "layout/CStringArena.h"
 #include "platform/CSemLock.h"
 #include "platform/ThreadSafety.h"
 #include "platform/gdi/GdiTypes.h"
@@ -45,7 +46,8 @@ public:
     void MoveFlow(FlowId flow, CPoint offset) EXCLUDES(m_lock);
     // Moves child by offset and nests it in parent (a cell or a placed float).
     void Nest(FlowId parent, FlowId child, CPoint offset) EXCLUDES(m_lock);
-    CLinkRecord* AddLink(std::unique_ptr<CLinkRecord> link) EXCLUDES(m_lock);
+    // A new link of the page, its addresses copied into the page.
+    CLinkRecord* AddLink(std::string_view href, std::string_view target) EXCLUDES(m_lock);
     CFormRecord* AddForm(std::unique_ptr<CFormRecord> form) EXCLUDES(m_lock);
     void AddAnchor(int32_t top, std::string name) EXCLUDES(m_lock);
     // The first finished frame-set tree becomes the root; later ones are
@@ -115,7 +117,12 @@ private:
     std::optional<CRect> m_newArea GUARDED_BY(m_lock);
     std::vector<std::unique_ptr<CFormRecord>> m_forms GUARDED_BY(m_lock);
     std::vector<CNamedAnchor> m_anchors GUARDED_BY(m_lock);
-    std::vector<std::unique_ptr<CLinkRecord>> m_links GUARDED_BY(m_lock);
+    // In chunks, so that a record's address stays while more are added, and
+    // a page of many links does not make them one by one.
+    static constexpr size_t LinkChunk = 512;
+    std::vector<std::unique_ptr<CLinkRecord[]>> m_linkChunks GUARDED_BY(m_lock);
+    size_t m_linkCount GUARDED_BY(m_lock) = 0;
+    CStringArena m_linkTexts; // written by the layout thread only
     std::vector<CObjectItem*> m_objects GUARDED_BY(m_lock);
     std::unique_ptr<CFrameRecord> m_rootFrameSet GUARDED_BY(m_lock);
 };

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 class CDisplayItem;
@@ -13,8 +14,9 @@ struct CLinkRecord {
     // Text-in-link and image-in-link items; grows under the engine's lock
     // while passes run.
     std::vector<CDisplayItem*> items;
-    std::string href;
-    std::string target;
+    // Kept by the layout's page (its string arena).
+    std::string_view href;
+    std::string_view target;
     uint32_t reserved = 0;
 };
 

@@ -431,13 +431,13 @@ std::string CTarnwickView::LinkAddressAt(const CLayoutEngine::LinkedItem& found,
                                          const CLinkRecord& link, CPoint document) const {
     const CDisplayItem& item = *found.item;
     if (item.type != DisplayItemType::LinkImage || !static_cast<const CImageItem&>(item).ismap)
-        return link.href;
+        return std::string(link.href);
     // A server-side image map gets the point within the picture, appended
     // whatever the address already holds.
     char point[32];
     std::snprintf(point, sizeof point, "?%d,%d", document.x - found.rect.left,
                   document.y - found.rect.top);
-    return link.href + point;
+    return std::string(link.href) + point;
 }
 
 void CTarnwickView::OnLeftButtonDown(CPoint window) {
@@ -458,7 +458,7 @@ void CTarnwickView::OnLeftButtonDown(CPoint window) {
     // and may destroy this view too (a frame whose link replaces the frame
     // set): nothing of it may be touched after Navigate.
     std::string address = LinkAddressAt(found, *link, document);
-    std::string targetName = link->target;
+    std::string targetName(link->target);
     CTarnwickView* target = this;
     if (!targetName.empty()) {
         CTarnwickView* top = TopLevel();

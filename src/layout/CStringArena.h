@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+// Strings kept for as long as a layout lives, copied into large chunks: a
+// page with tens of thousands of links keeps their addresses without an
+// allocation each. The views handed out stay valid until the arena goes.
+// One writer; readers only read views handed to them.
+class CStringArena {
+public:
+    static constexpr size_t ChunkSize = 64 * 1024;
+
+    CStringArena() = default;
+    CStringArena(const CStringArena&) = delete;
+    CStringArena& operator=(const CStringArena&) = delete;
+
+    std::string_view Keep(std::string_view text);
+
+private:
+    std::vector<std::unique_ptr<char[]>> m_chunks;
+    size_t m_free = 0; // bytes left at the end of the last chunk
+};
