@@ -20,20 +20,12 @@ fi
 export XDG_CONFIG_HOME=$dir/config XDG_DATA_HOME=$dir/data XDG_CACHE_HOME=$dir/cache
 controls=$XDG_DATA_HOME/vestrial/controls
 www=$dir/www
-mkdir -p "$www" "$XDG_CONFIG_HOME"
-cp "$clock" "$www/clock.ocx"
-(cd "$www" && /usr/bin/mscompress clock.ocx) || { case=fixture; fail "mscompress exited $?"; }
+mkdir -p "$XDG_CONFIG_HOME"
+make_clock_install_site "$www" "$opf" "$clock" --company "Clock Makers" ||
+  { case=fixture; fail "the site could not be made"; }
 port=$(free_port)
 base=http://127.0.0.1:$port
 clock_class='{BA276F7D-C61B-4F72-873A-E3FA6891A173}'
-"$opf" "$www/clock.opf" --class "$clock_class" --company "Clock Makers" --product-name Clock \
-  --filename-url clock.ocx_ --compressed --property BackColor='#FFFF00' ||
-  { case=fixture; fail "vestrial-opf exited $?"; }
-cat >"$www/page.html" <<'HTML'
-<title>Two clocks</title>
-<embed src="clock.opf" width=320 height=64><br>
-<embed src="clock.opf" width=320 height=64>
-HTML
 cat >"$dir/lighttpd.conf" <<CONF
 server.document-root = "$www"
 server.port = $port

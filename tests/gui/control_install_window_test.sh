@@ -21,15 +21,8 @@ fi
 export XDG_CONFIG_HOME=$dir/config XDG_DATA_HOME=$dir/data XDG_CACHE_HOME=$dir/cache
 controls=$XDG_DATA_HOME/vestrial/controls
 www=$dir/www
-mkdir -p "$www" "$XDG_CONFIG_HOME/vestrial"
-cp "$clock" "$www/clock.ocx"
-(cd "$www" && /usr/bin/mscompress clock.ocx) || { case=fixture; fail "mscompress exited $?"; }
-"$opf" "$www/clock.opf" --class '{BA276F7D-C61B-4F72-873A-E3FA6891A173}' --product-name Clock \
-  --filename-url clock.ocx_ --compressed --property BackColor='#FFFF00' ||
-  { case=fixture; fail "vestrial-opf exited $?"; }
-printf '<title>Two clocks</title><body bgcolor="#ffffff">
-<embed src="clock.opf" width=320 height=64><br><embed src="clock.opf" width=320 height=64>\n' \
-  >"$www/page.html"
+mkdir -p "$XDG_CONFIG_HOME/vestrial"
+make_clock_install_site "$www" "$opf" "$clock" || { case=fixture; fail "the site could not be made"; }
 port=$(free_port)
 cat >"$dir/lighttpd.conf" <<CONF
 server.document-root = "$www"

@@ -27,3 +27,20 @@ wait_port() {
   for _ in $(seq 100); do (exec 3<>"/dev/tcp/127.0.0.1/$1") 2>/dev/null && return 0; sleep 0.1; done
   return 1
 }
+# A site offering the sample clock as a control to install, in WWW: its code
+# compressed by mscompress ("clock.ocx_", the original "clock.ocx" beside it,
+# for comparing), "clock.opf" naming it (extra arguments go to vestrial-opf),
+# and "page.html" embedding it twice on white.
+#   make_clock_install_site WWW VESTRIAL-OPF CLOCK.ocx [OPF-ARGUMENTS...]
+make_clock_install_site() {
+  local www=$1 opf=$2 clock=$3
+  shift 3
+  mkdir -p "$www" && cp "$clock" "$www/clock.ocx" &&
+    (cd "$www" && /usr/bin/mscompress clock.ocx) &&
+    "$opf" "$www/clock.opf" --class '{BA276F7D-C61B-4F72-873A-E3FA6891A173}' \
+      --product-name Clock --filename-url clock.ocx_ --compressed \
+      --property BackColor='#FFFF00' "$@" &&
+    printf '<title>Two clocks</title><body bgcolor="#ffffff">
+<embed src="clock.opf" width=320 height=64><br><embed src="clock.opf" width=320 height=64>\n' \
+      >"$www/page.html"
+}

@@ -32,11 +32,9 @@ TEST(StringArena, ViewsKeepTheirTextAcrossChunkEdges) {
     keep("h");
     for (const auto& [text, view] : kept)
         ASSERT_EQ(view, text);
-    // The quarter chunks share the first chunk, the longer one is elsewhere,
-    // and what follows the full chunk starts another.
+    // The quarter chunks share the first chunk, the longer one is elsewhere.
     for (auto [before, after] : {std::pair{1, 3}, {3, 4}, {4, 5}})
         EXPECT_EQ(kept[before].second.data() + chunk / 4, kept[after].second.data()) << after;
-    EXPECT_NE(kept[5].second.data() + chunk / 4, kept[6].second.data());
 }
 
 } // namespace

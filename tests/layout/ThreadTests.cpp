@@ -61,13 +61,17 @@ TEST(LayoutThreads, QueriesRunWhilePassesLayOut) {
     (void)seen;
 }
 
+std::string Paragraphs(int count) {
+    std::string html;
+    for (int i = 0; i < count; ++i)
+        html += "<p>paragraph number " + std::to_string(i) + "</p>";
+    return html;
+}
+
 // Progress is announced at most once a frame while a pass runs, but what the
 // pass laid out last is announced before it returns.
 TEST(LayoutThreads, ProgressHeldBackIsAnnouncedBeforeThePassEnds) {
-    std::string html;
-    for (int i = 0; i < 3000; ++i)
-        html += "<p>paragraph number " + std::to_string(i) + "</p>";
-    auto object = ParseHtml(html);
+    auto object = ParseHtml(Paragraphs(3000));
     CFakeResources resources;
     CLayoutEngine::Settings settings;
     settings.availableWidth = 400;
@@ -85,10 +89,7 @@ TEST(LayoutThreads, ProgressHeldBackIsAnnouncedBeforeThePassEnds) {
 }
 
 TEST(LayoutThreads, StopFromAnotherThreadEndsARunningPass) {
-    std::string html;
-    for (int i = 0; i < 3000; ++i)
-        html += "<p>paragraph number " + std::to_string(i) + "</p>";
-    auto object = ParseHtml(html);
+    auto object = ParseHtml(Paragraphs(3000));
     CFakeResources resources;
     CLayoutEngine::Settings settings;
     settings.availableWidth = 400;
