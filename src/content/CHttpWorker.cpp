@@ -2,6 +2,7 @@
 
 #include "app/CAppSettings.h"
 #include "content/CDynamicLoad.h"
+#include "content/CScheduler.h"
 #include "content/HttpLimits.h"
 #include "content/Url.h"
 #include "net/CConnectReplyReader.h"
@@ -333,6 +334,9 @@ void CHttpWorker::ReceiveResponse() {
         // a cancel would reach it: Stop is seen between blocks.
         if (AbortRequested())
             return FinishAborted();
+        // Everything this receive hands on wakes the UI thread once; the
+        // batch ends before the next receive can wait.
+        CSignalBatch batch;
         m_totalReceived += count;
         m_load.SetStatusText(
             FormatText("%ld bytes received from %s", {m_totalReceived, m_connectHost}));
