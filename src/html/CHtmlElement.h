@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What an element record is. End records carry the start kind plus EndBit.
@@ -106,10 +107,12 @@ struct CNameAnchorElement final : CHtmlElement {
 };
 
 struct CLinkElement final : CHtmlElement {
-    CLinkElement(std::string h, std::string t)
-        : CHtmlElement(ElementKind::Link), href(std::move(h)), target(std::move(t)) {}
-    std::string href;
-    std::string target;
+    static constexpr bool kPlainRecord = true;
+    // The texts are kept by the page (its string arena).
+    CLinkElement(std::string_view h, std::string_view t)
+        : CHtmlElement(ElementKind::Link), href(h), target(t) {}
+    std::string_view href;
+    std::string_view target;
 };
 
 struct CBlockStartElement final : CHtmlElement {

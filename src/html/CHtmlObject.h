@@ -6,6 +6,7 @@
 #include "html/CCharsetDecoder.h"
 #include "html/CHtmlElement.h"
 #include "html/CRecordPool.h"
+#include "platform/CStringArena.h"
 
 #include <memory>
 #include <string>
@@ -52,6 +53,9 @@ public:
     template <class T, class... Args> T* Append(Args&&... args) {
         return m_elements.Allocate<T>(std::forward<Args>(args)...);
     }
+    // A copy of text that lives as long as the page's records, for records
+    // that hold text (feeding thread only).
+    std::string_view KeepString(std::string_view text) { return m_strings.Keep(text); }
     // Builds a record and fills its fields before any reader can see it.
     template <class T, class Fill> T* AppendFilled(Fill&& fill) {
         T* record = m_elements.Allocate<T>();
@@ -83,6 +87,7 @@ private:
     // Staged by the feeding thread without the lock, published and read
     // under m_lock (CRecordPool says how).
     CRecordPool m_elements;
+    CStringArena m_strings; // written by the feeding thread only
     std::string m_title GUARDED_BY(m_lock);
     std::string m_background GUARDED_BY(m_lock);
     std::string m_baseUrl; // feeding thread only

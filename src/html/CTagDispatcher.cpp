@@ -275,7 +275,7 @@ void CTagDispatcher::Anchor(const AttributeList& attributes) {
             target = attribute.value;
     }
     if (!href.empty()) {
-        m_document.Append<CLinkElement>(std::move(href), std::move(target));
+        m_document.Append<CLinkElement>(m_document.KeepString(href), m_document.KeepString(target));
         m_state.anchorFlags |= AnchorFlags::Link;
         m_state.style |= TextStyle::InLink;
     }

@@ -3,8 +3,8 @@
 #include "layout/CDisplayItem.h"
 #include "layout/CLayoutRecords.h"
 #include "layout/CLineRecord.h"
-#include "layout/CStringArena.h"
 #include "platform/CSemLock.h"
+#include "platform/CStringArena.h"
 #include "platform/ThreadSafety.h"
 #include "platform/gdi/GdiTypes.h"
 

@@ -97,7 +97,7 @@ TEST(HtmlPageLimits, ATagIsHeldUpToItsLimitAndAnEndlessOneIsDropped) {
                 link = element;
         }
         ASSERT_NE(link, nullptr);
-        const std::string& href = static_cast<const CLinkElement*>(link)->href;
+        const std::string_view href = static_cast<const CLinkElement*>(link)->href;
         // The held bytes, less what was dropped, then the end's "y".
         EXPECT_EQ(href.size(),
                   std::string("http://host/").size() + CHtmlParser::MaxHeldTag - open.size() + 1);

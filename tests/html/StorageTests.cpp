@@ -113,7 +113,7 @@ TEST(RecordPool, ClearDestroysOwningRecordsInOrderAndForgetsPlainOnes) {
 TEST(RecordPool, ElementsWithStringsAreFreed) {
     CRecordPool pool;
     for (int i = 0; i < 500; ++i)
-        pool.Allocate<CLinkElement>(std::string(100, 'x'), "target");
+        pool.Allocate<CNameAnchorElement>(std::string(100, 'x'));
     pool.Clear();
     EXPECT_EQ(pool.Count(), 0u);
     EXPECT_EQ(pool.First(), 0u);

@@ -1,4 +1,4 @@
-#include "layout/CStringArena.h"
+#include "platform/CStringArena.h"
 
 #include <gtest/gtest.h>
 

@@ -5,10 +5,11 @@
 #include <string_view>
 #include <vector>
 
-// Strings kept for as long as a layout lives, copied into large chunks: a
-// page with tens of thousands of links keeps their addresses without an
-// allocation each. The views handed out stay valid until the arena goes.
-// One writer; readers only read views handed to them.
+// Strings kept as long as their owner (a page's elements, a layout) lives,
+// copied into large chunks: a page with tens of thousands of links keeps
+// their addresses without an allocation each. The views handed out stay
+// valid until the arena goes. One writer; other threads only read views
+// handed to them through a structure that publishes them under its lock.
 class CStringArena {
 public:
     static constexpr size_t ChunkSize = 64 * 1024;
