@@ -76,6 +76,18 @@ uint32_t CTextStore::Append(const char* bytes, size_t count) {
     return start;
 }
 
+std::optional<std::string_view> CTextStore::View(uint32_t offset, uint32_t count) const {
+    const Body& body = *m_body;
+    CSemLockGuard guard(body.lock);
+    if (offset >= body.length)
+        return std::string_view();
+    count = std::min(count, body.length - offset);
+    const size_t at = offset % PageSize;
+    if (at + count > PageSize)
+        return std::nullopt;
+    return std::string_view(body.pages[offset / PageSize] + at, count);
+}
+
 std::string CTextStore::Copy(uint32_t offset, uint32_t count) const {
     const Body& body = *m_body;
     CSemLockGuard guard(body.lock);

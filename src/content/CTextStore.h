@@ -5,7 +5,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // Where the text store and the record pools get their 4096-byte pages: from
@@ -53,6 +55,10 @@ public:
     uint32_t Append(const char* bytes, size_t count);
     // Characters [offset, offset + count) clipped to what is stored.
     [[nodiscard]] std::string Copy(uint32_t offset, uint32_t count) const;
+    // The same characters as a view of the store itself when they lie in one
+    // of its pages (they never change: text is only appended), else nothing.
+    // The view lives as long as the store's body.
+    [[nodiscard]] std::optional<std::string_view> View(uint32_t offset, uint32_t count) const;
     // Number of handles sharing this body.
     [[nodiscard]] long References() const { return m_body.use_count(); }
 

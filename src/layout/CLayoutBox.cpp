@@ -32,11 +32,12 @@ std::unique_ptr<CLayoutBox> CLayoutBox::Split(std::optional<int32_t>, SplitMode)
     return nullptr;
 }
 
-CTextBox::CTextBox(CLayoutContext& context, uint32_t start, std::string characters, uint32_t style,
-                   CLinkRecord* link)
+CTextBox::CTextBox(CLayoutContext& context, uint32_t start, std::string_view characters,
+                   std::shared_ptr<const std::string> owner, uint32_t style, CLinkRecord* link)
     : CLayoutBox(context, TextSize(context, style, characters),
                  (style & TextStyle::Preformatted) == 0, Align::Baseline),
-      m_start(start), m_characters(std::move(characters)), m_style(style), m_link(link) {}
+      m_start(start), m_characters(characters), m_owner(std::move(owner)), m_style(style),
+      m_link(link) {}
 
 CDisplayItem* CTextBox::MakeItem(const CRect& rect) {
     return Context().NewItem<CTextItem>(rect, m_start, static_cast<uint32_t>(m_characters.size()),
@@ -50,23 +51,25 @@ std::unique_ptr<CLayoutBox> CTextBox::Split(std::optional<int32_t> width, SplitM
     count = std::min(count, m_characters.size());
     if (mode == SplitMode::AtSpace) {
         // Break just after the last space that still fits.
-        size_t space = m_characters.rfind(' ', count == 0 ? std::string::npos : count - 1);
-        if (count == 0 || space == std::string::npos)
+        size_t space = m_characters.rfind(' ', count == 0 ? std::string_view::npos : count - 1);
+        if (count == 0 || space == std::string_view::npos)
             return nullptr;
         count = space + 1;
     } else if (count == 0) {
         return nullptr;
     }
-    auto remainder = std::make_unique<CTextBox>(Context(), m_start + static_cast<uint32_t>(count),
-                                                m_characters.substr(count), m_style, m_link);
-    m_characters.resize(count);
+    auto remainder =
+        std::make_unique<CTextBox>(Context(), m_start + static_cast<uint32_t>(count),
+                                   m_characters.substr(count), m_owner, m_style, m_link);
+    m_characters = m_characters.substr(0, count);
     SetWidth(Context().RunWidth(m_style, m_characters));
     return remainder;
 }
 
 std::unique_ptr<CLayoutBox> CBreakBox::Split(std::optional<int32_t>, SplitMode) {
     // Breaking here moves everything after it on: the remainder is empty.
-    return std::make_unique<CTextBox>(Context(), 0, std::string(), TextStyle::NormalSize, nullptr);
+    return std::make_unique<CTextBox>(Context(), 0, std::string_view(), nullptr,
+                                      TextStyle::NormalSize, nullptr);
 }
 
 CMarkerBox::CMarkerBox(CLayoutContext& context, uint32_t markerStyle, uint32_t number)

@@ -60,15 +60,17 @@ private:
 class CTextBox final : public CLayoutBox {
 public:
     // Measures the characters in style with the layout's font cache.
-    CTextBox(CLayoutContext& context, uint32_t start, std::string characters, uint32_t style,
-             CLinkRecord* link);
+    // characters stay valid while owner (if any) and the page's text live.
+    CTextBox(CLayoutContext& context, uint32_t start, std::string_view characters,
+             std::shared_ptr<const std::string> owner, uint32_t style, CLinkRecord* link);
     [[nodiscard]] bool IsEmpty() const override { return m_characters.empty(); }
     [[nodiscard]] CDisplayItem* MakeItem(const CRect& rect) override;
     std::unique_ptr<CLayoutBox> Split(std::optional<int32_t> width, SplitMode mode) override;
 
 private:
     uint32_t m_start;
-    std::string m_characters;
+    std::string_view m_characters;
+    std::shared_ptr<const std::string> m_owner; // null when the view is of the page's text
     uint32_t m_style;
     CLinkRecord* m_link;
 };

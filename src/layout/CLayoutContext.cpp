@@ -55,8 +55,11 @@ int32_t CLayoutContext::FitCount(uint32_t style, std::string_view characters, in
     return m_fonts.GetFitCount(characters, width);
 }
 
-std::string CLayoutContext::CopyText(uint32_t start, uint32_t count) const {
-    return m_text.Copy(start, count);
+CLayoutContext::CTextRun CLayoutContext::TextRun(uint32_t start, uint32_t count) const {
+    if (std::optional<std::string_view> view = m_text.View(start, count))
+        return {*view, nullptr};
+    auto copy = std::make_shared<const std::string>(m_text.Copy(start, count));
+    return {*copy, copy};
 }
 
 ElementPosition CLayoutContext::FirstElementPosition() {

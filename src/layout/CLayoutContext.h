@@ -55,7 +55,13 @@ public:
     [[nodiscard]] int32_t RunWidth(uint32_t style, std::string_view characters);
     // How many leading characters fit in width.
     [[nodiscard]] int32_t FitCount(uint32_t style, std::string_view characters, int32_t width);
-    [[nodiscard]] std::string CopyText(uint32_t start, uint32_t count) const;
+    // The characters of a text element: a view of the page's text itself,
+    // or, when they straddle two of its pages, of a copy that owner keeps.
+    struct CTextRun {
+        std::string_view characters;
+        std::shared_ptr<const std::string> owner;
+    };
+    [[nodiscard]] CTextRun TextRun(uint32_t start, uint32_t count) const;
 
     [[nodiscard]] int32_t IndentUnit() const { return m_indentUnit; }
     // The least width a line may have.

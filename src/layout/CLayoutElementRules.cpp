@@ -126,9 +126,10 @@ bool CLayoutFlow::LayoutElement(const CHtmlElement& element, ElementPosition aft
     case ElementKind::Text: {
         const auto& text = static_cast<const CTextElement&>(element);
         m_context.SetCurrentStyle(text.textStyle);
-        AddBox(std::make_unique<CTextBox>(m_context, text.startOffset,
-                                          m_context.CopyText(text.startOffset, text.characterCount),
-                                          text.textStyle, m_context.CurrentLink()));
+        CLayoutContext::CTextRun run = m_context.TextRun(text.startOffset, text.characterCount);
+        AddBox(std::make_unique<CTextBox>(m_context, text.startOffset, run.characters,
+                                          std::move(run.owner), text.textStyle,
+                                          m_context.CurrentLink()));
         return true;
     }
     case ElementKind::BlockStart:

@@ -108,7 +108,7 @@ void CTableMeasurer::Content(Cell& cell, const CHtmlElement& element) {
     case ElementKind::Text: {
         const auto& text = static_cast<const CTextElement&>(element);
         const int32_t width = m_context.RunWidth(
-            text.textStyle, m_context.CopyText(text.startOffset, text.characterCount));
+            text.textStyle, m_context.TextRun(text.startOffset, text.characterCount).characters);
         cell.runMaximum += width;
         cell.runMinimum += (text.textStyle & TextStyle::Preformatted)
                                ? width

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,39 @@ TEST(TextStore, AppendsAcrossPagesAndCopiesBack) {
     EXPECT_EQ(store.Copy(4090, 20), expected.substr(4090, 20));
     EXPECT_EQ(store.Copy(store.Length() - 2, 100), expected.substr(expected.size() - 2));
     EXPECT_EQ(store.Copy(store.Length() + 5, 3), "");
+}
+
+// A view of the store's own characters when they lie in one page, nothing
+// when they straddle two; clipped to what is stored like a copy.
+TEST(TextStore, ViewsCharactersThatLieInOnePage) {
+    CTextStore store;
+    std::string text;
+    for (int i = 0; i < 3 * 4096; ++i)
+        text += static_cast<char>('a' + i % 26);
+    store.Append(text.data(), 2 * 4096 + 10);
+    const struct {
+        uint32_t offset, count;
+        std::optional<std::string> view;
+    } cases[] = {
+        {0, 4096, text.substr(0, 4096)},           // a whole page
+        {4000, 96, text.substr(4000, 96)},         // up to the page's last byte
+        {4000, 97, std::nullopt},                  // one byte into the next
+        {4096, 1, text.substr(4096, 1)},           // the next page's first byte
+        {2 * 4096, 50, text.substr(2 * 4096, 10)}, // clipped to what is stored
+        {2 * 4096 + 10, 5, ""},                    // at the end
+        {3 * 4096, 5, ""},                         // past it
+    };
+    for (const auto& c : cases) {
+        std::optional<std::string_view> view = store.View(c.offset, c.count);
+        EXPECT_EQ(view.has_value(), c.view.has_value()) << c.offset << "+" << c.count;
+        if (view && c.view) {
+            EXPECT_EQ(*view, *c.view) << c.offset << "+" << c.count;
+        }
+    }
+    // A view stays as it was while more is appended after it.
+    std::string_view first = *store.View(0, 100);
+    store.Append(text.data(), 3 * 4096);
+    EXPECT_EQ(first, text.substr(0, 100));
 }
 
 TEST(TextStore, HandlesShareOneBody) {
