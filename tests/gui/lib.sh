@@ -44,3 +44,17 @@ make_clock_install_site() {
 <embed src="clock.opf" width=320 height=64><br><embed src="clock.opf" width=320 height=64>\n' \
       >"$www/page.html"
 }
+# Presses Escape on WINDOW until the program PID ends, three times at most:
+# under load a synthetic key can be lost, and a retry says so in the output
+# rather than hiding a slow exit. Fails (with fail) if the program stays.
+#   end_with_escape WINDOW PID
+end_with_escape() {
+  local window=$1 pid=$2 try
+  for try in 1 2 3; do
+    xdotool windowfocus --sync "$window" key Escape 2>/dev/null
+    timeout 10 tail --pid="$pid" -f /dev/null && return 0
+    echo "note: the program was still running 10 s after Escape number $try" \
+      "(its window is $(xdotool getwindowname "$window" 2>/dev/null || echo gone))"
+  done
+  fail "the program did not end after Escape (its window is $(xdotool getwindowname "$window" 2>/dev/null || echo gone))"
+}

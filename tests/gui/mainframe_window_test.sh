@@ -94,15 +94,7 @@ start() {
   done
   fail "the window was never drawn"
 }
-stop() {
-  for try in 1 2 3; do
-    xdotool windowfocus --sync "$window" key Escape 2>/dev/null
-    timeout 10 tail --pid=$pid -f /dev/null && return 0
-    echo "note: the program was still running 10 s after Escape number $try" \
-      "(its window is $(xdotool getwindowname "$window" 2>/dev/null || echo gone))"
-  done
-  fail "the program did not end after Escape (its window is $(xdotool getwindowname "$window" 2>/dev/null || echo gone))"
-}
+stop() { end_with_escape "$window" "$pid"; }
 # Waits up to the given tenths of a second (40 s if none) for the title.
 has_title() {
   for _ in $(seq "${2:-400}"); do

@@ -126,6 +126,5 @@ done
 grep -q "GET http://localhost:$port/a.html" "$dir/tinyproxy.log" ||
   fail "tinyproxy carried nothing: $(cat "$dir/tinyproxy.log")"
 
-xdotool windowfocus --sync "$window" key Escape
-timeout 10 tail --pid=$pid -f /dev/null || fail "the program did not end after Escape"
+end_with_escape "$window" "$pid"
 echo "preferences window test passed"
