@@ -26,7 +26,6 @@ class CViewWindow;
 // as the original platform numbered them.
 enum class UnregisterAnswer : int { Yes = 6, YesToAll = 8, No = 7, Cancel = 2 };
 
-// What the user typed into the "Authorization Required" dialog.
 // What the question before a control's code is downloaded shows: the
 // control's own description and the address its code comes from.
 struct ControlDownloadQuestion {
@@ -55,6 +54,7 @@ struct ControlDownloadQuestion {
     }
 };
 
+// What the user typed into the "Authorization Required" dialog.
 struct LoginAnswer {
     std::string user;
     std::string password;

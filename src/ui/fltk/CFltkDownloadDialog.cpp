@@ -1,6 +1,7 @@
 #include "ui/fltk/CFltkDownloadDialog.h"
 
 #include "platform/Windows1252.h"
+#include "ui/fltk/FltkModal.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
@@ -86,12 +87,6 @@ bool RunDownloadControlDialog(const ControlDownloadQuestion& question) {
     // Closing the window answers No.
     window.callback(OnNo, &state);
     window.end();
-    if (Fl_Window* owner = Fl::first_window())
-        window.position(owner->x() + (owner->w() - DialogWidth) / 2,
-                        owner->y() + (owner->h() - dialogHeight) / 3);
-    window.set_modal();
-    window.show();
-    while (window.shown())
-        Fl::wait();
+    RunModal(window, Fl::first_window());
     return state.yes;
 }

@@ -1,6 +1,7 @@
 #include "ui/fltk/CFltkHotlistDialog.h"
 
 #include "platform/Windows1252.h"
+#include "ui/fltk/FltkModal.h"
 
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
@@ -21,17 +22,6 @@ constexpr int Margin = 10;
 constexpr int ButtonWidth = 110;
 constexpr int ButtonHeight = 26;
 constexpr int Gap = 6;
-
-// Over its owner, as a dialog box stands over the window it belongs to.
-void RunModal(Fl_Window& window, Fl_Window* owner) {
-    if (owner)
-        window.position(owner->x() + (owner->w() - window.w()) / 2,
-                        owner->y() + (owner->h() - window.h()) / 3);
-    window.set_modal();
-    window.show();
-    while (window.shown())
-        Fl::wait();
-}
 
 // The item dialog: what was typed when OK was pressed, or nothing.
 std::optional<HotlistItemFields> RunItemDialog(const HotlistItemFields& fields, const char* caption,
