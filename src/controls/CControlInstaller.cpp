@@ -18,7 +18,14 @@
 class CControlInstaller::CDownload final : public CLoadOwner {
 public:
     CDownload(CControlInstaller& installer, std::string classId, std::string localPath)
-        : m_installer(installer), m_classId(std::move(classId)), m_localPath(std::move(localPath)) {
+        : m_installer(installer), m_classId(std::move(classId)), m_localPath(std::move(localPath)),
+          m_partPath(UnfinishedPathFor(m_localPath)) {}
+    ~CDownload() override {
+        // Cancelled (every waiting item left) or ended: the load stops first,
+        // so nothing writes the unfinished file after it is gone.
+        DeleteAllLoads();
+        std::error_code ignored;
+        std::filesystem::remove(m_partPath, ignored);
     }
 
     void Start(const std::string& address) {
@@ -37,7 +44,7 @@ public:
 
     // The file is fetched beside its final name and moved there whole, so a
     // library of the same name that is still loaded is never written over.
-    [[nodiscard]] std::string PartPath() const { return m_localPath + ".part"; }
+    [[nodiscard]] const std::string& PartPath() const { return m_partPath; }
     [[nodiscard]] const std::string& LocalPath() const { return m_localPath; }
 
     std::vector<CControlItem*> items;
@@ -46,6 +53,7 @@ private:
     CControlInstaller& m_installer;
     const std::string m_classId;
     const std::string m_localPath;
+    const std::string m_partPath;
 };
 
 namespace {

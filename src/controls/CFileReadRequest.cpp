@@ -39,11 +39,8 @@ CFileReadRequest::~CFileReadRequest() {
 }
 
 void CFileReadRequest::Start(const std::string& path) {
-    // "~" never appears in a name taken from an address, so no request can
-    // name another's unfinished file.
-    static unsigned serial = 0;
     m_path = path;
-    m_partPath = path + ".~" + std::to_string(++serial) + ".part";
+    m_partPath = UnfinishedPathFor(path);
     auto* load = NewLoad<CFileDownloadLoad>(m_resolved, m_partPath, "", Method::Get, "", "");
     m_state = State::Running;
     Scheduler().Start(load);
@@ -86,6 +83,11 @@ std::optional<std::string> LocalPathFor(const std::string& directory, const std:
         if (!std::isalnum(static_cast<unsigned char>(c)) && c != '.' && c != '-' && c != '_')
             c = '_';
     return directory + name;
+}
+
+std::string UnfinishedPathFor(const std::string& path) {
+    static unsigned serial = 0; // UI thread only
+    return path + ".~" + std::to_string(++serial) + ".part";
 }
 
 bool AlreadyFetched(const std::string& path, const std::string& resolved) {

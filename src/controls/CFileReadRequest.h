@@ -47,6 +47,10 @@ private:
 // separator or a NUL once unescaped.
 [[nodiscard]] std::optional<std::string> LocalPathFor(const std::string& directory,
                                                       const std::string& address);
+// A name beside path for a download into it that is not finished yet, unique
+// in the process. Its "~" never appears in a name LocalPathFor takes from an
+// address, so no page can name (and write into) another download's file.
+[[nodiscard]] std::string UnfinishedPathFor(const std::string& path);
 // Whether the file at path was fetched from resolved earlier in this process
 // and is still there: a control asking for it again is answered at once.
 [[nodiscard]] bool AlreadyFetched(const std::string& path, const std::string& resolved);
