@@ -81,13 +81,18 @@ enum class FieldType : uint32_t {
 };
 
 // Base of every element of the element list: records live in the document's
-// CRecordPool and are destroyed with it.
+// CRecordPool and are destroyed with it. A long page holds millions of them,
+// so the base is just the kind.
 class CHtmlElement : public CPoolRecord {
 public:
-    explicit CHtmlElement(ElementKind kind);
+    explicit CHtmlElement(ElementKind k) : kind(k) {}
     ElementKind kind;
-    uint32_t serial; // from a process-wide counter, never reset
 };
+
+// The next number of the process-wide element counter, never reset. Elements
+// that a window or a form keeps state for across layouts (embedded objects,
+// images, form fields) carry one; text and structure need none.
+uint32_t NextElementSerial();
 
 struct CTextElement final : CHtmlElement {
     static constexpr bool kPlainRecord = true;
@@ -153,6 +158,7 @@ struct CImageElement : CHtmlElement {
     std::string source;
     uint32_t ismap = 0;
     uint32_t inlineFlag = 1;
+    uint32_t serial = NextElementSerial();
 };
 
 // Where an embedded object stands: in the text, or docked or floating apart
@@ -211,6 +217,7 @@ struct CFormFieldElement final : CHtmlElement {
     std::vector<COptionRecord> options;
     int32_t columns = -1;
     int32_t rows = 1;
+    uint32_t serial = NextElementSerial();
 };
 
 struct CFrameSetElement final : CHtmlElement {

@@ -26,7 +26,7 @@ void CRecordPool::StartBlock() {
         // Close the full block: a zero word, then the next block's address.
         // Nobody reads the address before the word says it is there.
         SetWord(m_current + m_used, LinkWord);
-        std::memcpy(m_current + m_used + sizeof(uint64_t), &start, sizeof start);
+        std::memcpy(m_current + m_used + HeaderSize, &start, sizeof start);
     }
     m_staged.push_back(start);
     m_current = start;
@@ -34,17 +34,27 @@ void CRecordPool::StartBlock() {
     WriteWord(m_current, EndWord);
 }
 
-void* CRecordPool::AllocateRaw(size_t objectSize) {
-    size_t length = (HeaderSize + objectSize + RecordAlign - 1) / RecordAlign * RecordAlign;
-    VERIFY(length <= BlockSize - LinkSize);
-    if (!m_current || m_used + length > BlockSize - LinkSize)
+void* CRecordPool::AllocateRaw(size_t objectSize, size_t alignment) {
+    // A record is 4-byte aligned; one that needs 8 is shifted by 4 when its
+    // header falls on an 8-byte boundary (blocks start on one).
+    auto lengthAt = [&](uint32_t used, bool& shifted) {
+        shifted = alignment > HeaderSize && (used + HeaderSize) % alignment != 0;
+        size_t objectAt = HeaderSize + (shifted ? HeaderSize : 0);
+        return (objectAt + objectSize + HeaderSize - 1) / HeaderSize * HeaderSize;
+    };
+    bool shifted = false;
+    size_t length = lengthAt(m_used, shifted);
+    if (!m_current || m_used + length > BlockSize - LinkSize) {
         StartBlock();
+        length = lengthAt(m_used, shifted);
+        VERIFY(length <= BlockSize - LinkSize);
+    }
     std::byte* header = m_current + m_used;
-    SetWord(header, static_cast<uint32_t>(length));
+    SetWord(header, static_cast<uint32_t>(length) | (shifted ? ShiftedBit : 0));
     m_used += static_cast<uint32_t>(length);
     WriteWord(m_current + m_used, EndWord);
     ++m_count;
-    return header + HeaderSize;
+    return header + HeaderSize + (shifted ? HeaderSize : 0);
 }
 
 void CRecordPool::SetWord(std::byte* at, uint32_t word) {
@@ -74,7 +84,7 @@ CRecordPool::Position CRecordPool::Resolve(Position position) const {
         return 0;
     if (word == LinkWord) {
         std::byte* next;
-        std::memcpy(&next, at + sizeof(uint64_t), sizeof next);
+        std::memcpy(&next, at + HeaderSize, sizeof next);
         return reinterpret_cast<Position>(next);
     }
     return position;
@@ -89,15 +99,17 @@ CRecordPool::Position CRecordPool::First() const {
 CRecordPool::Position CRecordPool::Advance(Position position) const {
     if (!position)
         return 0;
-    uint32_t length = ReadWord(reinterpret_cast<const std::byte*>(position));
-    VERIFY(length != EndWord && length != LinkWord);
-    return Resolve(position + length);
+    uint32_t word = ReadWord(reinterpret_cast<const std::byte*>(position));
+    VERIFY(word != EndWord && word != LinkWord);
+    return Resolve(position + (word & ~ShiftedBit));
 }
 
 CPoolRecord* CRecordPool::At(Position position) {
     if (!position)
         return nullptr;
-    return std::launder(reinterpret_cast<CPoolRecord*>(position + HeaderSize));
+    uint32_t word = ReadWord(reinterpret_cast<const std::byte*>(position));
+    size_t objectAt = HeaderSize + ((word & ShiftedBit) ? HeaderSize : 0);
+    return std::launder(reinterpret_cast<CPoolRecord*>(position + objectAt));
 }
 
 CRecordPool::Position CRecordPool::Find(const CPoolRecord* record) const {
@@ -111,7 +123,7 @@ CRecordPool::Position CRecordPool::Find(const CPoolRecord* record) const {
         // Walk the block so that only a real record start is answered.
         for (Position at = Resolve(start); at && at >= start && at < start + BlockSize;
              at = Advance(at)) {
-            if (at + HeaderSize == address)
+            if (reinterpret_cast<uintptr_t>(At(at)) == address)
                 return at;
         }
         return 0;
@@ -121,8 +133,8 @@ CRecordPool::Position CRecordPool::Find(const CPoolRecord* record) const {
 
 void CRecordPool::Clear() {
     Publish();
-    for (CPoolRecord* record : m_owning)
-        record->~CPoolRecord();
+    for (const OwningRecord& owning : m_owning)
+        owning.destroy(owning.record);
     m_owning.clear();
     m_blocks.clear();
     m_tail = nullptr;

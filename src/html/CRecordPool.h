@@ -10,16 +10,20 @@
 #include <utility>
 #include <vector>
 
-// Base of every record kept in a CRecordPool: the pool destroys its records
-// through this destructor all at once, and their storage belongs to the pool.
+// Base of every record kept in a CRecordPool. The pool destroys each record
+// through its own type's destructor, so a record needs no virtual destructor
+// (and an element list of plain records no vtable pointer in every record);
+// their storage belongs to the pool.
 class CPoolRecord {
 public:
     CPoolRecord() = default;
     CPoolRecord(const CPoolRecord&) = delete;
     CPoolRecord& operator=(const CPoolRecord&) = delete;
-    virtual ~CPoolRecord() = default;
     // Storage is the pool's: a delete-expression must never free it.
     static void operator delete(void*) {}
+
+protected:
+    ~CPoolRecord() = default;
 };
 
 // A record whose fields need no destructor (numbers, enumerations, pointers
@@ -33,10 +37,13 @@ concept PlainRecord = requires {
     requires T::kPlainRecord;
 };
 
-// An append-only arena of 4096-byte blocks. Each record is a header word with
-// its total length followed by the object, built in place; the list ends with
-// an all-ones word, and a block that is full ends with a zero word and the
-// address of the next block. Records live until Clear, which destroys them all.
+// An append-only arena of 4096-byte blocks. Each record is a 32-bit header
+// word followed by the object, built in place: the word holds the record's
+// total length, and its lowest bit says the object starts four bytes later,
+// where a record that needs 8-byte alignment is shifted to. The list ends
+// with an all-ones word, and a block that is full ends with a zero word and
+// the address of the next block. Records live until Clear, which destroys
+// them all.
 //
 // New records are staged: Allocate writes every byte of them except the one
 // word that ends the published list, which keeps its all-ones value until
@@ -58,13 +65,13 @@ public:
 
     template <class T, class... Args> T* Allocate(Args&&... args) {
         static_assert(std::is_base_of_v<CPoolRecord, T>);
-        static_assert(alignof(T) <= RecordAlign);
-        void* storage = AllocateRaw(sizeof(T));
+        static_assert(alignof(T) <= MaxAlign);
+        void* storage = AllocateRaw(sizeof(T), alignof(T));
         T* record = new (storage) T(std::forward<Args>(args)...);
         if constexpr (PlainRecord<T>)
             static_assert(std::is_final_v<T>, "only a final record may be plain");
         else
-            m_owning.push_back(record);
+            m_owning.push_back({record, &Destroy<T>});
         return record;
     }
 
@@ -82,14 +89,22 @@ public:
     void Clear();
 
 private:
-    static constexpr size_t RecordAlign = 8;
-    static constexpr size_t HeaderSize = 8;
+    static constexpr size_t HeaderSize = 4;
+    static constexpr size_t MaxAlign = 8;
+    // The header bit of a record whose object starts HeaderSize bytes later.
+    static constexpr uint32_t ShiftedBit = 1;
     // Room kept at the end of every block for the zero word and the link.
-    static constexpr size_t LinkSize = 16;
+    static constexpr size_t LinkSize = HeaderSize + sizeof(void*);
     static constexpr uint32_t EndWord = 0xFFFFFFFFu;
     static constexpr uint32_t LinkWord = 0;
 
-    void* AllocateRaw(size_t objectSize);
+    struct OwningRecord {
+        void* record;
+        void (*destroy)(void*);
+    };
+    template <class T> static void Destroy(void* record) { static_cast<T*>(record)->~T(); }
+
+    void* AllocateRaw(size_t objectSize, size_t alignment);
     void StartBlock();
     // Writes a structure word, holding back the one readers may be looking at.
     void SetWord(std::byte* at, uint32_t word);
@@ -99,7 +114,7 @@ private:
     std::vector<std::byte*> m_blocks; // published blocks, in order
     std::vector<std::byte*> m_staged; // blocks started since the last Publish; writer only
     // Records whose destructor Clear must run, in the order they were made.
-    std::vector<CPoolRecord*> m_owning; // writer only
+    std::vector<OwningRecord> m_owning; // writer only
     std::byte* m_current = nullptr;     // writer only, as are the fields below
     uint32_t m_used = 0;
     uint32_t m_count = 0;

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <vector>
@@ -78,7 +79,7 @@ TEST(TextStore, HandlesShareOneBody) {
 
 struct CountingRecord final : CPoolRecord {
     CountingRecord(int& destroyed, uint64_t value) : m_destroyed(destroyed), m_value(value) {}
-    ~CountingRecord() override { ++m_destroyed; }
+    ~CountingRecord() { ++m_destroyed; }
     int& m_destroyed;
     uint64_t m_value;
 };
@@ -114,13 +115,13 @@ TEST(RecordPool, RecordsKeepOrderAcrossBlocksAndDieTogether) {
 struct PlainCountingRecord final : CPoolRecord {
     static constexpr bool kPlainRecord = true;
     explicit PlainCountingRecord(int& destroyed) : m_destroyed(destroyed) {}
-    ~PlainCountingRecord() override { ++m_destroyed; }
+    ~PlainCountingRecord() { ++m_destroyed; }
     int& m_destroyed;
 };
 
 struct OrderRecord final : CPoolRecord {
     OrderRecord(std::vector<int>& order, int value) : m_order(order), m_value(value) {}
-    ~OrderRecord() override { m_order.push_back(m_value); }
+    ~OrderRecord() { m_order.push_back(m_value); }
     std::vector<int>& m_order;
     int m_value;
 };
@@ -142,6 +143,79 @@ TEST(RecordPool, ClearDestroysOwningRecordsInOrderAndForgetsPlainOnes) {
     // Cleared again (and at destruction): nothing is destroyed twice.
     pool.Clear();
     EXPECT_EQ(order.size(), 334u);
+}
+
+// Records of any size from 4-byte words up, mixed with ones that need 8-byte
+// alignment: each costs one header word (an 8-aligned one at most a word
+// more), sits at its alignment, and reads back in order.
+template <size_t N> struct BytesRecord final : CPoolRecord {
+    static constexpr bool kPlainRecord = true;
+    explicit BytesRecord(char c) { std::memset(bytes, c, N); }
+    char bytes[N];
+};
+
+struct WideRecord final : CPoolRecord {
+    static constexpr bool kPlainRecord = true;
+    explicit WideRecord(uint64_t v) : value(v) {}
+    uint64_t value;
+};
+
+TEST(RecordPool, SmallRecordsCostOneWordAndWideOnesKeepTheirAlignment) {
+    CRecordPool pool;
+    std::vector<const void*> made;
+    for (uint64_t i = 0; i < 3000; ++i) {
+        if (i % 3 == 1)
+            made.push_back(pool.Allocate<WideRecord>(i));
+        else if (i % 3 == 0)
+            made.push_back(pool.Allocate<BytesRecord<4>>(static_cast<char>(i)));
+        else
+            made.push_back(pool.Allocate<BytesRecord<7>>(static_cast<char>(i)));
+    }
+    pool.Publish();
+    size_t i = 0;
+    for (auto at = pool.First(); at; at = pool.Advance(at), ++i) {
+        ASSERT_LT(i, made.size());
+        const void* record = CRecordPool::At(at);
+        ASSERT_EQ(record, made[i]);
+        EXPECT_EQ(pool.Find(static_cast<const CPoolRecord*>(record)), at);
+        if (i % 3 == 1) {
+            EXPECT_EQ(reinterpret_cast<uintptr_t>(record) % 8, 0u) << i;
+            EXPECT_EQ(static_cast<const WideRecord*>(record)->value, i);
+        } else {
+            EXPECT_EQ(static_cast<const BytesRecord<4>*>(record)->bytes[0], static_cast<char>(i));
+        }
+    }
+    EXPECT_EQ(i, made.size());
+
+    CRecordPool small;
+    auto* first = small.Allocate<BytesRecord<4>>('a');
+    auto* second = small.Allocate<BytesRecord<4>>('b');
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(second) - reinterpret_cast<uintptr_t>(first), 8u);
+}
+
+// A block holds records up to its last usable byte (the end keeps room for
+// the word and address that link it to the next block): a record that ends
+// there stays in the block, one four bytes longer moves to the next.
+template <size_t N> bool SecondRecordSharesTheBlock() {
+    CRecordPool pool;
+    auto* first = pool.Allocate<BytesRecord<N>>('x');
+    auto* second = pool.Allocate<BytesRecord<4>>('y');
+    pool.Publish();
+    EXPECT_EQ(second->bytes[0], 'y');
+    size_t count = 0;
+    for (auto at = pool.First(); at; at = pool.Advance(at))
+        ++count;
+    EXPECT_EQ(count, 2u);
+    return reinterpret_cast<uintptr_t>(first) / CRecordPool::BlockSize ==
+           reinterpret_cast<uintptr_t>(second) / CRecordPool::BlockSize;
+}
+
+TEST(RecordPool, ABlockFillsToItsLastUsableByte) {
+    // 4096 bytes less a 12-byte link leave 4084: two headers and the second
+    // record's 4 bytes take 12 of them.
+    EXPECT_TRUE(SecondRecordSharesTheBlock<4068>());  // four bytes to spare
+    EXPECT_TRUE(SecondRecordSharesTheBlock<4072>());  // exactly full
+    EXPECT_FALSE(SecondRecordSharesTheBlock<4076>()); // four bytes over
 }
 
 TEST(RecordPool, ElementsWithStringsAreFreed) {
@@ -207,10 +281,12 @@ TEST(RecordPool, ClearDestroysStagedRecordsToo) {
     EXPECT_EQ(PublishedValues(pool), (std::vector<uint64_t>{7}));
 }
 
-TEST(HtmlElementSerial, EveryElementGetsANewNumber) {
-    CBareElement first(ElementKind::LineEnd);
-    CBareElement second(ElementKind::LineEnd);
-    EXPECT_GT(second.serial, first.serial);
+TEST(HtmlElementSerial, ElementsWithStateGetANewNumberEach) {
+    CEmbedElement object;
+    CFormFieldElement field;
+    CImageElement image;
+    EXPECT_GT(field.serial, object.serial);
+    EXPECT_GT(image.serial, field.serial);
 }
 
 } // namespace

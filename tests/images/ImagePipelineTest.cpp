@@ -33,8 +33,10 @@ protected:
     // a line end.
     static void ExpectImageDocument(CMimeObject& object) {
         ElementPosition position = object.GetFirstElementPosition();
-        const auto* image = dynamic_cast<const CImageElement*>(object.GetNextElement(position));
-        ASSERT_NE(image, nullptr);
+        const CHtmlElement* first = object.GetNextElement(position);
+        ASSERT_NE(first, nullptr);
+        ASSERT_EQ(first->kind, ElementKind::Image);
+        const auto* image = static_cast<const CImageElement*>(first);
         EXPECT_EQ(image->source, object.Url());
         EXPECT_EQ(image->align, Align::Baseline);
         const CHtmlElement* end = object.GetNextElement(position);
