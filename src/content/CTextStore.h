@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/CSemLock.h"
+#include "platform/CStringArena.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -59,6 +60,10 @@ public:
     // of its pages (they never change: text is only appended), else nothing.
     // The view lives as long as the store's body.
     [[nodiscard]] std::optional<std::string_view> View(uint32_t offset, uint32_t count) const;
+    // A copy of a string that belongs to the document beside its text (a
+    // link's address): it lives as long as the body, so whoever holds a
+    // handle may keep views of it. The document's one writer only.
+    std::string_view Keep(std::string_view text) { return m_body->strings.Keep(text); }
     // Number of handles sharing this body.
     [[nodiscard]] long References() const { return m_body.use_count(); }
 
@@ -69,6 +74,9 @@ private:
         std::vector<char*> pages GUARDED_BY(lock);
         size_t free GUARDED_BY(lock) = 0;
         uint32_t length GUARDED_BY(lock) = 0;
+        // One writer; readers only hold views handed to them through records
+        // published under their owner's lock.
+        CStringArena strings;
     };
     std::shared_ptr<Body> m_body;
 };

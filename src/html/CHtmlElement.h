@@ -113,7 +113,7 @@ struct CNameAnchorElement final : CHtmlElement {
 
 struct CLinkElement final : CHtmlElement {
     static constexpr bool kPlainRecord = true;
-    // The texts are kept by the page (its string arena).
+    // The texts are kept by the page's text store.
     CLinkElement(std::string_view h, std::string_view t)
         : CHtmlElement(ElementKind::Link), href(h), target(t) {}
     std::string_view href;

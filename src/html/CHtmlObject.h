@@ -6,7 +6,6 @@
 #include "html/CCharsetDecoder.h"
 #include "html/CHtmlElement.h"
 #include "html/CRecordPool.h"
-#include "platform/CStringArena.h"
 
 #include <memory>
 #include <string>
@@ -53,9 +52,10 @@ public:
     template <class T, class... Args> T* Append(Args&&... args) {
         return m_elements.Allocate<T>(std::forward<Args>(args)...);
     }
-    // A copy of text that lives as long as the page's records, for records
-    // that hold text (feeding thread only).
-    std::string_view KeepString(std::string_view text) { return m_strings.Keep(text); }
+    // A copy of text for records that hold text (feeding thread only). It
+    // lives with the page's text store, as long as the records and as long
+    // as any layout of them, which holds the store too.
+    std::string_view KeepString(std::string_view text) { return m_text.Keep(text); }
     // Builds a record and fills its fields before any reader can see it.
     template <class T, class Fill> T* AppendFilled(Fill&& fill) {
         T* record = m_elements.Allocate<T>();
@@ -87,7 +87,6 @@ private:
     // Staged by the feeding thread without the lock, published and read
     // under m_lock (CRecordPool says how).
     CRecordPool m_elements;
-    CStringArena m_strings; // written by the feeding thread only
     std::string m_title GUARDED_BY(m_lock);
     std::string m_background GUARDED_BY(m_lock);
     std::string m_baseUrl; // feeding thread only

@@ -86,15 +86,12 @@ void CLayoutPage::Nest(FlowId parent, FlowId child, CPoint offset) {
 }
 
 CLinkRecord* CLayoutPage::AddLink(std::string_view href, std::string_view target) {
-    // Nobody sees the texts before the record that holds them.
-    const std::string_view keptHref = m_linkTexts.Keep(href);
-    const std::string_view keptTarget = m_linkTexts.Keep(target);
     CSemLockGuard guard(m_lock);
     if (m_linkCount % LinkChunk == 0)
         m_linkChunks.push_back(std::make_unique<CLinkRecord[]>(LinkChunk));
     CLinkRecord& link = m_linkChunks.back()[m_linkCount++ % LinkChunk];
-    link.href = keptHref;
-    link.target = keptTarget;
+    link.href = href;
+    link.target = target;
     return &link;
 }
 

@@ -4,7 +4,6 @@
 #include "layout/CLayoutRecords.h"
 #include "layout/CLineRecord.h"
 #include "platform/CSemLock.h"
-#include "platform/CStringArena.h"
 #include "platform/ThreadSafety.h"
 #include "platform/gdi/GdiTypes.h"
 
@@ -46,7 +45,8 @@ public:
     void MoveFlow(FlowId flow, CPoint offset) EXCLUDES(m_lock);
     // Moves child by offset and nests it in parent (a cell or a placed float).
     void Nest(FlowId parent, FlowId child, CPoint offset) EXCLUDES(m_lock);
-    // A new link of the page, its addresses copied into the page.
+    // A new link of the page. Its addresses are viewed, not copied: they are
+    // the document's, kept by its text store, which the layout holds.
     CLinkRecord* AddLink(std::string_view href, std::string_view target) EXCLUDES(m_lock);
     CFormRecord* AddForm(std::unique_ptr<CFormRecord> form) EXCLUDES(m_lock);
     void AddAnchor(int32_t top, std::string name) EXCLUDES(m_lock);
@@ -122,7 +122,6 @@ private:
     static constexpr size_t LinkChunk = 512;
     std::vector<std::unique_ptr<CLinkRecord[]>> m_linkChunks GUARDED_BY(m_lock);
     size_t m_linkCount GUARDED_BY(m_lock) = 0;
-    CStringArena m_linkTexts; // written by the layout thread only
     std::vector<CObjectItem*> m_objects GUARDED_BY(m_lock);
     std::unique_ptr<CFrameRecord> m_rootFrameSet GUARDED_BY(m_lock);
 };

@@ -14,7 +14,7 @@ struct CLinkRecord {
     // Text-in-link and image-in-link items; grows under the engine's lock
     // while passes run.
     std::vector<CDisplayItem*> items;
-    // Kept by the layout's page (its string arena).
+    // Kept by the document's text store, which the layout holds.
     std::string_view href;
     std::string_view target;
     uint32_t reserved = 0;

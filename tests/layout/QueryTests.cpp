@@ -20,6 +20,11 @@ TEST(LayoutLinks, LinkTextIsFoundAtItsPlace) {
     SeenItem plain = TextItem(*page.engine, "plain");
     EXPECT_EQ(page.engine->LinkedItemAt(plain.rect.left + 1, plain.rect.top + 1).item, nullptr);
     EXPECT_EQ(plain.item->LinkAt(0, 0), nullptr);
+    // A layout may still be painted and clicked after its document is gone:
+    // the addresses live as long as the layout.
+    page.object.reset();
+    EXPECT_EQ(record->href, "http://host/dir/next.html");
+    EXPECT_EQ(record->target, "main");
 }
 
 TEST(LayoutLinks, ImagesKnowTheirSource) {
