@@ -51,13 +51,41 @@ void DrawImage(const CPaintContext& context, const std::string& url, const CRect
 
 } // namespace
 
-void CDisplayItem::Draw(CPaintContext&) const {}
+void CDisplayItem::Draw(CPaintContext& context) const {
+    switch (type) {
+    case DisplayItemType::Text:
+    case DisplayItemType::LinkText:
+        return static_cast<const CTextItem&>(*this).Draw(context);
+    case DisplayItemType::Rule:
+        return static_cast<const CRuleItem&>(*this).Draw(context);
+    case DisplayItemType::Image:
+    case DisplayItemType::LinkImage:
+        return static_cast<const CImageItem&>(*this).Draw(context);
+    case DisplayItemType::EmbeddedObject:
+        return static_cast<const CObjectItem&>(*this).Draw(context);
+    case DisplayItemType::ListMarker:
+        return static_cast<const CMarkerItem&>(*this).Draw(context);
+    case DisplayItemType::FormControl:
+        return static_cast<const CFormControlItem&>(*this).Draw(context);
+    case DisplayItemType::Frame3D:
+        return static_cast<const CFrameItem&>(*this).Draw(context);
+    }
+}
 
 CLinkRecord* CDisplayItem::LinkAt(int32_t, int32_t) const {
-    return nullptr;
+    switch (type) {
+    case DisplayItemType::LinkText:
+        return static_cast<const CTextItem&>(*this).link;
+    case DisplayItemType::LinkImage:
+        return static_cast<const CImageItem&>(*this).link;
+    default:
+        return nullptr;
+    }
 }
 
 const std::string* CDisplayItem::ImageSource() const {
+    if (type == DisplayItemType::Image || type == DisplayItemType::LinkImage)
+        return &static_cast<const CImageItem&>(*this).url;
     return nullptr;
 }
 
@@ -70,10 +98,6 @@ void CTextItem::Draw(CPaintContext& context) const {
     ColorRef before = context.dc.SetTextColor(colour);
     context.dc.TextOut(rect.left, rect.top, characters);
     context.dc.SetTextColor(before);
-}
-
-CLinkRecord* CTextItem::LinkAt(int32_t, int32_t) const {
-    return link;
 }
 
 void CRuleItem::Draw(CPaintContext& context) const {
@@ -102,10 +126,6 @@ void CImageItem::Draw(CPaintContext& context) const {
         dc.Rectangle(
             {inner.left - border, inner.top - border, inner.right + border, inner.bottom + border});
     }
-}
-
-CLinkRecord* CImageItem::LinkAt(int32_t, int32_t) const {
-    return link;
 }
 
 void CObjectItem::Draw(CPaintContext& context) const {

@@ -28,15 +28,18 @@ enum class DisplayItemType : uint32_t {
 // engine's record pool; the engine makes them on the layout thread and may
 // move them (a float placed beside the text) under its lock, and the view
 // draws and hit-tests them on the UI thread under the same lock.
+// The calls below go to the item's own class by its type, not through a
+// vtable: a long page holds millions of items, and the pointer would be a
+// sixth of each text item.
 class CDisplayItem : public CPoolRecord {
 public:
     CDisplayItem(DisplayItemType type, const CRect& rect) : type(type), m_rect(rect) {}
 
-    virtual void Draw(CPaintContext& context) const;
+    void Draw(CPaintContext& context) const;
     // The link this item belongs to; the point is not examined.
-    virtual CLinkRecord* LinkAt(int32_t x, int32_t y) const;
+    [[nodiscard]] CLinkRecord* LinkAt(int32_t x, int32_t y) const;
     // The image URL of image items.
-    virtual const std::string* ImageSource() const;
+    [[nodiscard]] const std::string* ImageSource() const;
     // Document coordinates, right and bottom exclusive.
     [[nodiscard]] CRect GetRect() const { return m_rect; }
     // A flow placed after its lines were made carries its items along.
@@ -55,8 +58,7 @@ public:
     CTextItem(const CRect& rect, uint32_t start, uint32_t count, uint32_t style, CLinkRecord* link)
         : CDisplayItem(link ? DisplayItemType::LinkText : DisplayItemType::Text, rect),
           textStart(start), characterCount(count), textStyle(style), link(link) {}
-    void Draw(CPaintContext& context) const override;
-    CLinkRecord* LinkAt(int32_t x, int32_t y) const override;
+    void Draw(CPaintContext& context) const;
 
     const uint32_t textStart;
     const uint32_t characterCount;
@@ -69,7 +71,7 @@ class CRuleItem final : public CDisplayItem {
 public:
     static constexpr bool kPlainRecord = true;
     explicit CRuleItem(const CRect& rect) : CDisplayItem(DisplayItemType::Rule, rect) {}
-    void Draw(CPaintContext& context) const override;
+    void Draw(CPaintContext& context) const;
 };
 
 // Types 4 and 5.
@@ -79,9 +81,7 @@ public:
                uint32_t ismap)
         : CDisplayItem(link ? DisplayItemType::LinkImage : DisplayItemType::Image, rect),
           url(std::move(url)), link(link), border(border), ismap(ismap) {}
-    void Draw(CPaintContext& context) const override;
-    CLinkRecord* LinkAt(int32_t x, int32_t y) const override;
-    const std::string* ImageSource() const override { return &url; }
+    void Draw(CPaintContext& context) const;
 
     const std::string url;
     CLinkRecord* const link; // type 5 only
@@ -95,7 +95,7 @@ public:
     CObjectItem(const CRect& rect, uint32_t serial, std::string source)
         : CDisplayItem(DisplayItemType::EmbeddedObject, rect), elementSerial(serial),
           source(std::move(source)) {}
-    void Draw(CPaintContext& context) const override;
+    void Draw(CPaintContext& context) const;
 
     const uint32_t elementSerial;
     const std::string source;
@@ -107,7 +107,7 @@ public:
     static constexpr bool kPlainRecord = true;
     CMarkerItem(const CRect& rect, uint32_t style, uint32_t number)
         : CDisplayItem(DisplayItemType::ListMarker, rect), markerStyle(style), number(number) {}
-    void Draw(CPaintContext& context) const override;
+    void Draw(CPaintContext& context) const;
 
     const uint32_t markerStyle; // MarkerStyle
     const uint32_t number;
@@ -121,7 +121,7 @@ public:
           fieldType(field.fieldType), name(field.name), maxlength(field.maxlength),
           size(field.size), value(field.value), checked(field.checked), multiple(field.multiple),
           options(field.options), columns(field.columns), rows(field.rows), form(form) {}
-    void Draw(CPaintContext& context) const override;
+    void Draw(CPaintContext& context) const;
 
     // Empty until the page's form code fills it.
     // FIXME: the form code that builds the page's controls sets this text.
@@ -156,7 +156,7 @@ public:
     static constexpr bool kPlainRecord = true;
     CFrameItem(const CRect& rect, int32_t width, uint32_t style)
         : CDisplayItem(DisplayItemType::Frame3D, rect), frameWidth(width), frameStyle(style) {}
-    void Draw(CPaintContext& context) const override;
+    void Draw(CPaintContext& context) const;
 
     const int32_t frameWidth;
     const uint32_t frameStyle; // FrameStyle
