@@ -31,8 +31,6 @@ void CLayoutPage::NoteNewArea(const CRect& rect) {
 
 void CLayoutPage::Attach(CDisplayItem& item) {
     NoteNewArea(item.GetRect());
-    if (CLinkRecord* link = item.LinkAt(0, 0))
-        link->items.push_back(&item);
     if (item.type == DisplayItemType::EmbeddedObject) {
         m_objects.push_back(static_cast<CObjectItem*>(&item));
     } else if (item.type == DisplayItemType::FormControl) {
@@ -139,9 +137,7 @@ template <class Visit> void CLayoutPage::WalkFlows(Visit visit) {
     }
 }
 
-void CLayoutPage::ForEachItemIn(const CRect& area,
-                                const std::function<void(const CDisplayItem&)>& visit) {
-    CSemLockGuard guard(m_lock);
+template <class Visit> void CLayoutPage::VisitItemsIn(const CRect& area, Visit visit) {
     WalkFlows([&](const CFlowLines& flow) {
         // Every line before first ends above the area, every line from last
         // on starts below it.
@@ -156,6 +152,12 @@ void CLayoutPage::ForEachItemIn(const CRect& area,
     });
 }
 
+void CLayoutPage::ForEachItemIn(const CRect& area,
+                                const std::function<void(const CDisplayItem&)>& visit) {
+    CSemLockGuard guard(m_lock);
+    VisitItemsIn(area, visit);
+}
+
 void CLayoutPage::ForEachItem(const std::function<void(const CDisplayItem&)>& visit) {
     CSemLockGuard guard(m_lock);
     WalkFlows([&](const CFlowLines& flow) {
@@ -165,12 +167,15 @@ void CLayoutPage::ForEachItem(const std::function<void(const CDisplayItem&)>& vi
 }
 
 CLayoutPage::LinkedItem CLayoutPage::LinkedItemAt(int32_t x, int32_t y) {
+    // Found among the items at the point, as painting finds them: a page of
+    // many links is searched no longer than one of few.
     CSemLockGuard guard(m_lock);
-    for (size_t i = 0; i < m_linkCount; ++i)
-        for (const CDisplayItem* item : m_linkChunks[i / LinkChunk][i % LinkChunk].items)
-            if (item->GetRect().Contains(x, y))
-                return {item, item->GetRect()};
-    return {};
+    LinkedItem found;
+    VisitItemsIn({x, y, x + 1, y + 1}, [&](const CDisplayItem& item) {
+        if (!found.item && item.LinkAt(x, y))
+            found = {&item, item.GetRect()};
+    });
+    return found;
 }
 
 int32_t CLayoutPage::NamedAnchor(std::string_view name) {

@@ -110,6 +110,8 @@ private:
     void Attach(CDisplayItem& item) REQUIRES(m_lock);
     void MoveLocked(FlowId flow, CPoint offset) REQUIRES(m_lock);
     template <class Visit> void WalkFlows(Visit visit) REQUIRES(m_lock);
+    // Visits the items that meet area, flow by flow.
+    template <class Visit> void VisitItemsIn(const CRect& area, Visit visit) REQUIRES(m_lock);
 
     CSemLock m_lock;
     std::vector<CFlowLines> m_flows GUARDED_BY(m_lock);

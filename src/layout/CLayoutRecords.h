@@ -9,11 +9,8 @@
 class CDisplayItem;
 class CFormControlItem;
 
-// A link of the page: the items that show it, for hit testing.
+// A link of the page; its text and image items point to it.
 struct CLinkRecord {
-    // Text-in-link and image-in-link items; grows under the engine's lock
-    // while passes run.
-    std::vector<CDisplayItem*> items;
     // Kept by the document's text store, which the layout holds.
     std::string_view href;
     std::string_view target;

@@ -17,6 +17,18 @@ TEST(LayoutLinks, LinkTextIsFoundAtItsPlace) {
     ASSERT_NE(record, nullptr);
     EXPECT_EQ(record->href, "http://host/dir/next.html");
     EXPECT_EQ(record->target, "main");
+    // The item's own rectangle, right and bottom exclusive, and nothing round it.
+    const CRect r = link.rect;
+    const struct {
+        int32_t x, y;
+        bool hit;
+    } points[] = {
+        {r.left, r.top, true},   {r.right - 1, r.bottom - 1, true}, {r.left - 1, r.top, false},
+        {r.right, r.top, false}, {r.left, r.top - 1, false},        {r.left, r.bottom, false},
+    };
+    for (const auto& p : points)
+        EXPECT_EQ(page.engine->LinkedItemAt(p.x, p.y).item, p.hit ? link.item : nullptr)
+            << p.x << "," << p.y;
     SeenItem plain = TextItem(*page.engine, "plain");
     EXPECT_EQ(page.engine->LinkedItemAt(plain.rect.left + 1, plain.rect.top + 1).item, nullptr);
     EXPECT_EQ(plain.item->LinkAt(0, 0), nullptr);
