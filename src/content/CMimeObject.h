@@ -10,6 +10,7 @@
 #include <list>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,25 @@ public:
     virtual const CHtmlElement* GetNextElement(ElementPosition& position) {
         position = 0;
         return nullptr;
+    }
+    // An element and the position after it.
+    struct ElementAt {
+        const CHtmlElement* element;
+        ElementPosition next;
+    };
+    // Up to out.size() elements from position on, as GetNextElement would
+    // answer them one by one; answers how many. Stops after the last
+    // element there is (its next is 0). An object with a lock takes it once
+    // for the lot.
+    virtual size_t GetNextElements(ElementPosition position, std::span<ElementAt> out) {
+        size_t count = 0;
+        while (position && count < out.size()) {
+            const CHtmlElement* element = GetNextElement(position);
+            if (!element)
+                break;
+            out[count++] = {element, position};
+        }
+        return count;
     }
     virtual std::string GetTitle() { return {}; }
     virtual PageColor GetBackgroundColor() { return std::nullopt; }

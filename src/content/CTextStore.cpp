@@ -42,11 +42,14 @@ void CPageSlabs::Clear() {
     m_used = 0;
 }
 
+CTextStore::Body::Body()
+    : directory(std::make_unique<std::unique_ptr<PageTable>[]>(
+          (size_t{std::numeric_limits<uint32_t>::max()} / PageSize + TablePages) / TablePages)) {}
+
 CTextStore::CTextStore() : m_body(std::make_shared<Body>()) {}
 
 uint32_t CTextStore::Length() const {
-    CSemLockGuard guard(m_body->lock);
-    return m_body->length;
+    return m_body->length.load(std::memory_order_acquire);
 }
 
 void CTextStore::Append(char c) {
@@ -56,52 +59,56 @@ void CTextStore::Append(char c) {
 uint32_t CTextStore::Append(const char* bytes, size_t count) {
     Body& body = *m_body;
     CSemLockGuard guard(body.lock);
-    uint32_t start = body.length;
+    const uint32_t start = body.length.load(std::memory_order_relaxed);
+    uint32_t length = start;
     // Offsets are 32-bit everywhere downstream; a document that large is cut
     // rather than wrapped around.
-    count = std::min<size_t>(count, std::numeric_limits<uint32_t>::max() - body.length);
+    count = std::min<size_t>(count, std::numeric_limits<uint32_t>::max() - length);
     while (count > 0) {
         if (body.free == 0) {
-            body.pages.push_back(reinterpret_cast<char*>(body.slabs.NextPage()));
+            auto& table = body.directory[body.pageCount / TablePages];
+            if (!table)
+                table = std::make_unique<PageTable>();
+            (*table)[body.pageCount % TablePages] = reinterpret_cast<char*>(body.slabs.NextPage());
+            ++body.pageCount;
             body.free = PageSize;
         }
         size_t part = std::min(count, body.free);
-        char* write = body.pages.back() + (PageSize - body.free);
+        char* write = body.Page(body.pageCount - 1) + (PageSize - body.free);
         std::memcpy(write, bytes, part);
         body.free -= part;
-        body.length += static_cast<uint32_t>(part);
+        length += static_cast<uint32_t>(part);
         bytes += part;
         count -= part;
     }
+    body.length.store(length, std::memory_order_release);
     return start;
 }
 
 std::optional<std::string_view> CTextStore::View(uint32_t offset, uint32_t count) const {
     const Body& body = *m_body;
-    CSemLockGuard guard(body.lock);
-    if (offset >= body.length)
+    const uint32_t length = body.length.load(std::memory_order_acquire);
+    if (offset >= length)
         return std::string_view();
-    count = std::min(count, body.length - offset);
+    count = std::min(count, length - offset);
     const size_t at = offset % PageSize;
     if (at + count > PageSize)
         return std::nullopt;
-    return std::string_view(body.pages[offset / PageSize] + at, count);
+    return std::string_view(body.Page(offset / PageSize) + at, count);
 }
 
 std::string CTextStore::Copy(uint32_t offset, uint32_t count) const {
     const Body& body = *m_body;
-    CSemLockGuard guard(body.lock);
-    if (offset >= body.length)
+    const uint32_t length = body.length.load(std::memory_order_acquire);
+    if (offset >= length)
         return {};
-    count = std::min(count, body.length - offset);
+    count = std::min(count, length - offset);
     std::string out;
     out.reserve(count);
     while (count > 0) {
-        size_t page = offset / PageSize;
-        size_t at = offset % PageSize;
-        VERIFY(page < body.pages.size());
-        size_t part = std::min<size_t>(count, PageSize - at);
-        out.append(body.pages[page] + at, part);
+        const size_t at = offset % PageSize;
+        const size_t part = std::min<size_t>(count, PageSize - at);
+        out.append(body.Page(offset / PageSize) + at, part);
         offset += static_cast<uint32_t>(part);
         count -= static_cast<uint32_t>(part);
     }

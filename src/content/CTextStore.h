@@ -3,6 +3,8 @@
 #include "platform/CSemLock.h"
 #include "platform/CStringArena.h"
 
+#include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -39,6 +41,9 @@ private:
 // the layout and view that read them while parsing goes on. Text is only ever
 // appended, so an offset handed out once stays valid for the life of the
 // document. Copying the handle shares the body; the last handle frees it.
+// Readers take no lock: the length is published after the characters and
+// pages below it, and the index of pages never moves (a long page is read
+// once per text element and once per text item drawn).
 class CTextStore {
 public:
     static constexpr size_t PageSize = 4096;
@@ -68,15 +73,27 @@ public:
     [[nodiscard]] long References() const { return m_body.use_count(); }
 
 private:
+    // Pages are found through a directory of tables of page addresses: both
+    // levels stay where they are made, so a reader needs no lock to follow
+    // them. 1024 tables of 1024 pages of 4096 bytes cover every 32-bit offset.
+    static constexpr size_t TablePages = 1024;
+    using PageTable = std::array<char*, TablePages>;
     struct Body {
-        mutable CSemLock lock;
+        Body();
+        mutable CSemLock lock; // between writers
         CPageSlabs slabs GUARDED_BY(lock);
-        std::vector<char*> pages GUARDED_BY(lock);
+        std::unique_ptr<std::unique_ptr<PageTable>[]> directory;
+        size_t pageCount GUARDED_BY(lock) = 0;
         size_t free GUARDED_BY(lock) = 0;
-        uint32_t length GUARDED_BY(lock) = 0;
+        // Written under the lock after what it covers; read without it.
+        std::atomic<uint32_t> length{0};
         // One writer; readers only hold views handed to them through records
         // published under their owner's lock.
         CStringArena strings;
+
+        [[nodiscard]] char* Page(size_t index) const {
+            return (*directory[index / TablePages])[index % TablePages];
+        }
     };
     std::shared_ptr<Body> m_body;
 };

@@ -142,6 +142,17 @@ const CHtmlElement* CHtmlObject::GetNextElement(ElementPosition& position) {
     return element;
 }
 
+size_t CHtmlObject::GetNextElements(ElementPosition position, std::span<ElementAt> out) {
+    CSemLockGuard guard(m_lock);
+    size_t count = 0;
+    while (position && count < out.size()) {
+        const auto* element = static_cast<const CHtmlElement*>(CRecordPool::At(position));
+        position = m_elements.Advance(position);
+        out[count++] = {element, position};
+    }
+    return count;
+}
+
 std::string CHtmlObject::GetTitle() {
     CSemLockGuard guard(m_lock);
     return m_title;

@@ -38,6 +38,7 @@ public:
     CTextStore GetTextStore() override;
     ElementPosition GetFirstElementPosition() override;
     const CHtmlElement* GetNextElement(ElementPosition& position) override;
+    size_t GetNextElements(ElementPosition position, std::span<ElementAt> out) override;
     std::string GetTitle() override;
     PageColor GetBackgroundColor() override;
     PageColor GetTextColor() override;

@@ -67,7 +67,18 @@ ElementPosition CLayoutContext::FirstElementPosition() {
 }
 
 const CHtmlElement* CLayoutContext::NextElement(ElementPosition& position) {
-    return m_content.GetNextElement(position);
+    if (m_aheadNext == m_aheadCount || position != m_aheadFrom || !position) {
+        m_aheadCount = m_content.GetNextElements(position, m_ahead);
+        m_aheadNext = 0;
+        if (m_aheadCount == 0) {
+            m_aheadFrom = 0;
+            position = 0;
+            return nullptr;
+        }
+    }
+    const CMimeObject::ElementAt& at = m_ahead[m_aheadNext++];
+    position = m_aheadFrom = at.next;
+    return at.element;
 }
 
 void CLayoutContext::RequestInline(const CHtmlElement& element) {

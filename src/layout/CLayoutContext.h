@@ -8,6 +8,7 @@
 #include "platform/gdi/CDeviceContext.h"
 #include "platform/gdi/CFontCache.h"
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -78,7 +79,9 @@ public:
     [[nodiscard]] CFormRecord* CurrentForm() const { return m_currentForm; }
     void SetCurrentForm(CFormRecord* form) { m_currentForm = form; }
 
-    // The element list, each step under the content object's lock.
+    // The element list. Elements are read ahead a few dozen at a time, under
+    // one take of the content object's lock: a long page's millions of steps
+    // would otherwise each take it.
     [[nodiscard]] ElementPosition FirstElementPosition();
     [[nodiscard]] const CHtmlElement* NextElement(ElementPosition& position);
     [[nodiscard]] bool HasResources() const { return m_resources != nullptr; }
@@ -117,6 +120,14 @@ private:
     [[nodiscard]] bool TableReady(const CTableElement& table, ElementPosition after);
 
     CMimeObject& m_content;
+    // Elements read ahead: m_ahead[m_aheadNext] is the one at m_aheadFrom.
+    // One that ended the list when it was read (its next is 0) is served
+    // only then: more may have arrived behind it since.
+    static constexpr size_t ReadAhead = 32;
+    std::array<CMimeObject::ElementAt, ReadAhead> m_ahead{};
+    size_t m_aheadCount = 0;
+    size_t m_aheadNext = 0;
+    ElementPosition m_aheadFrom = 0;
     CInlineResources* const m_resources;
     const CLayoutSettings m_settings;
     CLayoutPage& m_page;

@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -62,6 +64,41 @@ TEST(TextStore, ViewsCharactersThatLieInOnePage) {
     std::string_view first = *store.View(0, 100);
     store.Append(text.data(), 3 * 4096);
     EXPECT_EQ(first, text.substr(0, 100));
+}
+
+// Readers take no lock: whatever length a reader sees, every character below
+// it reads back as written, while the writer goes on across pages.
+TEST(TextStore, ReadersSeeWholeTextUpToTheLengthTheyRead) {
+    CTextStore store;
+    auto expected = [](uint32_t at) { return static_cast<char>('a' + at % 26); };
+    constexpr uint32_t Total = 64 * 4096 + 3;
+    std::atomic<bool> bad{false};
+    std::thread reader([&] {
+        uint32_t length = 0;
+        while (length < Total) {
+            length = store.Length();
+            const uint32_t from = length > 5000 ? length - 5000 : 0;
+            const std::string copy = store.Copy(from, length - from);
+            for (uint32_t i = 0; i < copy.size(); ++i)
+                if (copy[i] != expected(from + i))
+                    bad = true;
+            if (auto view = store.View(length ? length - 1 : 0, 1); view && length)
+                if (view->size() != 1 || (*view)[0] != expected(length - 1))
+                    bad = true;
+        }
+    });
+    std::string chunk;
+    for (uint32_t at = 0; at < Total;) {
+        const uint32_t size = std::min<uint32_t>(1 + at % 5000, Total - at);
+        chunk.clear();
+        for (uint32_t i = 0; i < size; ++i)
+            chunk += expected(at + i);
+        EXPECT_EQ(store.Append(chunk.data(), chunk.size()), at);
+        at += size;
+    }
+    reader.join();
+    EXPECT_FALSE(bad);
+    EXPECT_EQ(store.Length(), Total);
 }
 
 TEST(TextStore, HandlesShareOneBody) {
