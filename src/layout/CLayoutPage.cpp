@@ -51,7 +51,7 @@ void CLayoutPage::PublishLine(FlowId flow, const CLineRecord& line) {
     lines.minTopFrom.push_back(top);
     for (size_t i = lines.minTopFrom.size() - 1; i-- > 0 && lines.minTopFrom[i] > top;)
         lines.minTopFrom[i] = top;
-    lines.items.insert(lines.items.end(), line.items.begin(), line.items.end());
+    lines.items.append(line.items);
     lines.lineEnd.push_back(static_cast<uint32_t>(lines.items.size()));
 }
 

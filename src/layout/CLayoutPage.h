@@ -3,6 +3,7 @@
 #include "layout/CDisplayItem.h"
 #include "layout/CLayoutRecords.h"
 #include "layout/CLineRecord.h"
+#include "platform/CGrowingArray.h"
 #include "platform/CSemLock.h"
 #include "platform/ThreadSafety.h"
 #include "platform/gdi/GdiTypes.h"
@@ -87,13 +88,13 @@ private:
     // The items of every line sit in one array, a line's from the end of
     // the line before it to its own end: a long page keeps no array per line.
     struct CFlowLines {
-        std::vector<CDisplayItem*> items;
-        std::vector<uint32_t> lineEnd;
+        CGrowingArray<CDisplayItem*> items;
+        CGrowingArray<uint32_t> lineEnd;
         // For the binary search over lines whose tops need not grow
         // strictly: the largest bottom up to each line and the smallest top
         // from it on.
-        std::vector<int32_t> maxBottom;
-        std::vector<int32_t> minTopFrom;
+        CGrowingArray<int32_t> maxBottom;
+        CGrowingArray<int32_t> minTopFrom;
         std::vector<FlowId> nested;
 
         [[nodiscard]] std::span<CDisplayItem* const> LineItems(size_t line) const {
