@@ -52,10 +52,12 @@ public:
     [[nodiscard]] const T& operator[](size_t i) const { return m_data[i]; }
     [[nodiscard]] const T& back() const { return m_data[m_size - 1]; }
 
-    void push_back(const T& value) {
+    // By value: the value may be one of the array's own, which growing moves.
+    void push_back(T value) {
         Reserve(m_size + 1);
         m_data[m_size++] = value;
     }
+    // values must not be the array's own.
     void append(std::span<const T> values) {
         if (values.empty())
             return;

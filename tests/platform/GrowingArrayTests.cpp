@@ -37,6 +37,13 @@ TEST(GrowingArray, KeepsEveryValueAcrossTheStepToAMapping) {
         EXPECT_EQ(*moved.begin(), 0u);
         EXPECT_EQ(moved.end()[-1], (count - 1) * 3);
     }
+    // One of its own values pushed as the array grows is read before it moves
+    // (through the step to a mapping and on).
+    CGrowingArray<uint64_t> same;
+    same.push_back(1);
+    while (same.size() < 20000)
+        same.push_back(same.back());
+    EXPECT_EQ(same.back(), 1u);
 }
 
 // Storage grown through every size round the step: what was written
