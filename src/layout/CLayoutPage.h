@@ -10,6 +10,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -115,7 +116,9 @@ private:
     template <class Visit> void VisitItemsIn(const CRect& area, Visit visit) REQUIRES(m_lock);
 
     CSemLock m_lock;
-    std::vector<CFlowLines> m_flows GUARDED_BY(m_lock);
+    // A deque: a page of many table cells adds tens of thousands of flows,
+    // which a vector would move again each time it grew.
+    std::deque<CFlowLines> m_flows GUARDED_BY(m_lock);
     CPoint m_extent GUARDED_BY(m_lock);
     std::optional<CRect> m_newArea GUARDED_BY(m_lock);
     std::vector<std::unique_ptr<CFormRecord>> m_forms GUARDED_BY(m_lock);
