@@ -5,6 +5,7 @@
 #include "platform/gdi/GdiTypes.h"
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -57,14 +58,28 @@ public:
     static constexpr bool kPlainRecord = true;
     CTextItem(const CRect& rect, uint32_t start, uint32_t count, uint32_t style, CLinkRecord* link)
         : CDisplayItem(link ? DisplayItemType::LinkText : DisplayItemType::Text, rect),
-          textStart(start), characterCount(count), textStyle(style), link(link) {}
+          textStart(start), characterCount(count), textStyle(style) {
+        std::memcpy(m_link, &link, sizeof link);
+    }
     void Draw(CPaintContext& context) const;
+    // Type 2 only.
+    [[nodiscard]] CLinkRecord* Link() const {
+        CLinkRecord* link;
+        std::memcpy(&link, m_link, sizeof link);
+        return link;
+    }
 
     const uint32_t textStart;
     const uint32_t characterCount;
     const uint32_t textStyle;
-    CLinkRecord* const link; // type 2 only
+
+private:
+    // The link's address as bytes, so that the item needs only 4-byte
+    // alignment: a long page has millions of text items, and the record pool
+    // pads each record that needs 8 by a word.
+    unsigned char m_link[sizeof(CLinkRecord*)];
 };
+static_assert(alignof(CTextItem) == 4);
 
 // Type 3.
 class CRuleItem final : public CDisplayItem {

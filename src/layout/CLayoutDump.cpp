@@ -58,7 +58,7 @@ CItemLine ItemLine(const CDisplayItem& item) {
         json.Number("text_start", run.textStart)
             .Number("character_count", run.characterCount)
             .Number("text_style", run.textStyle);
-        LinkFields(json, run.link);
+        LinkFields(json, run.Link());
         line.hasText = true;
         line.start = run.textStart;
         line.count = run.characterCount;
