@@ -1,24 +1,43 @@
 #include "platform/CStringArena.h"
 
+#include "platform/Verify.h"
+
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+
+#include <sys/mman.h>
+
+void CStringArena::FreeChunk::operator()(char* chunk) const {
+    std::free(chunk);
+}
 
 std::string_view CStringArena::Keep(std::string_view text) {
     if (text.empty())
         return {};
     if (text.size() > ChunkSize / 4) {
         // A long one gets a chunk of its own, behind the one being filled.
-        auto own = std::make_unique<char[]>(text.size());
-        std::memcpy(own.get(), text.data(), text.size());
-        std::string_view kept(own.get(), text.size());
-        m_chunks.insert(m_chunks.empty() ? m_chunks.end() : m_chunks.end() - 1, std::move(own));
-        return kept;
+        auto* own = static_cast<char*>(std::malloc(text.size()));
+        VERIFY(own);
+        std::memcpy(own, text.data(), text.size());
+        m_chunks.emplace(m_chunks.empty() ? m_chunks.end() : m_chunks.end() - 1, own);
+        return {own, text.size()};
     }
     if (text.size() > m_free) {
-        m_chunks.push_back(std::make_unique_for_overwrite<char[]>(ChunkSize));
-        m_free = ChunkSize;
+        m_chunkSize = m_chunkSize ? std::min(m_chunkSize * 2, LargestChunk) : ChunkSize;
+        const bool huge = m_chunkSize == LargestChunk;
+        auto* chunk = static_cast<char*>(huge ? std::aligned_alloc(LargestChunk, m_chunkSize)
+                                              : std::malloc(m_chunkSize));
+        VERIFY(chunk);
+        if (huge)
+            (void)madvise(chunk, m_chunkSize, MADV_HUGEPAGE); // only advice: fine if refused
+        m_chunks.emplace_back(chunk);
+        m_next = chunk;
+        m_free = m_chunkSize;
     }
-    char* at = m_chunks.back().get() + (ChunkSize - m_free);
+    char* at = m_next;
     std::memcpy(at, text.data(), text.size());
+    m_next += text.size();
     m_free -= text.size();
     return {at, text.size()};
 }

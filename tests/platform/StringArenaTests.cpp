@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -35,6 +36,34 @@ TEST(StringArena, ViewsKeepTheirTextAcrossChunkEdges) {
     // The quarter chunks share the first chunk, the longer one is elsewhere.
     for (auto [before, after] : {std::pair{1, 3}, {3, 4}, {4, 5}})
         EXPECT_EQ(kept[before].second.data() + chunk / 4, kept[after].second.data()) << after;
+}
+
+// Each chunk holds twice the one before, up to the largest: after the first
+// is filled to its last byte, eight quarter-first-chunks lie end to end in the
+// second and the ninth starts a third; the doubling stops at LargestChunk.
+TEST(StringArena, ChunksDoubleUpToTheLargest) {
+    constexpr size_t quarter = CStringArena::ChunkSize / 4;
+    CStringArena arena;
+    std::vector<std::string_view> views;
+    for (int i = 0; i < 4 + 9; ++i)
+        views.push_back(arena.Keep(std::string(quarter, static_cast<char>('a' + i))));
+    for (int i = 5; i < 12; ++i)
+        EXPECT_EQ(views[i - 1].data() + quarter, views[i].data()) << i;
+    EXPECT_NE(views[11].data() + quarter, views[12].data());
+    for (int i = 0; i < 13; ++i)
+        EXPECT_EQ(views[i], std::string(quarter, static_cast<char>('a' + i)));
+
+    // Chunks of 64 KiB, 128, ... 2 MiB, then 2 MiB again: the last two
+    // hold LargestChunk / quarter strings each, end to end.
+    std::string_view last = views.back();
+    size_t run = 0, longest = 0;
+    for (int i = 0; i < 2000; ++i) {
+        std::string_view view = arena.Keep(std::string(quarter, 'x'));
+        run = view.data() == last.data() + quarter ? run + 1 : 1;
+        longest = std::max(longest, run);
+        last = view;
+    }
+    EXPECT_EQ(longest, CStringArena::LargestChunk / quarter);
 }
 
 } // namespace
