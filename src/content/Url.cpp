@@ -2,6 +2,8 @@
 
 #include "platform/TextUtil.h"
 
+#include <initializer_list>
+
 namespace {
 
 // Position just past "scheme://", or npos when the first ":" is not followed
@@ -11,6 +13,19 @@ size_t AfterSlashes(std::string_view url) {
     if (colon == std::string_view::npos || url.substr(colon + 1, 2) != "//")
         return std::string_view::npos;
     return colon + 3;
+}
+
+// The parts end to end in one allocation: a page resolves an address for
+// every link it has.
+std::string Joined(std::initializer_list<std::string_view> parts) {
+    size_t size = 0;
+    for (std::string_view part : parts)
+        size += part.size();
+    std::string joined;
+    joined.reserve(size);
+    for (std::string_view part : parts)
+        joined.append(part);
+    return joined;
 }
 
 } // namespace
@@ -76,7 +91,7 @@ std::string UrlPath(std::string_view url) {
 
 std::string ResolveUrl(std::string_view base, std::string_view reference) {
     if (reference.starts_with('#'))
-        return std::string(base.substr(0, base.find('#'))) + std::string(reference);
+        return Joined({base.substr(0, base.find('#')), reference});
     size_t slashes = base.find("//");
     if (slashes == std::string_view::npos)
         return std::string(reference);
@@ -86,7 +101,7 @@ std::string ResolveUrl(std::string_view base, std::string_view reference) {
     std::string_view path = pathStart == std::string_view::npos ? "/" : base.substr(pathStart);
 
     if (reference.starts_with('/') && !reference.starts_with("//"))
-        return std::string(root) + std::string(reference);
+        return Joined({root, reference});
     if (reference.find("//") != std::string_view::npos ||
         reference.find(':') != std::string_view::npos)
         return std::string(reference);
@@ -100,7 +115,7 @@ std::string ResolveUrl(std::string_view base, std::string_view reference) {
         last = path.rfind('/', last - 1);
         rest.remove_prefix(3);
     }
-    return std::string(root) + std::string(path.substr(0, last + 1)) + std::string(rest);
+    return Joined({root, path.substr(0, last + 1), rest});
 }
 
 std::string FileNameFromUrl(std::string_view url) {
