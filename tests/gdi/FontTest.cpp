@@ -37,16 +37,22 @@ TEST(FontFaces, PageFacesResolveToTheirMetricCompatibleFaces) {
     const std::vector<Case> cases = {
         {"Times New Roman", kFontWeightNormal, false, "LiberationSerif-Regular"},
         {"Times New Roman", kFontWeightBold, false, "LiberationSerif-Bold."},
+        {"Times New Roman", 599, false, "LiberationSerif-Regular"}, // bold from 600 on
+        {"Times New Roman", 600, false, "LiberationSerif-Bold."},
         {"Times New Roman", kFontWeightNormal, true, "LiberationSerif-Italic"},
         {"Times New Roman", kFontWeightBold, true, "LiberationSerif-BoldItalic"},
         {"Courier New", kFontWeightNormal, false, "LiberationMono-Regular"},
         {"Courier New", kFontWeightBold, true, "LiberationMono-BoldItalic"},
     };
-    for (const Case& c : cases) {
-        const CFontFile file =
-            CFontResolver::Get().Resolve(MakeLogFont(c.face, 19, c.weight, c.italic));
-        EXPECT_NE(file.path.find(c.file), std::string::npos) << c.face << " -> " << file.path;
-    }
+    // Twice over and at another size: the process keeps each match, under a
+    // key that must tell weight, slant and face apart.
+    for (int32_t cell : {19, 19, 32})
+        for (const Case& c : cases) {
+            const CFontFile file =
+                CFontResolver::Get().Resolve(MakeLogFont(c.face, cell, c.weight, c.italic));
+            EXPECT_NE(file.path.find(c.file), std::string::npos)
+                << c.face << " " << c.weight << " -> " << file.path;
+        }
 }
 
 // ---- Metrics ----

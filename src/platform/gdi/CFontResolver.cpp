@@ -38,6 +38,12 @@ CFontResolver::~CFontResolver() {
 }
 
 CFontFile CFontResolver::Resolve(const CLogFont& logFont) {
+    const bool bold = logFont.weight >= 600;
+    MatchKey key{logFont.faceName, GenericFamily(logFont), bold, logFont.italic};
+    CMutexGuard lock(m_mutex);
+    if (auto found = m_matches.find(key); found != m_matches.end())
+        return found->second;
+
     PatternPtr pattern(FcPatternCreate());
     VERIFY(pattern);
     const auto* family = reinterpret_cast<const FcChar8*>(logFont.faceName.c_str());
@@ -45,12 +51,10 @@ CFontFile CFontResolver::Resolve(const CLogFont& logFont) {
         FcPatternAddString(pattern.get(), FC_FAMILY, family);
     FcPatternAddString(pattern.get(), FC_FAMILY,
                        reinterpret_cast<const FcChar8*>(GenericFamily(logFont)));
-    FcPatternAddInteger(pattern.get(), FC_WEIGHT,
-                        logFont.weight >= 600 ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
+    FcPatternAddInteger(pattern.get(), FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
     FcPatternAddInteger(pattern.get(), FC_SLANT, logFont.italic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcPatternAddBool(pattern.get(), FC_SCALABLE, FcTrue);
 
-    CMutexGuard lock(m_mutex);
     FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
     FcDefaultSubstitute(pattern.get());
     FcResult result = FcResultNoMatch;
@@ -61,6 +65,7 @@ CFontFile CFontResolver::Resolve(const CLogFont& logFont) {
         file.path = reinterpret_cast<const char*>(path);
         FcPatternGetInteger(match.get(), FC_INDEX, 0, &file.index);
     }
+    m_matches.emplace(std::move(key), file);
     return file;
 }
 

@@ -3,8 +3,10 @@
 #include "platform/CMutex.h"
 #include "platform/gdi/CLogFont.h"
 
+#include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 
 struct FT_LibraryRec_;
 struct FT_FaceRec_;
@@ -27,7 +29,9 @@ public:
     ~CFontResolver();
 
     // fontconfig's best match for the family, weight and slant; the generic
-    // family decides the fallback when the name itself is unknown.
+    // family decides the fallback when the name itself is unknown. Kept for
+    // the process: a page asks again for every size of the same face, and
+    // each match costs fontconfig's whole substitution.
     [[nodiscard]] CFontFile Resolve(const CLogFont& logFont);
 
     struct FaceDeleter {
@@ -45,4 +49,7 @@ private:
     // Also held around fontconfig's calls, which share its configuration.
     CMutex m_mutex;
     FT_LibraryRec_* m_library GUARDED_BY(m_mutex) = nullptr;
+    // Face name, generic family, bold, italic: all a match depends on.
+    using MatchKey = std::tuple<std::string, std::string, bool, bool>;
+    std::map<MatchKey, CFontFile> m_matches GUARDED_BY(m_mutex);
 };
