@@ -42,10 +42,6 @@ void CPageSlabs::Clear() {
     m_used = 0;
 }
 
-CTextStore::Body::Body()
-    : directory(std::make_unique<std::unique_ptr<PageTable>[]>(
-          (size_t{std::numeric_limits<uint32_t>::max()} / PageSize + TablePages) / TablePages)) {}
-
 CTextStore::CTextStore() : m_body(std::make_shared<Body>()) {}
 
 uint32_t CTextStore::Length() const {
@@ -66,7 +62,10 @@ uint32_t CTextStore::Append(const char* bytes, size_t count) {
     count = std::min<size_t>(count, std::numeric_limits<uint32_t>::max() - length);
     while (count > 0) {
         if (body.free == 0) {
-            auto& table = body.directory[body.pageCount / TablePages];
+            // Readers reach the directory only below the length stored after it.
+            if (!body.directory)
+                body.directory = std::make_unique<Directory>();
+            auto& table = (*body.directory)[body.pageCount / TablePages];
             if (!table)
                 table = std::make_unique<PageTable>();
             (*table)[body.pageCount % TablePages] = reinterpret_cast<char*>(body.slabs.NextPage());

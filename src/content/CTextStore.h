@@ -76,13 +76,16 @@ private:
     // Pages are found through a directory of tables of page addresses: both
     // levels stay where they are made, so a reader needs no lock to follow
     // them. 1024 tables of 1024 pages of 4096 bytes cover every 32-bit offset.
+    // The directory is made with the first page: a store that never holds
+    // text (a picture's) costs no directory.
     static constexpr size_t TablePages = 1024;
+    static constexpr size_t Tables = (size_t{UINT32_MAX} / PageSize + TablePages) / TablePages;
     using PageTable = std::array<char*, TablePages>;
+    using Directory = std::array<std::unique_ptr<PageTable>, Tables>;
     struct Body {
-        Body();
         mutable CSemLock lock; // between writers
         CPageSlabs slabs GUARDED_BY(lock);
-        std::unique_ptr<std::unique_ptr<PageTable>[]> directory;
+        std::unique_ptr<Directory> directory;
         size_t pageCount GUARDED_BY(lock) = 0;
         size_t free GUARDED_BY(lock) = 0;
         // Written under the lock after what it covers; read without it.
@@ -92,7 +95,7 @@ private:
         CStringArena strings;
 
         [[nodiscard]] char* Page(size_t index) const {
-            return (*directory[index / TablePages])[index % TablePages];
+            return (*(*directory)[index / TablePages])[index % TablePages];
         }
     };
     std::shared_ptr<Body> m_body;

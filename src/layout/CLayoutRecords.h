@@ -6,7 +6,6 @@
 #include <string_view>
 #include <vector>
 
-class CDisplayItem;
 class CFormControlItem;
 
 // A link of the page; its text and image items point to it.
