@@ -1,5 +1,6 @@
 #include "platform/CTlsStream.h"
 
+#include "platform/CLateLibrary.h"
 #include "platform/WsaErrors.h"
 
 #include <arpa/inet.h>
@@ -12,6 +13,102 @@
 #include <sys/socket.h>
 
 namespace {
+
+// The TLS library is loaded by the first secure connection; a page that never
+// makes one never pays for it. These are the functions this file calls,
+// directly or through the library's macros (SSL_CTX_set_mode, for one, is a
+// call of SSL_CTX_ctrl).
+#define TLS_FUNCTIONS(X)                                                                           \
+    X(BIO_clear_flags)                                                                             \
+    X(BIO_get_data)                                                                                \
+    X(BIO_get_new_index)                                                                           \
+    X(BIO_meth_free)                                                                               \
+    X(BIO_meth_new)                                                                                \
+    X(BIO_meth_set_ctrl)                                                                           \
+    X(BIO_meth_set_read)                                                                           \
+    X(BIO_meth_set_write)                                                                          \
+    X(BIO_new)                                                                                     \
+    X(BIO_set_data)                                                                                \
+    X(BIO_set_flags)                                                                               \
+    X(BIO_set_init)                                                                                \
+    X(ERR_clear_error)                                                                             \
+    X(ERR_error_string_n)                                                                          \
+    X(ERR_peek_error)                                                                              \
+    X(ERR_reason_error_string)                                                                     \
+    X(SSL_CTX_ctrl)                                                                                \
+    X(SSL_CTX_free)                                                                                \
+    X(SSL_CTX_new)                                                                                 \
+    X(SSL_CTX_set_default_verify_paths)                                                            \
+    X(SSL_CTX_set_options)                                                                         \
+    X(SSL_CTX_set_verify)                                                                          \
+    X(SSL_ctrl)                                                                                    \
+    X(SSL_do_handshake)                                                                            \
+    X(SSL_free)                                                                                    \
+    X(SSL_get_error)                                                                               \
+    X(SSL_get_verify_result)                                                                       \
+    X(SSL_has_pending)                                                                             \
+    X(SSL_new)                                                                                     \
+    X(SSL_read_ex)                                                                                 \
+    X(SSL_set1_host)                                                                               \
+    X(SSL_set_bio)                                                                                 \
+    X(SSL_set_connect_state)                                                                       \
+    X(SSL_set_hostflags)                                                                           \
+    X(SSL_write_ex)                                                                                \
+    X(TLS_client_method)                                                                           \
+    X(X509_verify_cert_error_string)
+
+struct TlsFunctions {
+    TLS_FUNCTIONS(VESTRIAL_LATE_SLOT)
+};
+
+TlsFunctions g_tls;
+
+// Loaded on the first call, from any thread; Error() says why it could not be.
+const CLateLibrary& TlsLibrary() {
+#define TLS_ENTRY(name) {#name, &g_tls.name},
+    static const CLateLibrary library(VESTRIAL_LIBSSL, {TLS_FUNCTIONS(TLS_ENTRY)});
+#undef TLS_ENTRY
+    return library;
+}
+
+// From here on the library's names are its loaded functions.
+#define BIO_clear_flags g_tls.BIO_clear_flags
+#define BIO_get_data g_tls.BIO_get_data
+#define BIO_get_new_index g_tls.BIO_get_new_index
+#define BIO_meth_free g_tls.BIO_meth_free
+#define BIO_meth_new g_tls.BIO_meth_new
+#define BIO_meth_set_ctrl g_tls.BIO_meth_set_ctrl
+#define BIO_meth_set_read g_tls.BIO_meth_set_read
+#define BIO_meth_set_write g_tls.BIO_meth_set_write
+#define BIO_new g_tls.BIO_new
+#define BIO_set_data g_tls.BIO_set_data
+#define BIO_set_flags g_tls.BIO_set_flags
+#define BIO_set_init g_tls.BIO_set_init
+#define ERR_clear_error g_tls.ERR_clear_error
+#define ERR_error_string_n g_tls.ERR_error_string_n
+#define ERR_peek_error g_tls.ERR_peek_error
+#define ERR_reason_error_string g_tls.ERR_reason_error_string
+#define SSL_CTX_ctrl g_tls.SSL_CTX_ctrl
+#define SSL_CTX_free g_tls.SSL_CTX_free
+#define SSL_CTX_new g_tls.SSL_CTX_new
+#define SSL_CTX_set_default_verify_paths g_tls.SSL_CTX_set_default_verify_paths
+#define SSL_CTX_set_options g_tls.SSL_CTX_set_options
+#define SSL_CTX_set_verify g_tls.SSL_CTX_set_verify
+#define SSL_ctrl g_tls.SSL_ctrl
+#define SSL_do_handshake g_tls.SSL_do_handshake
+#define SSL_free g_tls.SSL_free
+#define SSL_get_error g_tls.SSL_get_error
+#define SSL_get_verify_result g_tls.SSL_get_verify_result
+#define SSL_has_pending g_tls.SSL_has_pending
+#define SSL_new g_tls.SSL_new
+#define SSL_read_ex g_tls.SSL_read_ex
+#define SSL_set1_host g_tls.SSL_set1_host
+#define SSL_set_bio g_tls.SSL_set_bio
+#define SSL_set_connect_state g_tls.SSL_set_connect_state
+#define SSL_set_hostflags g_tls.SSL_set_hostflags
+#define SSL_write_ex g_tls.SSL_write_ex
+#define TLS_client_method g_tls.TLS_client_method
+#define X509_verify_cert_error_string g_tls.X509_verify_cert_error_string
 
 // What the session's descriptor met on its last read or write. The library
 // only knows that a call failed; the reason is read back from here.
@@ -163,6 +260,10 @@ struct CTlsStream::Session {
 
 CTlsStream::CTlsStream(int fd, const std::string& host) : m_session(std::make_unique<Session>()) {
     m_session->channel.fd = fd;
+    if (const CLateLibrary& library = TlsLibrary(); !library.IsLoaded()) {
+        (void)Fail(Failure::Handshake, "TLS is not available: " + library.Error());
+        return;
+    }
     ERR_clear_error();
     // An empty name would switch the name check off.
     if (host.empty()) {
