@@ -21,7 +21,7 @@ cat >"$dir/first.html" <<'HTML'
 <p>Below the link.</p></body></html>
 HTML
 cat >"$dir/second.html" <<'HTML'
-<html><head><title>Second page</title></head><body bgcolor="#004000" text="#ffffff">
+<html><head><title>Second page</title></head><body bgcolor="#103070" text="#ffffff">
 <h1>The second page</h1><p>Reached by a click.</p></body></html>
 HTML
 
@@ -51,6 +51,19 @@ for _ in $(seq 50); do
   sleep 0.2
 done
 [ -n "$changed" ] || fail "the window's picture did not change"
+
+# The page's colours reach the screen as they are (no channel swapped): its
+# background, away from the text, is the pixel the headless shell paints.
+"$vestrial" --headless --screenshot "$dir/second.png" --size 600x400 "$dir/second.html" >/dev/null 2>&1
+pixel() { /usr/bin/convert "$1" -format "%[pixel:p{$2}]" info:; }
+want=$(pixel "$dir/second.png" 500,300)
+for _ in $(seq 50); do
+  snapshot "$dir/after.png"
+  [ "$(pixel "$dir/after.png" 500,400)" = "$want" ] && break
+  sleep 0.2
+done
+got=$(pixel "$dir/after.png" 500,400)
+[ "$got" = "$want" ] || fail "the page's background shows as $got, not $want"
 
 # An address put into the location field opens with Enter. It is pasted:
 # in a burst of xdotool's synthetic keys a shifted or repeated one now and

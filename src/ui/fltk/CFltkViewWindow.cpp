@@ -10,9 +10,12 @@
 #include <FL/Fl_Window.H>
 #include <FL/fl_draw.H>
 #include <FL/fl_utf8.h>
+#include <FL/x.H>
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <vector>
 
 namespace {
 
@@ -29,6 +32,54 @@ void ConvertRow(void* data, int x, int y, int width, unsigned char* out) {
     const auto* source = static_cast<const RowSource*>(data);
     source->section->ConvertRowToRgb(source->rect.top + y, source->rect.left + x, width,
                                      {out, static_cast<size_t>(width) * 3});
+}
+
+// Sends the section's pixels in rect straight to the X server, converted from
+// palette indices into the server's own 32-bit pixels a band of rows at a
+// time. fl_draw_image converts through a buffer of its own that it keeps for
+// the life of the process, the size of the largest picture ever drawn (2 MiB
+// for a window's page); a band here is 64 KiB. False when the server's
+// pixels are not 8-bit red, green and blue in 32 bits in this machine's byte
+// order, which the caller then leaves to the toolkit.
+bool PutPixels(const CDibSection& section, const CRect& rect, int screenX, int screenY) {
+    if (!fl_visual || fl_visual->c_class != TrueColor || fl_visual->red_mask != 0xFF0000 ||
+        fl_visual->green_mask != 0xFF00 || fl_visual->blue_mask != 0xFF)
+        return false;
+    constexpr int kOurByteOrder = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
+    const int width = rect.Width();
+    const int bandRows = std::max(1, 16384 / width);
+    static std::vector<uint32_t> band;
+    band.resize(static_cast<size_t>(width) *
+                static_cast<size_t>(std::min(bandRows, rect.Height())));
+    XImage* image = XCreateImage(
+        fl_display, fl_visual->visual, static_cast<unsigned>(fl_visual->depth), ZPixmap, 0,
+        reinterpret_cast<char*>(band.data()), static_cast<unsigned>(width), 1, 32, width * 4);
+    if (!image)
+        return false;
+    if (image->bits_per_pixel != 32 || image->byte_order != kOurByteOrder) {
+        image->data = nullptr; // ours, not Xlib's to free
+        XDestroyImage(image);
+        return false;
+    }
+    std::array<uint32_t, 256> pixels;
+    const auto colors = section.ColorTable();
+    for (size_t i = 0; i < pixels.size(); ++i)
+        pixels[i] = uint32_t{colors[i].red} << 16 | uint32_t{colors[i].green} << 8 | colors[i].blue;
+    for (int top = rect.top; top < rect.bottom; top += bandRows) {
+        const int rows = std::min(bandRows, rect.bottom - top);
+        uint32_t* out = band.data();
+        for (int y = top; y < top + rows; ++y) {
+            const uint8_t* in = section.Row(y) + rect.left;
+            for (int x = 0; x < width; ++x)
+                *out++ = pixels[in[x]];
+        }
+        image->height = rows;
+        XPutImage(fl_display, fl_window, fl_gc, image, 0, 0, screenX, screenY + (top - rect.top),
+                  static_cast<unsigned>(width), static_cast<unsigned>(rows));
+    }
+    image->data = nullptr;
+    XDestroyImage(image);
+    return true;
 }
 
 // The pointer of "working in the background": an arrow with a small
@@ -202,8 +253,9 @@ void CFltkViewWindow::Present(const CDibSection& section, const CRect& rect) {
         return;
     RowSource source{&section, area};
     fl_push_clip(x() + area.left, y() + area.top, area.Width(), area.Height());
-    fl_draw_image(ConvertRow, &source, x() + area.left, y() + area.top, area.Width(), area.Height(),
-                  3);
+    if (!PutPixels(section, area, x() + area.left, y() + area.top))
+        fl_draw_image(ConvertRow, &source, x() + area.left, y() + area.top, area.Width(),
+                      area.Height(), 3);
     fl_pop_clip();
 }
 
