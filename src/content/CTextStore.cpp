@@ -7,12 +7,9 @@
 #include <cstring>
 #include <limits>
 
-#include <sys/mman.h>
-
 namespace {
 constexpr size_t FirstSlab = CPageSlabs::PageSize;
-// The size at which the kernel can back a slab with one huge page.
-constexpr size_t HugeSlab = size_t{2} << 20;
+constexpr size_t LargestSlab = size_t{2} << 20;
 } // namespace
 
 void CPageSlabs::FreeSlab::operator()(std::byte* slab) const {
@@ -21,12 +18,9 @@ void CPageSlabs::FreeSlab::operator()(std::byte* slab) const {
 
 std::byte* CPageSlabs::NextPage() {
     if (m_used == m_slabSize) {
-        size_t size = m_slabs.empty() ? FirstSlab : std::min(m_slabSize * 2, HugeSlab);
-        size_t alignment = size >= HugeSlab ? HugeSlab : PageSize;
-        auto* slab = static_cast<std::byte*>(std::aligned_alloc(alignment, size));
+        size_t size = m_slabs.empty() ? FirstSlab : std::min(m_slabSize * 2, LargestSlab);
+        auto* slab = static_cast<std::byte*>(std::aligned_alloc(PageSize, size));
         VERIFY(slab);
-        if (size >= HugeSlab)
-            (void)madvise(slab, size, MADV_HUGEPAGE); // only advice: fine if refused
         m_slabs.emplace_back(slab);
         m_slabSize = size;
         m_used = 0;

@@ -14,9 +14,8 @@
 #include <vector>
 
 // Where the text store and the record pools get their 4096-byte pages: from
-// slabs that double in size, so a long page costs few allocations, and whose
-// largest sizes ask the kernel for huge pages, so filling them costs few
-// page faults. Pages live until Clear or the end of their owner.
+// slabs that double in size, so a long page costs few allocations. Pages live
+// until Clear or the end of their owner.
 class CPageSlabs {
 public:
     static constexpr size_t PageSize = 4096;

@@ -15,16 +15,6 @@ size_t MappedSize(size_t bytes) {
     return (bytes + page - 1) / page * page;
 }
 
-// From this size on a mapping asks for huge pages: fewer, larger faults as
-// it is first written (only advice: fine if refused).
-constexpr size_t HugeAdvice = size_t{4} << 20;
-
-void* Advised(void* block, size_t bytes) {
-    if (bytes >= HugeAdvice)
-        (void)madvise(block, MappedSize(bytes), MADV_HUGEPAGE);
-    return block;
-}
-
 } // namespace
 
 void* Resize(void* old, size_t oldBytes, size_t newBytes) {
@@ -37,7 +27,7 @@ void* Resize(void* old, size_t oldBytes, size_t newBytes) {
     if (oldBytes >= MapThreshold) {
         void* block = mremap(old, MappedSize(oldBytes), MappedSize(newBytes), MREMAP_MAYMOVE);
         VERIFY(block != MAP_FAILED);
-        return Advised(block, newBytes);
+        return block;
     }
     void* block = mmap(nullptr, MappedSize(newBytes), PROT_READ | PROT_WRITE,
                        MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);

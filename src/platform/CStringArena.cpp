@@ -6,8 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <sys/mman.h>
-
 void CStringArena::FreeChunk::operator()(char* chunk) const {
     std::free(chunk);
 }
@@ -25,12 +23,8 @@ std::string_view CStringArena::Keep(std::string_view text) {
     }
     if (text.size() > m_free) {
         m_chunkSize = m_chunkSize ? std::min(m_chunkSize * 2, LargestChunk) : ChunkSize;
-        const bool huge = m_chunkSize == LargestChunk;
-        auto* chunk = static_cast<char*>(huge ? std::aligned_alloc(LargestChunk, m_chunkSize)
-                                              : std::malloc(m_chunkSize));
+        auto* chunk = static_cast<char*>(std::malloc(m_chunkSize));
         VERIFY(chunk);
-        if (huge)
-            (void)madvise(chunk, m_chunkSize, MADV_HUGEPAGE); // only advice: fine if refused
         m_chunks.emplace_back(chunk);
         m_next = chunk;
         m_free = m_chunkSize;

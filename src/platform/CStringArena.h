@@ -8,10 +8,10 @@
 // Strings kept as long as their owner (a page's elements, a layout) lives,
 // copied into large chunks: a page with tens of thousands of links keeps
 // their addresses without an allocation each. Chunks double in size from
-// ChunkSize up to LargestChunk, which asks the kernel for a huge page, so a
-// long page's megabytes of addresses cost few allocations and page faults. The views handed out
-// stay valid until the arena goes. One writer; other threads only read views handed to them through
-// a structure that publishes them under its lock.
+// ChunkSize up to LargestChunk, so a long page's megabytes of addresses cost
+// few allocations. The views handed out stay valid until the arena goes. One
+// writer; other threads only read views handed to them through a structure
+// that publishes them under its lock.
 class CStringArena {
 public:
     static constexpr size_t ChunkSize = 64 * 1024; // the first chunk's
