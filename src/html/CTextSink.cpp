@@ -105,6 +105,19 @@ void CTextSink::LineBreak(uint32_t style) {
 void CTextSink::EmitPreformatted(const char* bytes, size_t count, uint32_t style) {
     m_run.clear();
     for (size_t i = 0; i < count; ++i) {
+        // The characters up to the next line end or tab go in as one piece.
+        size_t plain = i;
+        while (plain < count && bytes[plain] != '\r' && bytes[plain] != '\n' &&
+               bytes[plain] != '\t')
+            ++plain;
+        if (plain > i) {
+            m_run.append(bytes + i, plain - i);
+            m_state.crSeen = m_state.lfSeen = false;
+            m_state.column += static_cast<uint32_t>(plain - i);
+            i = plain;
+            if (i == count)
+                break;
+        }
         char c = bytes[i];
         if (c == '\r' || c == '\n') {
             bool& own = c == '\r' ? m_state.crSeen : m_state.lfSeen;
@@ -113,15 +126,11 @@ void CTextSink::EmitPreformatted(const char* bytes, size_t count, uint32_t style
                 LineBreak(style);
                 own = true;
             }
-        } else if (c == '\t') {
+        } else {
             uint32_t spaces = TabStop - m_state.column % TabStop;
             m_run.append(spaces, ' ');
             m_state.crSeen = m_state.lfSeen = false;
             m_state.column += spaces;
-        } else {
-            m_run.push_back(c);
-            m_state.crSeen = m_state.lfSeen = false;
-            ++m_state.column;
         }
     }
     FlushRun(style);

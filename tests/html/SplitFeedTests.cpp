@@ -43,4 +43,35 @@ TEST(HtmlIncrementalFeed, HardCasesInEveryPieceSize) {
     }
 }
 
+// Preformatted text keeps its characters and turns a tab into the spaces up
+// to the next multiple of eight columns, counted from the last line end: a
+// tab at column 7 is one space, at 8 eight, at 9 seven. CR LF, LF CR, a lone
+// CR and a lone LF end one line each; CR CR ends two.
+TEST(HtmlPreformatted, TabsReachTheNextStopAndLineEndsCount) {
+    struct Case {
+        const char* html;
+        const char* text;
+        size_t lineBreaks;
+    };
+    const Case cases[] = {
+        {"<pre>abcdefg\tx</pre>", "abcdefg x", 0},
+        {"<pre>abcdefgh\tx</pre>", "abcdefgh        x", 0},
+        {"<pre>abcdefghi\tx</pre>", "abcdefghi       x", 0},
+        {"<pre>\tx\t\ty</pre>", "        x               y", 0},
+        {"<pre>abcdefghi\nab\tc</pre>", "abcdefghiab      c", 1},
+        {"<pre>a\r\nb\n\rc\rd\ne</pre>", "abcde", 4},
+        {"<pre>a\r\rb\n\nc</pre>", "abc", 4},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.html);
+        std::string_view html = c.html;
+        for (size_t piece : {size_t{1}, size_t{2}, html.size()}) {
+            ParsedDocument parsed = Parse(html, piece);
+            EXPECT_EQ(parsed.text.Copy(0, parsed.text.Length()), c.text) << "pieces " << piece;
+            EXPECT_EQ(parsed.OfKind(ElementKind::LineBreak).size(), c.lineBreaks)
+                << "pieces " << piece;
+        }
+    }
+}
+
 } // namespace
