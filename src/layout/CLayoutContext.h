@@ -132,7 +132,7 @@ private:
     const CLayoutSettings m_settings;
     CLayoutPage& m_page;
     const std::function<void()> m_progress;
-    std::chrono::steady_clock::time_point m_lastProgress{};
+    std::chrono::nanoseconds m_lastProgress{}; // on the coarse monotonic clock
     bool m_progressHeld = false;
 
     CDeviceContext m_infoContext;
