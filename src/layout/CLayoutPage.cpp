@@ -111,13 +111,16 @@ void CLayoutPage::SetRootFrameSet(std::unique_ptr<CFrameRecord> root) {
 }
 
 void CLayoutPage::SetExtent(CPoint extent) {
-    CSemLockGuard guard(m_lock);
-    m_extent = extent;
+    const uint64_t word =
+        uint64_t{static_cast<uint32_t>(extent.x)} << 32 | static_cast<uint32_t>(extent.y);
+    // Release: whoever reads this extent also sees the lines that made it.
+    m_extent.store(word, std::memory_order_release);
 }
 
-CPoint CLayoutPage::GetExtent() {
-    CSemLockGuard guard(m_lock);
-    return m_extent;
+CPoint CLayoutPage::GetExtent() const {
+    const uint64_t word = m_extent.load(std::memory_order_acquire);
+    return {static_cast<int32_t>(static_cast<uint32_t>(word >> 32)),
+            static_cast<int32_t>(static_cast<uint32_t>(word))};
 }
 
 std::optional<CRect> CLayoutPage::TakeNewItemsArea() {

@@ -8,6 +8,7 @@
 #include "platform/ThreadSafety.h"
 #include "platform/gdi/GdiTypes.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -55,10 +56,10 @@ public:
     // The first finished frame-set tree becomes the root; later ones are
     // dropped.
     void SetRootFrameSet(std::unique_ptr<CFrameRecord> root) EXCLUDES(m_lock);
-    void SetExtent(CPoint extent) EXCLUDES(m_lock);
+    void SetExtent(CPoint extent);
 
     // Any thread.
-    [[nodiscard]] CPoint GetExtent() EXCLUDES(m_lock);
+    [[nodiscard]] CPoint GetExtent() const;
     [[nodiscard]] std::optional<CRect> TakeNewItemsArea() EXCLUDES(m_lock);
     void ForEachItemIn(const CRect& area, const std::function<void(const CDisplayItem&)>& visit)
         EXCLUDES(m_lock);
@@ -119,7 +120,9 @@ private:
     // A deque: a page of many table cells adds tens of thousands of flows,
     // which a vector would move again each time it grew.
     std::deque<CFlowLines> m_flows GUARDED_BY(m_lock);
-    CPoint m_extent GUARDED_BY(m_lock);
+    // Set after every line of the page's own flow and read by the view: one
+    // word (x high, y low) of its own rather than a take of the lock each time.
+    std::atomic<uint64_t> m_extent{0};
     std::optional<CRect> m_newArea GUARDED_BY(m_lock);
     std::vector<std::unique_ptr<CFormRecord>> m_forms GUARDED_BY(m_lock);
     std::vector<CNamedAnchor> m_anchors GUARDED_BY(m_lock);
