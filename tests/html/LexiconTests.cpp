@@ -60,6 +60,11 @@ TEST(HtmlTagParse, Attributes) {
         {"<input checked type=checkbox>", {{"checked", ""}, {"type", "checkbox"}}},
         {"<p align = center >", {{"align", "center"}}},
         {"<a href=\"open>", {{"href", "open"}}},
+        // A quoted value ends at its quote, or at a ">" before it, or with
+        // the text.
+        {"<a href=\"a>b\" x=1>", {{"href", "a"}}},
+        {"<a href=\"\" x=1>", {{"href", ""}, {"x", "1"}}},
+        {"<a href=\"x", {{"href", "x"}}},
         // A quote starts no name; the word after it is a name whose quoted
         // tail swallows the rest of the tag.
         {"<x \"quoted\" y=1>", {}},
