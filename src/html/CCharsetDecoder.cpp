@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -306,14 +308,30 @@ void CCharsetDecoder::Decide(PageCharset charset) {
     Take(held);
 }
 
+namespace {
+
+// Where the run of ASCII bytes from at ends: a word of eight with no high
+// bit set is eight ASCII bytes.
+size_t AsciiRunEnd(std::string_view bytes, size_t at) {
+    constexpr uint64_t HighBits = 0x8080808080808080;
+    for (uint64_t word; at + sizeof word <= bytes.size(); at += sizeof word) {
+        std::memcpy(&word, bytes.data() + at, sizeof word);
+        if (word & HighBits)
+            break;
+    }
+    while (at < bytes.size() && static_cast<uint8_t>(bytes[at]) < 0x80)
+        ++at;
+    return at;
+}
+
+} // namespace
+
 void CCharsetDecoder::Transcode(std::string_view bytes) {
     size_t at = 0;
     while (at < bytes.size()) {
         // Runs of ASCII are copied whole.
         if (!m_reader.InSequence()) {
-            size_t end = at;
-            while (end < bytes.size() && static_cast<uint8_t>(bytes[end]) < 0x80)
-                ++end;
+            const size_t end = AsciiRunEnd(bytes, at);
             m_out.append(bytes.substr(at, end - at));
             at = end;
             if (at == bytes.size())

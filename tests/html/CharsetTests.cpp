@@ -228,6 +228,19 @@ TEST(CharsetDecoder, SequenceSplitAtEveryPlaceDecodesOnce) {
     }
 }
 
+// ASCII is passed on eight bytes at a time: a character after a run of any
+// length, at either edge of a word of eight, is decoded and nothing is lost
+// around it.
+TEST(CharsetDecoder, CharacterAfterAnyRunOfAsciiIsDecoded) {
+    for (size_t run = 0; run <= 17; ++run) {
+        const std::string ascii(run, 'a');
+        const std::string page = ascii + "\xC3\xA9" + ascii + "z";
+        EXPECT_EQ(DecodeAll(page, 0, "text/html; charset=utf-8").first,
+                  ascii + "\xE9" + ascii + "z")
+            << run;
+    }
+}
+
 TEST(CharsetDecoder, InvalidBytesShowAsWindows1252) {
     struct Case {
         std::string bytes;
