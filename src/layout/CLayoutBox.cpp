@@ -3,8 +3,13 @@
 #include "layout/CDisplayItem.h"
 #include "layout/CLayoutContext.h"
 #include "layout/LayoutConstants.h"
+#include "platform/Verify.h"
 
 #include <algorithm>
+#include <new>
+
+// Poisons and unpoisons under the address sanitizer, nothing otherwise.
+#include <sanitizer/asan_interface.h>
 
 namespace {
 
@@ -26,7 +31,68 @@ CBoxSize ImageBoxSize(const CImageSize& size) {
     return {size.height, size.height, size.width};
 }
 
+// Freed text boxes of one thread, kept for its next ones up to a bound (a
+// few lines' worth); the address sanitizer still sees a kept box as freed.
+class CTextBoxStore {
+public:
+    CTextBoxStore() = default;
+    CTextBoxStore(const CTextBoxStore&) = delete;
+    CTextBoxStore& operator=(const CTextBoxStore&) = delete;
+    ~CTextBoxStore() {
+        while (m_kept) {
+            Kept* next = Reveal(m_kept)->next;
+            ::operator delete(m_kept);
+            m_kept = next;
+        }
+    }
+
+    void* Take() {
+        if (!m_kept)
+            return ::operator new(sizeof(CTextBox));
+        Kept* box = Reveal(m_kept);
+        m_kept = box->next;
+        --m_count;
+        return box;
+    }
+
+    void Keep(void* box) {
+        if (m_count == kMostKept) {
+            ::operator delete(box);
+            return;
+        }
+        auto* kept = ::new (box) Kept{m_kept};
+        ASAN_POISON_MEMORY_REGION(kept, sizeof(CTextBox));
+        m_kept = kept;
+        ++m_count;
+    }
+
+private:
+    struct Kept {
+        Kept* next;
+    };
+    static constexpr size_t kMostKept = 4096;
+
+    static Kept* Reveal(Kept* box) {
+        ASAN_UNPOISON_MEMORY_REGION(box, sizeof(CTextBox));
+        return box;
+    }
+
+    Kept* m_kept = nullptr;
+    size_t m_count = 0;
+};
+
+thread_local CTextBoxStore t_textBoxes;
+
 } // namespace
+
+void* CTextBox::operator new(size_t size) {
+    VERIFY(size == sizeof(CTextBox));
+    return t_textBoxes.Take();
+}
+
+void CTextBox::operator delete(void* box, size_t) {
+    t_textBoxes.Keep(box);
+}
 
 std::unique_ptr<CLayoutBox> CLayoutBox::Split(std::optional<int32_t>, SplitMode) {
     return nullptr;

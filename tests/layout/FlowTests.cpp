@@ -92,6 +92,31 @@ TEST(LayoutWrapping, PreformattedTextNeverWraps) {
               first.rect.top + LineHeight(3 | TextStyle::Fixed | TextStyle::Preformatted));
 }
 
+// Text boxes of a line are kept for later lines, up to 4096 of them: lines
+// of 4095, 4096 and 4097 pieces (one box each) leave every piece in its place,
+// and the boxes kept from one line serve the next.
+TEST(LayoutWrapping, LinesOfManyPiecesKeepEveryPieceInOrder) {
+    std::string html = "<pre>";
+    for (size_t pieces : {4095u, 4096u, 4097u}) {
+        for (size_t i = 0; i < pieces; ++i)
+            html += i % 2 ? "<b>b</b>" : "i";
+        html += '\n';
+    }
+    LaidOutPage page = LayOut(html + "</pre>");
+    std::vector<SeenItem> texts = ItemsOfType(*page.engine, DisplayItemType::Text);
+    ASSERT_EQ(texts.size(), 4095u + 4096u + 4097u);
+    size_t at = 0;
+    for (size_t pieces : {4095u, 4096u, 4097u}) {
+        for (size_t i = 0; i < pieces; ++i, ++at) {
+            ASSERT_EQ(texts[at].text, i % 2 ? "b" : "i") << at;
+            ASSERT_EQ(texts[at].rect.top, texts[at - i].rect.top) << at;
+            if (i > 0) {
+                ASSERT_EQ(texts[at].rect.left, texts[at - 1].rect.right) << at;
+            }
+        }
+    }
+}
+
 TEST(LayoutWrapping, ALineOfZeroHeightBoxesAdvancesEightPixels) {
     LaidOutPage page = LayOut("<form><input type=hidden name=h value=1><br>after</form>");
     auto controls = ItemsOfType(*page.engine, DisplayItemType::FormControl);
