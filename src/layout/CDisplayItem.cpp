@@ -75,7 +75,7 @@ void CDisplayItem::Draw(CPaintContext& context) const {
 CLinkRecord* CDisplayItem::LinkAt(int32_t, int32_t) const {
     switch (type) {
     case DisplayItemType::LinkText:
-        return static_cast<const CTextItem&>(*this).Link();
+        return static_cast<const CLinkTextItem&>(*this).Link();
     case DisplayItemType::LinkImage:
         return static_cast<const CImageItem&>(*this).link;
     default:

@@ -52,34 +52,57 @@ private:
     CRect m_rect;
 };
 
-// Types 1 and 2: a run of the document's text on one line.
-class CTextItem final : public CDisplayItem {
+// Types 1 and 2: a run of the document's text on one line, made as a
+// CUnlinkedTextItem (type 1) or a CLinkTextItem (type 2, which adds the
+// link): most runs are in no link, and a long page has millions of them.
+class CTextItem : public CDisplayItem {
+public:
+    void Draw(CPaintContext& context) const;
+    // Null for type 1.
+    [[nodiscard]] CLinkRecord* Link() const;
+
+    const uint32_t textStart;
+    const uint32_t characterCount;
+    const uint32_t textStyle;
+
+protected:
+    CTextItem(DisplayItemType type, const CRect& rect, uint32_t start, uint32_t count,
+              uint32_t style)
+        : CDisplayItem(type, rect), textStart(start), characterCount(count), textStyle(style) {}
+};
+
+class CUnlinkedTextItem final : public CTextItem {
 public:
     static constexpr bool kPlainRecord = true;
-    CTextItem(const CRect& rect, uint32_t start, uint32_t count, uint32_t style, CLinkRecord* link)
-        : CDisplayItem(link ? DisplayItemType::LinkText : DisplayItemType::Text, rect),
-          textStart(start), characterCount(count), textStyle(style) {
+    CUnlinkedTextItem(const CRect& rect, uint32_t start, uint32_t count, uint32_t style)
+        : CTextItem(DisplayItemType::Text, rect, start, count, style) {}
+};
+
+class CLinkTextItem final : public CTextItem {
+public:
+    static constexpr bool kPlainRecord = true;
+    CLinkTextItem(const CRect& rect, uint32_t start, uint32_t count, uint32_t style,
+                  CLinkRecord* link)
+        : CTextItem(DisplayItemType::LinkText, rect, start, count, style) {
         std::memcpy(m_link, &link, sizeof link);
     }
-    void Draw(CPaintContext& context) const;
-    // Type 2 only.
     [[nodiscard]] CLinkRecord* Link() const {
         CLinkRecord* link;
         std::memcpy(&link, m_link, sizeof link);
         return link;
     }
 
-    const uint32_t textStart;
-    const uint32_t characterCount;
-    const uint32_t textStyle;
-
 private:
     // The link's address as bytes, so that the item needs only 4-byte
-    // alignment: a long page has millions of text items, and the record pool
-    // pads each record that needs 8 by a word.
+    // alignment: the record pool pads each record that needs 8 by a word.
     unsigned char m_link[sizeof(CLinkRecord*)];
 };
-static_assert(alignof(CTextItem) == 4);
+static_assert(alignof(CUnlinkedTextItem) == 4 && alignof(CLinkTextItem) == 4);
+
+inline CLinkRecord* CTextItem::Link() const {
+    return type == DisplayItemType::LinkText ? static_cast<const CLinkTextItem*>(this)->Link()
+                                             : nullptr;
+}
 
 // Type 3.
 class CRuleItem final : public CDisplayItem {

@@ -106,8 +106,10 @@ CTextBox::CTextBox(CLayoutContext& context, uint32_t start, std::string_view cha
       m_link(link) {}
 
 CDisplayItem* CTextBox::MakeItem(const CRect& rect) {
-    return Context().NewItem<CTextItem>(rect, m_start, static_cast<uint32_t>(m_characters.size()),
-                                        m_style, m_link);
+    const auto count = static_cast<uint32_t>(m_characters.size());
+    if (m_link)
+        return Context().NewItem<CLinkTextItem>(rect, m_start, count, m_style, m_link);
+    return Context().NewItem<CUnlinkedTextItem>(rect, m_start, count, m_style);
 }
 
 std::unique_ptr<CLayoutBox> CTextBox::Split(std::optional<int32_t> width, SplitMode mode) {

@@ -184,8 +184,8 @@ TEST_F(DrawFixture, AnImageWithoutBorderDrawsNoOutline) {
 
 TEST_F(DrawFixture, LinkTextIsUnderlinedInTheLinkColour) {
     const uint32_t start = m_text.Append("Hello", 5);
-    auto& text = Make<CTextItem>(CRect{2, 2, 60, 21}, start, 5, 3 | TextStyle::InLink,
-                                 reinterpret_cast<CLinkRecord*>(&m_storage));
+    auto& text = Make<CLinkTextItem>(CRect{2, 2, 60, 21}, start, 5, 3 | TextStyle::InLink,
+                                     reinterpret_cast<CLinkRecord*>(&m_storage));
     text.Draw(m_context);
     EXPECT_EQ(CountOf(kText, {0, 0, 80, 60}), 0);
     // Some row of the cell is link colour almost all the way along.
@@ -195,7 +195,7 @@ TEST_F(DrawFixture, LinkTextIsUnderlinedInTheLinkColour) {
         best = std::max(best, CountOf(kLink, {2, y, 2 + width, y + 1}));
     EXPECT_GE(best, width - 2);
 
-    auto& plain = Make<CTextItem>(CRect{2, 30, 60, 49}, start, 5, 3, nullptr);
+    auto& plain = Make<CUnlinkedTextItem>(CRect{2, 30, 60, 49}, start, 5, 3);
     plain.Draw(m_context);
     EXPECT_GT(CountOf(kText, {0, 30, 80, 49}), 10);
     int plainBest = 0;
