@@ -13,7 +13,6 @@ struct CLinkRecord {
     // Kept by the document's text store, which the layout holds.
     std::string_view href;
     std::string_view target;
-    uint32_t reserved = 0;
 };
 
 struct CFormRecord {
