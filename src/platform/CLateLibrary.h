@@ -10,15 +10,13 @@
 //
 // Its functions are reached through a table of pointers declared from the
 // library's own prototypes (decltype), so a changed prototype is a compile
-// error, not a crash:
+// error, not a crash. In the anonymous namespace of the one file that calls
+// the library:
 //
 //     #define ZLIB_FUNCTIONS(X) X(crc32) X(adler32)
-//     struct ZlibFunctions { ZLIB_FUNCTIONS(VESTRIAL_LATE_SLOT) } table;
-//     #define ENTRY(name) {#name, &table.name},
-//     CLateLibrary zlib("libz.so.1", {ZLIB_FUNCTIONS(ENTRY)});
+//     VESTRIAL_LATE_LIBRARY("libz.so.1", ZLIB_FUNCTIONS)
+//     ... if (LateLibrary().IsLoaded()) g_late.crc32(...) ...
 //
-// A library loaded so is never unloaded: exit handlers it registers itself
-// (OpenSSL's do) must still find it mapped when the process ends.
 class CLateLibrary {
 public:
     struct Entry {
@@ -39,5 +37,17 @@ private:
     std::string m_error;
 };
 
-// A table's member for the library function called name, typed as it is.
+// The table (g_late, a member per function of list, typed as the function
+// is) and LateLibrary(), which loads soname on its first call, from any
+// thread, and fills the table.
+#define VESTRIAL_LATE_LIBRARY(soname, list)                                                        \
+    struct LateFunctions {                                                                         \
+        list(VESTRIAL_LATE_SLOT)                                                                   \
+    };                                                                                             \
+    LateFunctions g_late;                                                                          \
+    const CLateLibrary& LateLibrary() {                                                            \
+        static const CLateLibrary library(soname, {list(VESTRIAL_LATE_ENTRY)});                    \
+        return library;                                                                            \
+    }
 #define VESTRIAL_LATE_SLOT(name) decltype(&::name) name = nullptr;
+#define VESTRIAL_LATE_ENTRY(name) CLateLibrary::Entry{#name, &g_late.name},

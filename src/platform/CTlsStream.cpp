@@ -57,58 +57,46 @@ namespace {
     X(TLS_client_method)                                                                           \
     X(X509_verify_cert_error_string)
 
-struct TlsFunctions {
-    TLS_FUNCTIONS(VESTRIAL_LATE_SLOT)
-};
-
-TlsFunctions g_tls;
-
-// Loaded on the first call, from any thread; Error() says why it could not be.
-const CLateLibrary& TlsLibrary() {
-#define TLS_ENTRY(name) {#name, &g_tls.name},
-    static const CLateLibrary library(VESTRIAL_LIBSSL, {TLS_FUNCTIONS(TLS_ENTRY)});
-#undef TLS_ENTRY
-    return library;
-}
+VESTRIAL_LATE_LIBRARY(VESTRIAL_LIBSSL, TLS_FUNCTIONS)
 
 // From here on the library's names are its loaded functions.
-#define BIO_clear_flags g_tls.BIO_clear_flags
-#define BIO_get_data g_tls.BIO_get_data
-#define BIO_get_new_index g_tls.BIO_get_new_index
-#define BIO_meth_free g_tls.BIO_meth_free
-#define BIO_meth_new g_tls.BIO_meth_new
-#define BIO_meth_set_ctrl g_tls.BIO_meth_set_ctrl
-#define BIO_meth_set_read g_tls.BIO_meth_set_read
-#define BIO_meth_set_write g_tls.BIO_meth_set_write
-#define BIO_new g_tls.BIO_new
-#define BIO_set_data g_tls.BIO_set_data
-#define BIO_set_flags g_tls.BIO_set_flags
-#define BIO_set_init g_tls.BIO_set_init
-#define ERR_clear_error g_tls.ERR_clear_error
-#define ERR_error_string_n g_tls.ERR_error_string_n
-#define ERR_peek_error g_tls.ERR_peek_error
-#define ERR_reason_error_string g_tls.ERR_reason_error_string
-#define SSL_CTX_ctrl g_tls.SSL_CTX_ctrl
-#define SSL_CTX_free g_tls.SSL_CTX_free
-#define SSL_CTX_new g_tls.SSL_CTX_new
-#define SSL_CTX_set_default_verify_paths g_tls.SSL_CTX_set_default_verify_paths
-#define SSL_CTX_set_options g_tls.SSL_CTX_set_options
-#define SSL_CTX_set_verify g_tls.SSL_CTX_set_verify
-#define SSL_ctrl g_tls.SSL_ctrl
-#define SSL_do_handshake g_tls.SSL_do_handshake
-#define SSL_free g_tls.SSL_free
-#define SSL_get_error g_tls.SSL_get_error
-#define SSL_get_verify_result g_tls.SSL_get_verify_result
-#define SSL_has_pending g_tls.SSL_has_pending
-#define SSL_new g_tls.SSL_new
-#define SSL_read_ex g_tls.SSL_read_ex
-#define SSL_set1_host g_tls.SSL_set1_host
-#define SSL_set_bio g_tls.SSL_set_bio
-#define SSL_set_connect_state g_tls.SSL_set_connect_state
-#define SSL_set_hostflags g_tls.SSL_set_hostflags
-#define SSL_write_ex g_tls.SSL_write_ex
-#define TLS_client_method g_tls.TLS_client_method
-#define X509_verify_cert_error_string g_tls.X509_verify_cert_error_string
+#define BIO_clear_flags g_late.BIO_clear_flags
+#define BIO_get_data g_late.BIO_get_data
+#define BIO_get_new_index g_late.BIO_get_new_index
+#define BIO_meth_free g_late.BIO_meth_free
+#define BIO_meth_new g_late.BIO_meth_new
+#define BIO_meth_set_ctrl g_late.BIO_meth_set_ctrl
+#define BIO_meth_set_read g_late.BIO_meth_set_read
+#define BIO_meth_set_write g_late.BIO_meth_set_write
+#define BIO_new g_late.BIO_new
+#define BIO_set_data g_late.BIO_set_data
+#define BIO_set_flags g_late.BIO_set_flags
+#define BIO_set_init g_late.BIO_set_init
+#define ERR_clear_error g_late.ERR_clear_error
+#define ERR_error_string_n g_late.ERR_error_string_n
+#define ERR_peek_error g_late.ERR_peek_error
+#define ERR_reason_error_string g_late.ERR_reason_error_string
+#define SSL_CTX_ctrl g_late.SSL_CTX_ctrl
+#define SSL_CTX_free g_late.SSL_CTX_free
+#define SSL_CTX_new g_late.SSL_CTX_new
+#define SSL_CTX_set_default_verify_paths g_late.SSL_CTX_set_default_verify_paths
+#define SSL_CTX_set_options g_late.SSL_CTX_set_options
+#define SSL_CTX_set_verify g_late.SSL_CTX_set_verify
+#define SSL_ctrl g_late.SSL_ctrl
+#define SSL_do_handshake g_late.SSL_do_handshake
+#define SSL_free g_late.SSL_free
+#define SSL_get_error g_late.SSL_get_error
+#define SSL_get_verify_result g_late.SSL_get_verify_result
+#define SSL_has_pending g_late.SSL_has_pending
+#define SSL_new g_late.SSL_new
+#define SSL_read_ex g_late.SSL_read_ex
+#define SSL_set1_host g_late.SSL_set1_host
+#define SSL_set_bio g_late.SSL_set_bio
+#define SSL_set_connect_state g_late.SSL_set_connect_state
+#define SSL_set_hostflags g_late.SSL_set_hostflags
+#define SSL_write_ex g_late.SSL_write_ex
+#define TLS_client_method g_late.TLS_client_method
+#define X509_verify_cert_error_string g_late.X509_verify_cert_error_string
 
 // What the session's descriptor met on its last read or write. The library
 // only knows that a call failed; the reason is read back from here.
@@ -260,7 +248,7 @@ struct CTlsStream::Session {
 
 CTlsStream::CTlsStream(int fd, const std::string& host) : m_session(std::make_unique<Session>()) {
     m_session->channel.fd = fd;
-    if (const CLateLibrary& library = TlsLibrary(); !library.IsLoaded()) {
+    if (const CLateLibrary& library = LateLibrary(); !library.IsLoaded()) {
         (void)Fail(Failure::Handshake, "TLS is not available: " + library.Error());
         return;
     }

@@ -7,9 +7,16 @@
 namespace {
 
 #define MATH_FUNCTIONS(X) X(cos) X(sqrt)
-struct MathFunctions {
-    MATH_FUNCTIONS(VESTRIAL_LATE_SLOT)
-};
+VESTRIAL_LATE_LIBRARY("libm.so.6", MATH_FUNCTIONS)
+using MathFunctions = LateFunctions;
+
+// The file's own table is filled on the first call.
+TEST(LateLibrary, TheFilesTableIsFilledOnFirstUse) {
+    ASSERT_TRUE(LateLibrary().IsLoaded()) << LateLibrary().Error();
+    EXPECT_EQ(&LateLibrary(), &LateLibrary());
+    ASSERT_NE(g_late.sqrt, nullptr);
+    EXPECT_EQ(g_late.sqrt(6.25), 2.5);
+}
 
 // A library found with every function asked for fills every slot with the
 // function itself.

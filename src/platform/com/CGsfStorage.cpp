@@ -47,40 +47,28 @@ namespace {
     X(gsf_input_size)                                                                              \
     X(gsf_input_tell)
 
-struct GsfFunctions {
-    GSF_FUNCTIONS(VESTRIAL_LATE_SLOT)
-};
-
-GsfFunctions g_gsf;
-
-// Loaded on the first call, from any thread; Error() says why it could not be.
-const CLateLibrary& GsfLibrary() {
-#define GSF_ENTRY(name) {#name, &g_gsf.name},
-    static const CLateLibrary library(VESTRIAL_LIBGSF, {GSF_FUNCTIONS(GSF_ENTRY)});
-#undef GSF_ENTRY
-    return library;
-}
+VESTRIAL_LATE_LIBRARY(VESTRIAL_LIBGSF, GSF_FUNCTIONS)
 
 // From here on the library's names are its loaded functions.
-#define g_error_free g_gsf.g_error_free
-#define g_log_set_handler g_gsf.g_log_set_handler
-#define g_object_unref g_gsf.g_object_unref
-#define g_type_check_instance_cast g_gsf.g_type_check_instance_cast
-#define g_type_check_instance_is_a g_gsf.g_type_check_instance_is_a
-#define gsf_infile_child_by_index g_gsf.gsf_infile_child_by_index
-#define gsf_infile_get_type g_gsf.gsf_infile_get_type
-#define gsf_infile_msole_get_class_id g_gsf.gsf_infile_msole_get_class_id
-#define gsf_infile_msole_get_type g_gsf.gsf_infile_msole_get_type
-#define gsf_infile_msole_new g_gsf.gsf_infile_msole_new
-#define gsf_infile_name_by_index g_gsf.gsf_infile_name_by_index
-#define gsf_infile_num_children g_gsf.gsf_infile_num_children
-#define gsf_init g_gsf.gsf_init
-#define gsf_input_memory_new g_gsf.gsf_input_memory_new
-#define gsf_input_read g_gsf.gsf_input_read
-#define gsf_input_remaining g_gsf.gsf_input_remaining
-#define gsf_input_seek g_gsf.gsf_input_seek
-#define gsf_input_size g_gsf.gsf_input_size
-#define gsf_input_tell g_gsf.gsf_input_tell
+#define g_error_free g_late.g_error_free
+#define g_log_set_handler g_late.g_log_set_handler
+#define g_object_unref g_late.g_object_unref
+#define g_type_check_instance_cast g_late.g_type_check_instance_cast
+#define g_type_check_instance_is_a g_late.g_type_check_instance_is_a
+#define gsf_infile_child_by_index g_late.gsf_infile_child_by_index
+#define gsf_infile_get_type g_late.gsf_infile_get_type
+#define gsf_infile_msole_get_class_id g_late.gsf_infile_msole_get_class_id
+#define gsf_infile_msole_get_type g_late.gsf_infile_msole_get_type
+#define gsf_infile_msole_new g_late.gsf_infile_msole_new
+#define gsf_infile_name_by_index g_late.gsf_infile_name_by_index
+#define gsf_infile_num_children g_late.gsf_infile_num_children
+#define gsf_init g_late.gsf_init
+#define gsf_input_memory_new g_late.gsf_input_memory_new
+#define gsf_input_read g_late.gsf_input_read
+#define gsf_input_remaining g_late.gsf_input_remaining
+#define gsf_input_seek g_late.gsf_input_seek
+#define gsf_input_size g_late.gsf_input_size
+#define gsf_input_tell g_late.gsf_input_tell
 
 struct GObjectUnref {
     void operator()(void* object) const { g_object_unref(object); }
@@ -314,7 +302,7 @@ HRESULT StgOpenStorageOnILockBytes(ILockBytes* lockBytes, DWORD, IStorage** stor
         read != bytes->size())
         return STG_E_READFAULT;
     // Without the reader the file cannot be opened, though it may be sound.
-    if (!GsfLibrary().IsLoaded())
+    if (!LateLibrary().IsLoaded())
         return CO_E_DLLNOTFOUND;
     InitialiseGsfOnce();
     GsfInputPtr source(
