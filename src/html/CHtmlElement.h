@@ -9,7 +9,8 @@
 #include <vector>
 
 // What an element record is. End records carry the start kind plus EndBit.
-enum class ElementKind : uint32_t {
+// Sixteen bits: a text element's style shares the kind's word.
+enum class ElementKind : uint16_t {
     Text = 0,
     NameAnchor = 1,
     NameAnchorEnd = 0x1001,
@@ -52,6 +53,9 @@ inline constexpr uint32_t InLink = 0x080;
 inline constexpr uint32_t Fixed = 0x100;
 inline constexpr uint32_t Preformatted = 0x200;
 inline constexpr uint32_t PlainText = NormalSize | Fixed | Preformatted;
+inline constexpr uint32_t AllBits =
+    SizeMask | Bold | Italic | Underline | InLink | Fixed | Preformatted;
+static_assert(AllBits <= 0xFFFF, "a text element keeps its style in sixteen bits");
 } // namespace TextStyle
 
 enum class Align : uint32_t {
@@ -94,15 +98,18 @@ public:
 // images, form fields) carry one; text and structure need none.
 uint32_t NextElementSerial();
 
+// Half of a long page's records: twelve bytes, the style in the word it
+// shares with the kind (every style bit lies in the low ten).
 struct CTextElement final : CHtmlElement {
     static constexpr bool kPlainRecord = true;
     CTextElement(uint32_t start, uint32_t count, uint32_t style)
-        : CHtmlElement(ElementKind::Text), startOffset(start), characterCount(count),
-          textStyle(style) {}
+        : CHtmlElement(ElementKind::Text), textStyle(static_cast<uint16_t>(style)),
+          startOffset(start), characterCount(count) {}
+    uint16_t textStyle;
     uint32_t startOffset;
     uint32_t characterCount;
-    uint32_t textStyle;
 };
+static_assert(sizeof(CTextElement) == 12);
 
 // Name anchor (kind 1): the one string field.
 struct CNameAnchorElement final : CHtmlElement {
