@@ -13,7 +13,7 @@ struct CFormRecord;
 struct CLinkRecord;
 class CPaintContext;
 
-enum class DisplayItemType : uint32_t {
+enum class DisplayItemType : uint16_t {
     Text = 1,
     LinkText = 2,
     Rule = 3,
@@ -34,7 +34,7 @@ enum class DisplayItemType : uint32_t {
 // sixth of each text item.
 class CDisplayItem : public CPoolRecord {
 public:
-    CDisplayItem(DisplayItemType type, const CRect& rect) : type(type), m_rect(rect) {}
+    CDisplayItem(DisplayItemType type, const CRect& rect) : m_rect(rect), type(type) {}
 
     void Draw(CPaintContext& context) const;
     // The link this item belongs to; the point is not examined.
@@ -46,10 +46,12 @@ public:
     // A flow placed after its lines were made carries its items along.
     void MoveBy(CPoint offset) { m_rect = m_rect.Offset(offset.x, offset.y); }
 
-    const DisplayItemType type;
-
 private:
     CRect m_rect;
+
+public:
+    // Last and sixteen bits: a text item's style takes the rest of its word.
+    const DisplayItemType type;
 };
 
 // Types 1 and 2: a run of the document's text on one line, made as a
@@ -61,14 +63,15 @@ public:
     // Null for type 1.
     [[nodiscard]] CLinkRecord* Link() const;
 
+    const uint16_t textStyle; // every style bit lies in the low ten
     const uint32_t textStart;
     const uint32_t characterCount;
-    const uint32_t textStyle;
 
 protected:
     CTextItem(DisplayItemType type, const CRect& rect, uint32_t start, uint32_t count,
               uint32_t style)
-        : CDisplayItem(type, rect), textStart(start), characterCount(count), textStyle(style) {}
+        : CDisplayItem(type, rect), textStyle(static_cast<uint16_t>(style)), textStart(start),
+          characterCount(count) {}
 };
 
 class CUnlinkedTextItem final : public CTextItem {
@@ -98,6 +101,7 @@ private:
     unsigned char m_link[sizeof(CLinkRecord*)];
 };
 static_assert(alignof(CUnlinkedTextItem) == 4 && alignof(CLinkTextItem) == 4);
+static_assert(sizeof(CUnlinkedTextItem) == 28 && sizeof(CLinkTextItem) == 36);
 
 inline CLinkRecord* CTextItem::Link() const {
     return type == DisplayItemType::LinkText ? static_cast<const CLinkTextItem*>(this)->Link()
