@@ -35,9 +35,25 @@ TEST(HtmlTagLookup, NamesAndEndTags) {
         {"", Id(TagId::Unknown)},
         // The table holds lower-case names: the parser lower-cases first.
         {"B", Id(TagId::Unknown)},
+        // Names are compared eight characters at a time, then the rest: the
+        // longest name and one character past it, names of eight and nine,
+        // a name that differs only after its eighth character or only in
+        // its length.
+        {"blockquote", Id(TagId::BlockQuote)},
+        {"blockquotes", Id(TagId::Unknown)},
+        {"basefont", Id(TagId::BaseFont)},
+        {"basefon", Id(TagId::Unknown)},
+        {"basefonts", Id(TagId::Unknown)},
+        {"plaintext", Id(TagId::PlainText)},
+        {"plaintexx", Id(TagId::Unknown)},
+        {"/quicktime", End(TagId::QuickTime)},
+        {"quicktim", Id(TagId::Unknown)},
     };
     for (const Case& c : cases)
         EXPECT_EQ(LookupTag(c.name), c.id) << c.name;
+    // A name with a zero byte is no tag, even where the bytes before it are.
+    EXPECT_EQ(LookupTag(std::string_view("b\0", 2)), Id(TagId::Unknown));
+    EXPECT_EQ(LookupTag(std::string_view("table\0\0\0x", 9)), Id(TagId::Unknown));
 }
 
 TEST(HtmlTagParse, UpperAndLowerCaseGiveTheSameTag) {
@@ -46,6 +62,52 @@ TEST(HtmlTagParse, UpperAndLowerCaseGiveTheSameTag) {
     EXPECT_EQ(LookupTag(ParseTag("</B>").name), End(TagId::B));
     EXPECT_EQ(LookupTag(ParseTag("< \n p>").name), Id(TagId::P));
     EXPECT_EQ(LookupTag(ParseTag("<!DOCTYPE html>").name), Id(TagId::Unknown));
+}
+
+// Which bytes a tag's name, an attribute's name and a value without quotes
+// take, at the edges of each set: Latin-1 letters run from 0xC0 to 0xFF
+// less 0xD7 and 0xF7; "/" belongs to tag names, "-" and "_" to attribute
+// names; a value ends at any of the four spaces or ">".
+TEST(HtmlTagParse, NameAndValueCharactersAtTheirEdges) {
+    struct Case {
+        std::string tag;
+        std::string name;
+        std::vector<std::pair<std::string, std::string>> attributes;
+    };
+    const Case cases[] = {
+        {"<h1\xC0\xFF/x>", "h1\xE0\xFF/x", {}},
+        {"<a\xBF"
+         "b>",
+         "a",
+         {{"b", ""}}},
+        {"<a\xD7"
+         "b>",
+         "a",
+         {{"b", ""}}},
+        {"<a\xF7"
+         "b>",
+         "a",
+         {{"b", ""}}},
+        {"<a-b>", "a", {{"-b", ""}}},
+        {"<x a-\xDE_9=1 b\xD7"
+         "c=2>",
+         "x",
+         {{"a-\xFE_9", "1"}, {"b", ""}, {"c", "2"}}},
+        {"<x a/b=1>", "x", {{"a", ""}, {"b", "1"}}},
+        {"<x a=1\tb=2\rc=3\nd=4>", "x", {{"a", "1"}, {"b", "2"}, {"c", "3"}, {"d", "4"}}},
+        {"<x a=1>b=2>", "x", {{"a", "1"}}},
+        {"<x a=\x7F-_/\xA0 b>", "x", {{"a", "\x7F-_/\xA0"}, {"b", ""}}},
+    };
+    for (const Case& c : cases) {
+        ParsedTag parsed = ParseTag(c.tag);
+        EXPECT_EQ(parsed.name, c.name) << c.tag;
+        AttributeList attributes = parsed.Attributes();
+        ASSERT_EQ(attributes.size(), c.attributes.size()) << c.tag;
+        for (size_t i = 0; i < c.attributes.size(); ++i) {
+            EXPECT_EQ(attributes[i].name, c.attributes[i].first) << c.tag;
+            EXPECT_EQ(attributes[i].value, c.attributes[i].second) << c.tag;
+        }
+    }
 }
 
 TEST(HtmlTagParse, Attributes) {
