@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -123,26 +124,40 @@ void CFileWorker::ReadBlocks(int fd, const std::string& path) {
             return Fail();
         }
         total += static_cast<unsigned long>(got);
-        // One wake-up of the UI thread for everything this read hands on.
-        CSignalBatch batch;
-        m_load.SetStatusText(FormatText("%u bytes read from file %s", {total, path}));
-        SignalNotify();
         const size_t count = static_cast<size_t>(got);
         const bool last = count < buffer.size();
-        for (size_t at = 0; at < count; at += BlockSize) {
-            if (at > 0 && AbortRequested())
-                return FinishAborted();
-            Status status = DeliverData(buffer.data() + at, std::min(BlockSize, count - at));
-            if (EndsTransfer(status))
-                return Finish(status);
+        bool aborted = false;
+        std::optional<Status> end;
+        {
+            // One wake-up of the UI thread for everything this read hands on,
+            // and at most one a frame: a regular file's reads never wait, and
+            // the page grows through its layout's own progress.
+            CSignalBatch batch(CSignalBatch::Pace::AtMostOneAFrame);
+            m_load.SetStatusText(FormatText("%u bytes read from file %s", {total, path}));
+            SignalNotify();
+            for (size_t at = 0; at < count && !end; at += BlockSize) {
+                if (at > 0 && AbortRequested()) {
+                    aborted = true;
+                    break;
+                }
+                Status status = DeliverData(buffer.data() + at, std::min(BlockSize, count - at));
+                if (EndsTransfer(status))
+                    end = status;
+            }
+            // A file that ends on a block's edge (an empty one too) ends with
+            // an empty block, as when every read was one block.
+            if (last && count % BlockSize == 0 && !aborted && !end) {
+                Status status = DeliverData(buffer.data(), 0);
+                if (EndsTransfer(status))
+                    end = status;
+            }
         }
-        // A file that ends on a block's edge (an empty one too) ends with an
-        // empty block, as when every read was one block.
-        if (last && count % BlockSize == 0) {
-            Status status = DeliverData(buffer.data(), 0);
-            if (EndsTransfer(status))
-                return Finish(status);
-        }
+        // Finishing wakes the UI thread outside the batch, so that the end of
+        // a load is never held back.
+        if (aborted)
+            return FinishAborted();
+        if (end)
+            return Finish(*end);
         if (last)
             break;
     }

@@ -35,7 +35,8 @@ void CScheduler::SetNotifyEvent(CNamedEvent* event) {
 
 namespace {
 thread_local int t_batchDepth = 0;
-thread_local bool t_batchSignal = false;
+thread_local bool t_batchSignal = false; // asked for in a batch, not yet given
+thread_local std::chrono::steady_clock::time_point t_lastWake{};
 } // namespace
 
 void CScheduler::Signal() {
@@ -43,17 +44,23 @@ void CScheduler::Signal() {
         t_batchSignal = true;
         return;
     }
+    t_batchSignal = false; // a held wake-up goes with this one
+    t_lastWake = std::chrono::steady_clock::now();
     if (CNamedEvent* event = m_event.load(std::memory_order_acquire))
         event->Signal();
 }
 
-CSignalBatch::CSignalBatch() {
+CSignalBatch::CSignalBatch(Pace pace) : m_pace(pace) {
     ++t_batchDepth;
 }
 
 CSignalBatch::~CSignalBatch() {
-    if (--t_batchDepth == 0 && std::exchange(t_batchSignal, false))
-        Scheduler().Signal();
+    if (--t_batchDepth > 0 || !t_batchSignal)
+        return;
+    if (m_pace == Pace::AtMostOneAFrame &&
+        std::chrono::steady_clock::now() - t_lastWake < PaceInterval)
+        return;
+    Scheduler().Signal();
 }
 
 CScheduler::LoadList* CScheduler::ListOf(LoadState state) {

@@ -3,6 +3,7 @@
 #include "platform/CSemLock.h"
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <list>
@@ -103,10 +104,23 @@ int ConnectionLimit();
 // wakes the UI thread once rather than once a block. The flags the
 // notifications carry are set at once; only the wake-up waits. Nothing inside
 // a batch may wait for the UI thread.
+//
+// A paced batch also holds its wake-up when this thread woke the pump less
+// than a frame ago (PaceInterval); a held one goes with the thread's next
+// batch, or at once with its next signal outside a batch. A producer that
+// never waits between batches (a regular file) thus wakes the UI thread at
+// most once a frame, and must end with a signal outside a batch (a worker's
+// Finish does).
 class CSignalBatch {
 public:
-    CSignalBatch();
+    enum class Pace { EveryBatch, AtMostOneAFrame };
+    static constexpr std::chrono::milliseconds PaceInterval{15};
+
+    explicit CSignalBatch(Pace pace = Pace::EveryBatch);
     ~CSignalBatch();
     CSignalBatch(const CSignalBatch&) = delete;
     CSignalBatch& operator=(const CSignalBatch&) = delete;
+
+private:
+    Pace m_pace;
 };

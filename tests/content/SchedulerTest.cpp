@@ -285,3 +285,30 @@ TEST_F(Scheduling, ASignalBatchWakesThePumpOnceAtItsEnd) {
     { CSignalBatch quiet; }
     EXPECT_FALSE(m_notify.IsSignalled());
 }
+
+// A paced batch holds its wake-up when this thread woke the pump less than a
+// frame ago, until the thread's next signal outside a batch (a load's end);
+// an unpaced batch gives it however recent the last one was.
+TEST_F(Scheduling, APacedBatchHoldsAWakeUpWithinAFrameUntilTheNextSignal) {
+    RunUntil([&] { return !m_notify.IsSignalled(); });
+    const auto woken = std::chrono::steady_clock::now();
+    Scheduler().Signal();
+    m_notify.Service();
+    {
+        CSignalBatch paced(CSignalBatch::Pace::AtMostOneAFrame);
+        Scheduler().Signal();
+    }
+    if (std::chrono::steady_clock::now() - woken < CSignalBatch::PaceInterval) {
+        EXPECT_FALSE(m_notify.IsSignalled()) << "woken twice within a frame";
+    }
+    { CSignalBatch quiet(CSignalBatch::Pace::AtMostOneAFrame); }
+    Scheduler().Signal();
+    EXPECT_TRUE(m_notify.IsSignalled()) << "the held wake-up was lost";
+    m_notify.Service();
+    {
+        CSignalBatch batch;
+        Scheduler().Signal();
+    }
+    EXPECT_TRUE(m_notify.IsSignalled());
+    m_notify.Service();
+}
