@@ -1,6 +1,7 @@
 #pragma once
 
 #include "html/CRecordPool.h"
+#include "platform/CPackedView.h"
 
 #include <cstdint>
 #include <memory>
@@ -123,9 +124,10 @@ struct CLinkElement final : CHtmlElement {
     // The texts are kept by the page's text store.
     CLinkElement(std::string_view h, std::string_view t)
         : CHtmlElement(ElementKind::Link), href(h), target(t) {}
-    std::string_view href;
-    std::string_view target;
+    CPackedView href;
+    CPackedView target;
 };
+static_assert(alignof(CLinkElement) == 4, "a long page has a quarter of a million");
 
 struct CBlockStartElement final : CHtmlElement {
     static constexpr bool kPlainRecord = true;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/CPackedView.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -11,8 +13,8 @@ class CFormControlItem;
 // A link of the page; its text and image items point to it.
 struct CLinkRecord {
     // Kept by the document's text store, which the layout holds.
-    std::string_view href;
-    std::string_view target;
+    CPackedView href;
+    CPackedView target;
 };
 
 struct CFormRecord {
