@@ -12,6 +12,7 @@
 #include "platform/Verify.h"
 
 #include <algorithm>
+#include <chrono>
 #include <utility>
 
 CSemLock CScheduler::s_lock;
@@ -58,7 +59,7 @@ CSignalBatch::~CSignalBatch() {
     if (--t_batchDepth > 0 || !t_batchSignal)
         return;
     if (m_pace == Pace::AtMostOneAFrame &&
-        std::chrono::steady_clock::now() - t_lastWake < PaceInterval)
+        std::chrono::steady_clock::now() - t_lastWake < CUiLoop::ProgressInterval)
         return;
     Scheduler().Signal();
 }

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "platform/CSemLock.h"
+#include "platform/CUiLoop.h"
 
 #include <atomic>
-#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <list>
@@ -106,7 +106,7 @@ int ConnectionLimit();
 // a batch may wait for the UI thread.
 //
 // A paced batch also holds its wake-up when this thread woke the pump less
-// than a frame ago (PaceInterval); a held one goes with the thread's next
+// than a frame ago (CUiLoop::ProgressInterval); a held one goes with the thread's next
 // batch, or at once with its next signal outside a batch. A producer that
 // never waits between batches (a regular file) thus wakes the UI thread at
 // most once a frame, and must end with a signal outside a batch (a worker's
@@ -114,7 +114,6 @@ int ConnectionLimit();
 class CSignalBatch {
 public:
     enum class Pace { EveryBatch, AtMostOneAFrame };
-    static constexpr std::chrono::milliseconds PaceInterval{15};
 
     explicit CSignalBatch(Pace pace = Pace::EveryBatch);
     ~CSignalBatch();

@@ -2,10 +2,10 @@
 
 #include "html/CHtmlElement.h"
 #include "html/CRecordPool.h"
+#include "platform/CPackedView.h"
 #include "platform/gdi/GdiTypes.h"
 
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -86,19 +86,11 @@ public:
     static constexpr bool kPlainRecord = true;
     CLinkTextItem(const CRect& rect, uint32_t start, uint32_t count, uint32_t style,
                   CLinkRecord* link)
-        : CTextItem(DisplayItemType::LinkText, rect, start, count, style) {
-        std::memcpy(m_link, &link, sizeof link);
-    }
-    [[nodiscard]] CLinkRecord* Link() const {
-        CLinkRecord* link;
-        std::memcpy(&link, m_link, sizeof link);
-        return link;
-    }
+        : CTextItem(DisplayItemType::LinkText, rect, start, count, style), m_link(link) {}
+    [[nodiscard]] CLinkRecord* Link() const { return m_link.Get(); }
 
 private:
-    // The link's address as bytes, so that the item needs only 4-byte
-    // alignment: the record pool pads each record that needs 8 by a word.
-    unsigned char m_link[sizeof(CLinkRecord*)];
+    CPackedPointer<CLinkRecord> m_link;
 };
 static_assert(alignof(CUnlinkedTextItem) == 4 && alignof(CLinkTextItem) == 4);
 static_assert(sizeof(CUnlinkedTextItem) == 28 && sizeof(CLinkTextItem) == 36);

@@ -3,6 +3,7 @@
 #include "content/CInlineResources.h"
 #include "layout/CLayoutFlow.h"
 #include "layout/CTableMeasurer.h"
+#include "platform/CUiLoop.h"
 
 #include <ctime>
 
@@ -171,7 +172,7 @@ namespace {
 // Asked once per laid-out line: the kernel's clock of the last tick is read
 // from memory, where the precise one reads and scales the processor's
 // counter (3 % of a large page's layout). A tick (1 to 10 ms) is precise
-// enough for an interval of 15 ms.
+// enough for a frame.
 std::chrono::nanoseconds CoarseNow() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
@@ -181,9 +182,8 @@ std::chrono::nanoseconds CoarseNow() {
 } // namespace
 
 void CLayoutContext::SignalProgress() {
-    constexpr auto kInterval = std::chrono::milliseconds(15);
     const auto now = CoarseNow();
-    if (now - m_lastProgress < kInterval) {
+    if (now - m_lastProgress < CUiLoop::ProgressInterval) {
         m_progressHeld = true;
         return;
     }

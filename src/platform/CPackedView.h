@@ -6,6 +6,23 @@
 #include <cstring>
 #include <string_view>
 
+// An address kept as bytes, so that a record holding it needs only 4-byte
+// alignment: the record pools pad every record that needs 8 by a word, and a
+// long page holds millions of records.
+template <class T> class CPackedPointer {
+public:
+    CPackedPointer() = default;
+    CPackedPointer(T* pointer) { std::memcpy(m_bytes, &pointer, sizeof pointer); }
+    [[nodiscard]] T* Get() const {
+        T* pointer;
+        std::memcpy(&pointer, m_bytes, sizeof pointer);
+        return pointer;
+    }
+
+private:
+    unsigned char m_bytes[sizeof(T*)] = {};
+};
+
 // A view of characters kept elsewhere (a page's string arena) in twelve bytes
 // that need only 4-byte alignment, where a string_view takes sixteen and 8:
 // a record holding one packs without padding, and a long page holds a
@@ -13,17 +30,12 @@
 class CPackedView {
 public:
     CPackedView() = default;
-    CPackedView(std::string_view text) : m_size(static_cast<uint32_t>(text.size())) {
+    CPackedView(std::string_view text)
+        : m_data(text.data()), m_size(static_cast<uint32_t>(text.size())) {
         VERIFY(text.size() <= UINT32_MAX);
-        const char* data = text.data();
-        std::memcpy(m_data, &data, sizeof data);
     }
 
-    [[nodiscard]] std::string_view View() const {
-        const char* data;
-        std::memcpy(&data, m_data, sizeof data);
-        return {data, m_size};
-    }
+    [[nodiscard]] std::string_view View() const { return {m_data.Get(), m_size}; }
     operator std::string_view() const { return View(); }
     [[nodiscard]] bool empty() const { return m_size == 0; }
     [[nodiscard]] size_t size() const { return m_size; }
@@ -31,7 +43,7 @@ public:
     friend bool operator==(CPackedView a, std::string_view b) { return a.View() == b; }
 
 private:
-    unsigned char m_data[sizeof(const char*)] = {};
+    CPackedPointer<const char> m_data;
     uint32_t m_size = 0;
 };
 static_assert(sizeof(CPackedView) == 12 && alignof(CPackedView) == 4);

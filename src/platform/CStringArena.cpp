@@ -1,32 +1,23 @@
 #include "platform/CStringArena.h"
 
-#include "platform/Verify.h"
-
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
-
-void CStringArena::FreeChunk::operator()(char* chunk) const {
-    std::free(chunk);
-}
 
 std::string_view CStringArena::Keep(std::string_view text) {
     if (text.empty())
         return {};
     if (text.size() > ChunkSize / 4) {
         // A long one gets a chunk of its own, behind the one being filled.
-        auto* own = static_cast<char*>(std::malloc(text.size()));
-        VERIFY(own);
-        std::memcpy(own, text.data(), text.size());
-        m_chunks.emplace(m_chunks.empty() ? m_chunks.end() : m_chunks.end() - 1, own);
-        return {own, text.size()};
+        auto own = std::make_unique_for_overwrite<char[]>(text.size());
+        std::memcpy(own.get(), text.data(), text.size());
+        std::string_view kept(own.get(), text.size());
+        m_chunks.insert(m_chunks.empty() ? m_chunks.end() : m_chunks.end() - 1, std::move(own));
+        return kept;
     }
     if (text.size() > m_free) {
         m_chunkSize = m_chunkSize ? std::min(m_chunkSize * 2, LargestChunk) : ChunkSize;
-        auto* chunk = static_cast<char*>(std::malloc(m_chunkSize));
-        VERIFY(chunk);
-        m_chunks.emplace_back(chunk);
-        m_next = chunk;
+        m_chunks.push_back(std::make_unique_for_overwrite<char[]>(m_chunkSize));
+        m_next = m_chunks.back().get();
         m_free = m_chunkSize;
     }
     char* at = m_next;

@@ -24,10 +24,7 @@ public:
     std::string_view Keep(std::string_view text);
 
 private:
-    struct FreeChunk {
-        void operator()(char* chunk) const;
-    };
-    std::vector<std::unique_ptr<char, FreeChunk>> m_chunks;
+    std::vector<std::unique_ptr<char[]>> m_chunks;
     char* m_next = nullptr; // where the last chunk's free bytes start
     size_t m_free = 0;      // and how many there are
     size_t m_chunkSize = 0; // the last chunk's size

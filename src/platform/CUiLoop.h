@@ -2,6 +2,7 @@
 
 #include "platform/CInputSource.h"
 
+#include <chrono>
 #include <functional>
 
 // The UI thread's loop. It waits at once for input, for every named event and
@@ -13,6 +14,9 @@ public:
     using IdleHandler = std::function<bool(long count)>;
 
     static constexpr int IdleTimeoutMs = 333;
+    // A frame: the least time between two wake-ups of the loop for progress
+    // (a layout's new lines, a file's blocks), which is all the screen shows.
+    static constexpr std::chrono::milliseconds ProgressInterval{15};
     static constexpr int MaxMessagesPerPump = 50;
 
     CUiLoop(CInputSource& input, IdleHandler idle, int idleTimeoutMs = IdleTimeoutMs);

@@ -298,7 +298,7 @@ TEST_F(Scheduling, APacedBatchHoldsAWakeUpWithinAFrameUntilTheNextSignal) {
         CSignalBatch paced(CSignalBatch::Pace::AtMostOneAFrame);
         Scheduler().Signal();
     }
-    if (std::chrono::steady_clock::now() - woken < CSignalBatch::PaceInterval) {
+    if (std::chrono::steady_clock::now() - woken < CUiLoop::ProgressInterval) {
         EXPECT_FALSE(m_notify.IsSignalled()) << "woken twice within a frame";
     }
     { CSignalBatch quiet(CSignalBatch::Pace::AtMostOneAFrame); }
