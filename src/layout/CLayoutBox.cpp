@@ -98,6 +98,11 @@ std::unique_ptr<CLayoutBox> CLayoutBox::Split(std::optional<int32_t>, SplitMode)
     return nullptr;
 }
 
+std::optional<int32_t> CLayoutBox::Extend(uint32_t, std::string_view, uint32_t,
+                                          const CLinkRecord*) {
+    return std::nullopt;
+}
+
 CTextBox::CTextBox(CLayoutContext& context, uint32_t start, std::string_view characters,
                    std::shared_ptr<const std::string> owner, uint32_t style, CLinkRecord* link)
     : CLayoutBox(context, TextSize(context, style, characters),
@@ -110,6 +115,18 @@ CDisplayItem* CTextBox::MakeItem(const CRect& rect) {
     if (m_link)
         return Context().NewItem<CLinkTextItem>(rect, m_start, count, m_style, m_link);
     return Context().NewItem<CUnlinkedTextItem>(rect, m_start, count, m_style);
+}
+
+std::optional<int32_t> CTextBox::Extend(uint32_t start, std::string_view characters, uint32_t style,
+                                        const CLinkRecord* link) {
+    const char* end = m_characters.data() + m_characters.size();
+    if (m_owner || m_characters.empty() || style != m_style || link != m_link ||
+        start != m_start + m_characters.size() || characters.data() != end)
+        return std::nullopt;
+    const int32_t added = Context().RunWidth(style, characters);
+    m_characters = {m_characters.data(), m_characters.size() + characters.size()};
+    SetWidth(Width() + added);
+    return added;
 }
 
 std::unique_ptr<CLayoutBox> CTextBox::Split(std::optional<int32_t> width, SplitMode mode) {

@@ -37,6 +37,11 @@ public:
     // split there. The first part must fit in width; without a width the
     // split comes at the last space.
     virtual std::unique_ptr<CLayoutBox> Split(std::optional<int32_t> width, SplitMode mode);
+    // Takes in characters of the page's text that continue the box's own in
+    // its style and link: the width they add, or nothing when they need a box
+    // of their own.
+    virtual std::optional<int32_t> Extend(uint32_t start, std::string_view characters,
+                                          uint32_t style, const CLinkRecord* link);
 
     [[nodiscard]] int32_t Ascent() const { return m_ascent; }
     [[nodiscard]] int32_t Height() const { return m_height; }
@@ -67,6 +72,12 @@ public:
     [[nodiscard]] bool IsEmpty() const override { return m_characters.empty(); }
     [[nodiscard]] CDisplayItem* MakeItem(const CRect& rect) override;
     std::unique_ptr<CLayoutBox> Split(std::optional<int32_t> width, SplitMode mode) override;
+    // Text that markup split without changing its style or link (a span of
+    // highlighted code, a comment) lays out and paints as the one run it
+    // shows: one box, one item. Only characters lying right after the box's
+    // own in the page's text join it, so its view stays one piece.
+    std::optional<int32_t> Extend(uint32_t start, std::string_view characters, uint32_t style,
+                                  const CLinkRecord* link) override;
 
     // A text box lives until its line is made, and a long page makes
     // millions: freed ones wait on a list of their thread's own for the next,

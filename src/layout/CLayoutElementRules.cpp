@@ -127,6 +127,13 @@ bool CLayoutFlow::LayoutElement(const CHtmlElement& element, ElementPosition aft
         const auto& text = static_cast<const CTextElement&>(element);
         m_context.SetCurrentStyle(text.textStyle);
         CLayoutContext::CTextRun run = m_context.TextRun(text.startOffset, text.characterCount);
+        if (!run.owner && !m_currentLine.empty()) {
+            if (std::optional<int32_t> added = m_currentLine.back()->Extend(
+                    text.startOffset, run.characters, text.textStyle, m_context.CurrentLink())) {
+                GrowLastBox(*added);
+                return true;
+            }
+        }
         AddBox(std::make_unique<CTextBox>(m_context, text.startOffset, run.characters,
                                           std::move(run.owner), text.textStyle,
                                           m_context.CurrentLink()));

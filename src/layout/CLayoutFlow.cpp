@@ -60,6 +60,12 @@ void CLayoutFlow::AddBox(std::unique_ptr<CLayoutBox> box) {
         FinishLine(FinishMode::Wrap);
 }
 
+void CLayoutFlow::GrowLastBox(int32_t width) {
+    m_lineWidth += width;
+    if (m_lineWidth > m_available)
+        FinishLine(FinishMode::Wrap);
+}
+
 void CLayoutFlow::FinishLine(FinishMode mode) {
     if (m_currentLine.empty()) {
         if (mode == FinishMode::Blank) {

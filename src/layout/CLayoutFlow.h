@@ -97,6 +97,8 @@ private:
     };
 
     void AddBox(std::unique_ptr<CLayoutBox> box);
+    // The line's last box grew by width.
+    void GrowLastBox(int32_t width);
     void RecomputeLimits();
     void Clear(ClearSide side);
     void BlockStart(const CBlockStartElement& block);

@@ -264,6 +264,47 @@ TEST(LayoutWrapping, TextThatFitsExactlyStaysOnOneLine) {
     EXPECT_EQ(texts[1].text, "gamma");
 }
 
+// Markup that changes nothing (a span, a comment, an unknown tag) leaves one
+// run: one item, wrapped as the words it shows. A change of style or of link
+// still starts an item of its own.
+TEST(LayoutWrapping, TextSplitOnlyByMarkupIsOneRun) {
+    const struct {
+        const char* html;
+        std::vector<std::string> texts;
+    } cases[] = {
+        {"<p>al<span>pha</span> be<!-- c -->ta<x>!</x></p>", {"alpha beta!"}},
+        {"<p>al<b>pha</b></p>", {"al", "pha"}},
+        {"<p><a href=u>li<span>nk</span></a> after</p>", {"link", " after"}},
+        {"<p><a href=u>one</a><a href=u>two</a></p>", {"one", "two"}},
+    };
+    for (const auto& c : cases) {
+        LaidOutPage page = LayOut(c.html);
+        std::vector<std::string> texts;
+        for (const SeenItem& item : Items(*page.engine))
+            if (!item.text.empty())
+                texts.push_back(item.text);
+        EXPECT_EQ(texts, c.texts) << c.html;
+    }
+
+    // The line breaks where the run would: it fits exactly, or its last
+    // word goes on.
+    const std::string words = "alpha beta gamma";
+    const char* split = "<p>alpha be<span>ta</span> ga<span>mm</span>a</p>";
+    const int32_t exact = RunWidth(words) + 2 * kSideMargin;
+    LaidOutPage fits = LayOut(split, exact);
+    auto texts = ItemsOfType(*fits.engine, DisplayItemType::Text);
+    ASSERT_EQ(texts.size(), 1u);
+    EXPECT_EQ(texts[0].text, words);
+    EXPECT_EQ(texts[0].rect.right, exact - kSideMargin);
+
+    LaidOutPage over = LayOut(split, exact - 1);
+    texts = ItemsOfType(*over.engine, DisplayItemType::Text);
+    ASSERT_EQ(texts.size(), 2u);
+    EXPECT_EQ(texts[0].text, "alpha beta ");
+    EXPECT_EQ(texts[1].text, "gamma");
+    EXPECT_EQ(texts[1].rect.left, kLineLeft);
+}
+
 // Text goes back to the margin on the first line below a float: a float
 // exactly two lines tall has two lines beside it, one pixel taller three.
 TEST(LayoutFloats, TextReturnsToTheMarginRightBelowAFloat) {
