@@ -12,10 +12,10 @@ public:
         : m_document(document), m_state(state) {}
 
     struct Block {
-        uint32_t blankLinesAfter = 0;
-        uint32_t blankLinesBefore = 0;
+        uint8_t blankLinesAfter = 0;
+        uint8_t blankLinesBefore = 0;
         int32_t indentAdjust = 0;
-        int32_t firstLineOffset = 0;
+        int16_t firstLineOffset = 0;
     };
     // A block with the state's alignment.
     void Open(Block block) { Open(block, m_state.alignment); }

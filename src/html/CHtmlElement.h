@@ -59,7 +59,7 @@ inline constexpr uint32_t AllBits =
 static_assert(AllBits <= 0xFFFF, "a text element keeps its style in sixteen bits");
 } // namespace TextStyle
 
-enum class Align : uint32_t {
+enum class Align : uint8_t {
     None = 0,
     Top = 1,
     Bottom = 2,
@@ -129,15 +129,19 @@ struct CLinkElement final : CHtmlElement {
 };
 static_assert(alignof(CLinkElement) == 4, "a long page has a quarter of a million");
 
+// A long page has a block for every list item and paragraph. The parser
+// only ever asks for a blank line or none and a first line one level out or
+// not; the indent follows the nesting, which has no bound.
 struct CBlockStartElement final : CHtmlElement {
     static constexpr bool kPlainRecord = true;
     CBlockStartElement() : CHtmlElement(ElementKind::BlockStart) {}
-    uint32_t blankLinesAfter = 0;
-    uint32_t blankLinesBefore = 0;
-    Align align = Align::None;
+    uint8_t blankLinesAfter = 0;
+    uint8_t blankLinesBefore = 0;
     int32_t indentLevel = 0;
-    int32_t firstLineOffset = 0;
+    int16_t firstLineOffset = 0;
+    Align align = Align::None;
 };
+static_assert(sizeof(CBlockStartElement) == 12);
 
 // The side a line break with clear moves below the floats of.
 enum class ClearSide : int32_t { Left = 1, Right = 2, Both = 3 };

@@ -135,7 +135,7 @@ bool CTagDispatcher::StartBlockTag(TagId id, const AttributeList& attributes) {
         m_blocks.Open({.indentAdjust = inDefinitionList ? 0 : 1});
         return true;
     case TagId::Dt:
-        m_blocks.Open({.firstLineOffset = inDefinitionList ? -1 : 0});
+        m_blocks.Open({.firstLineOffset = static_cast<int16_t>(inDefinitionList ? -1 : 0)});
         return true;
     case TagId::Dl:
         StartList(ListType::Definition);

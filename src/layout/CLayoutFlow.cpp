@@ -309,7 +309,8 @@ void CLayoutFlow::BlockStart(const CBlockStartElement& block) {
         m_savedAlignment = m_alignment;
         m_alignment = block.align;
     }
-    m_blankLinesAfter = static_cast<int32_t>(std::min(block.blankLinesAfter, kMaxBlankLinesAfter));
+    m_blankLinesAfter =
+        static_cast<int32_t>(std::min<uint32_t>(block.blankLinesAfter, kMaxBlankLinesAfter));
     m_indent = ElementGeometry::BlockIndent(block, m_context.IndentUnit());
     m_firstLineOffset = ElementGeometry::FirstLineOffset(block, m_context.IndentUnit());
     m_firstLine = true;

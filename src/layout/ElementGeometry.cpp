@@ -21,7 +21,8 @@ int32_t BlockIndent(const CBlockStartElement& block, int32_t indentUnit) {
 }
 
 int32_t FirstLineOffset(const CBlockStartElement& block, int32_t indentUnit) {
-    return std::clamp(block.firstLineOffset, -kMaxIndentLevel, kMaxIndentLevel) * indentUnit;
+    return std::clamp<int32_t>(block.firstLineOffset, -kMaxIndentLevel, kMaxIndentLevel) *
+           indentUnit;
 }
 
 bool TakesPlaceInText(const CHtmlElement& element) {
