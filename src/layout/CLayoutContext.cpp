@@ -162,9 +162,16 @@ void CLayoutContext::KeepMeasure(const CTableElement& table,
 
 CLayoutFlow& CLayoutContext::NewFlow(int32_t nestedLevel, const CFlowGeometry& geometry,
                                      Align alignment) {
-    m_flows.push_back(
-        std::make_unique<CLayoutFlow>(*this, m_page.AddFlow(), nestedLevel, geometry, alignment));
+    const FlowId id = m_page.AddFlow();
+    VERIFY(id == m_flows.size());
+    m_flows.push_back(std::make_unique<CLayoutFlow>(*this, id, nestedLevel, geometry, alignment));
     return *m_flows.back();
+}
+
+void CLayoutContext::ReleaseFlow(CLayoutFlow& flow) {
+    const FlowId id = flow.Id();
+    VERIFY(id < m_flows.size() && m_flows[id].get() == &flow && &flow != m_pageFlow);
+    m_flows[id].reset();
 }
 
 namespace {

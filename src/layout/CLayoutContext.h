@@ -105,6 +105,8 @@ public:
     // A new flow nested level deep, its first line's limits set.
     CLayoutFlow& NewFlow(int32_t nestedLevel, const CFlowGeometry& geometry,
                          Align alignment = Align::Left);
+    // Frees a flow that will lay out nothing more; its lines stay the page's.
+    void ReleaseFlow(CLayoutFlow& flow);
     // The page flow.
     CLayoutFlow& PageFlow() { return *m_pageFlow; }
     [[nodiscard]] CLayoutPage& Page() { return m_page; }
@@ -145,7 +147,7 @@ private:
     CFormRecord* m_currentForm = nullptr;
 
     CRecordPool m_items;
-    // Every flow, the page flow first.
+    // Every flow by its id, the page flow first; null once released.
     std::vector<std::unique_ptr<CLayoutFlow>> m_flows;
     CLayoutFlow* m_pageFlow = nullptr;
     // Tables measured while an enclosing table was, and tables whose

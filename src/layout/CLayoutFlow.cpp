@@ -429,6 +429,29 @@ CLayoutFlow& CLayoutFlow::NewCell(int32_t x, int32_t width, int32_t padding, Ali
     return cell;
 }
 
+void CLayoutFlow::ReleaseCell(CLayoutFlow& cell) {
+    // The cells of the row just done are the last ones nested here.
+    auto at = std::find(m_nested.rbegin(), m_nested.rend(), &cell);
+    VERIFY(at != m_nested.rend());
+    m_nested.erase(std::next(at).base());
+    cell.ReleaseNested();
+    m_context.ReleaseFlow(cell);
+}
+
+void CLayoutFlow::ReleaseNested() {
+    for (const auto* flows : {&m_nested, &m_pendingLeft, &m_pendingRight}) {
+        for (CLayoutFlow* flow : *flows) {
+            flow->ReleaseNested();
+            m_context.ReleaseFlow(*flow);
+        }
+    }
+    m_nested.clear();
+    m_pendingLeft.clear();
+    m_pendingRight.clear();
+    m_placedLeft.clear();
+    m_placedRight.clear();
+}
+
 void CLayoutFlow::EndTable(CLineRecord frameLine) {
     m_blankLines = 0;
     PublishLine(frameLine);

@@ -70,6 +70,10 @@ public:
     // A cell width wide at x (relative to the origin) on the current y,
     // nested in this flow.
     CLayoutFlow& NewCell(int32_t x, int32_t width, int32_t padding, Align alignment);
+    // Frees a cell of this flow's table once its row is done, with the
+    // flows nested in it: a long page's cells would otherwise keep their
+    // layout state (a third of a kilobyte each) to the page's end.
+    void ReleaseCell(CLayoutFlow& cell);
     void AdvanceBy(int32_t dy) { m_y += dy; }
     [[nodiscard]] CPoint Origin() const { return m_origin; }
     [[nodiscard]] int32_t Y() const { return m_y; }
@@ -121,6 +125,8 @@ private:
     [[nodiscard]] bool HasFloatsAt(FloatSide side) const;
     // Moves the origins of this flow and every flow nested in it.
     void OffsetOrigins(CPoint offset);
+    // Releases the flows nested in this one, placed or not.
+    void ReleaseNested();
 
     CLayoutContext& m_context;
     const FlowId m_id;

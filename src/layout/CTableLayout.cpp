@@ -174,6 +174,7 @@ void CTableLayout::FinishRow() {
                 m_context.NewItem<CFrameItem>(frame, m_border, FrameStyle::Cell));
         }
         column.cell = nullptr;
+        m_flow.ReleaseCell(cell);
     }
     m_flow.AdvanceBy(rowHeight + m_border);
     for (CColumnRecord& column : m_columns)

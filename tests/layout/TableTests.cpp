@@ -273,3 +273,31 @@ TEST(LayoutTables, AThousandNestedTablesLayOutWithoutExhaustingTheStack) {
 }
 
 } // namespace
+
+// A cell's layout state goes once its row is done. A cell moved down by its
+// row afterwards still carries the table nested in it (whose own cells went
+// with their row), and a long table's rows each lay out in fresh cells.
+TEST(LayoutTables, CellsGoneWithTheirRowLeaveTheirLinesInPlace) {
+    LaidOutPage page = LayOut("<table><tr><td><img src=t.gif width=10 height=100>"
+                              "<td valign=bottom><table border><tr><td>in"
+                              "<img src=f.gif align=left width=5 height=5><td>x</table>"
+                              "</table>after");
+    SeenItem image = ItemsOfType(*page.engine, DisplayItemType::Image).at(0);
+    auto tables = Frames(*page.engine, FrameStyle::Table);
+    ASSERT_EQ(tables.size(), 1u);
+    const CRect inner = tables[0]->GetRect();
+    EXPECT_EQ(inner.bottom, image.rect.bottom);
+    EXPECT_TRUE(inner.Contains(TextItem(*page.engine, "in").rect.left,
+                               TextItem(*page.engine, "in").rect.top));
+    EXPECT_GE(TextItem(*page.engine, "after").rect.top, image.rect.bottom);
+
+    std::string rows;
+    for (int i = 0; i < 300; ++i)
+        rows += "<tr><td rowspan=2>r" + std::to_string(i) + "<td>c";
+    LaidOutPage tall = LayOut("<table border>" + rows + "</table>end");
+    // The last row's first cell still spans down when the table ends: it has
+    // no frame.
+    EXPECT_EQ(Frames(*tall.engine, FrameStyle::Cell).size(), 599u);
+    EXPECT_GT(TextItem(*tall.engine, "r299").rect.top, TextItem(*tall.engine, "r298").rect.top);
+    EXPECT_GT(TextItem(*tall.engine, "end").rect.top, TextItem(*tall.engine, "r299").rect.top);
+}
