@@ -130,20 +130,19 @@ CTextStore CHtmlObject::GetTextStore() {
     return m_text;
 }
 
+// The element list's readers take no lock: the pool publishes with release
+// and reads with acquire.
 ElementPosition CHtmlObject::GetFirstElementPosition() {
-    CSemLockGuard guard(m_lock);
     return m_elements.First();
 }
 
 const CHtmlElement* CHtmlObject::GetNextElement(ElementPosition& position) {
-    CSemLockGuard guard(m_lock);
     const auto* element = static_cast<const CHtmlElement*>(CRecordPool::At(position));
     position = m_elements.Advance(position);
     return element;
 }
 
 size_t CHtmlObject::GetNextElements(ElementPosition position, std::span<ElementAt> out) {
-    CSemLockGuard guard(m_lock);
     size_t count = 0;
     while (position && count < out.size()) {
         const auto* element = static_cast<const CHtmlElement*>(CRecordPool::At(position));

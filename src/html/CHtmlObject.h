@@ -85,8 +85,8 @@ private:
     // The message for a page past one of its limits, or empty text.
     [[nodiscard]] std::string PastLimitText() const;
 
-    // Staged by the feeding thread without the lock, published and read
-    // under m_lock (CRecordPool says how).
+    // Staged by the feeding thread without the lock, published under m_lock
+    // and read without it (CRecordPool says how).
     CRecordPool m_elements;
     std::string m_title GUARDED_BY(m_lock);
     std::string m_background GUARDED_BY(m_lock);

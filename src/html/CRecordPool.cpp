@@ -7,12 +7,18 @@
 
 namespace {
 
-uint32_t ReadWord(const std::byte* at) {
-    uint32_t word;
-    std::memcpy(&word, at, sizeof word);
-    return word;
+// Structure words are 4-byte aligned. Readers load them with acquire, and
+// Publish stores the word that ends the published list with release: a
+// reader that finds a record there sees every byte written before it.
+std::atomic_ref<uint32_t> WordAt(const std::byte* at) {
+    return std::atomic_ref<uint32_t>(*reinterpret_cast<uint32_t*>(const_cast<std::byte*>(at)));
 }
 
+uint32_t ReadWord(const std::byte* at) {
+    return WordAt(at).load(std::memory_order_acquire);
+}
+
+// A word no reader can reach yet.
 void WriteWord(std::byte* at, uint32_t word) {
     std::memcpy(at, &word, sizeof word);
 }
@@ -66,9 +72,11 @@ void CRecordPool::SetWord(std::byte* at, uint32_t word) {
 
 void CRecordPool::Publish() {
     if (m_tail)
-        WriteWord(m_tail, m_tailWord);
+        WordAt(m_tail).store(m_tailWord, std::memory_order_release);
     m_blocks.insert(m_blocks.end(), m_staged.begin(), m_staged.end());
     m_staged.clear();
+    if (!m_blocks.empty() && !m_first.load(std::memory_order_relaxed))
+        m_first.store(m_blocks.front(), std::memory_order_release);
     if (m_current) {
         m_tail = m_current + m_used;
         m_tailWord = EndWord;
@@ -91,9 +99,7 @@ CRecordPool::Position CRecordPool::Resolve(Position position) const {
 }
 
 CRecordPool::Position CRecordPool::First() const {
-    if (m_blocks.empty())
-        return 0;
-    return Resolve(reinterpret_cast<Position>(m_blocks.front()));
+    return Resolve(reinterpret_cast<Position>(m_first.load(std::memory_order_acquire)));
 }
 
 CRecordPool::Position CRecordPool::Advance(Position position) const {
@@ -139,6 +145,7 @@ void CRecordPool::Clear() {
     m_blocks.clear();
     m_tail = nullptr;
     m_tailWord = EndWord;
+    m_first.store(nullptr, std::memory_order_relaxed);
     m_slabs.Clear();
     m_current = nullptr;
     m_used = 0;

@@ -2,6 +2,7 @@
 
 #include "content/CTextStore.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -48,10 +49,13 @@ concept PlainRecord = requires {
 // New records are staged: Allocate writes every byte of them except the one
 // word that ends the published list, which keeps its all-ones value until
 // Publish writes it. So a writer builds a whole batch without a lock, and
-// Publish (under the owner's lock) shows the batch to readers at once. The
-// readers (First, Advance, Find) see published records only.
-// Not thread-safe otherwise: the owner holds its lock (the HTML object's)
-// around Publish, Clear and every reader call; one thread allocates.
+// Publish shows the batch to readers at once. The readers see published
+// records only; First, Advance and At need no lock (the layout reads a long
+// page's records as fast as the parser makes them, and would otherwise take
+// turns with it on the owner's lock), Find does.
+// Not thread-safe otherwise: one thread allocates; the owner holds its lock
+// (the HTML object's) around Publish and Find; Clear runs when no reader is
+// left.
 class CRecordPool {
 public:
     // A record's position: the address of its header, or 0 for none.
@@ -110,9 +114,10 @@ private:
     void SetWord(std::byte* at, uint32_t word);
     [[nodiscard]] Position Resolve(Position position) const;
 
-    CPageSlabs m_slabs;               // owns every block; writer only
-    std::vector<std::byte*> m_blocks; // published blocks, in order
-    std::vector<std::byte*> m_staged; // blocks started since the last Publish; writer only
+    CPageSlabs m_slabs;                       // owns every block; writer only
+    std::vector<std::byte*> m_blocks;         // published blocks, in order
+    std::atomic<std::byte*> m_first{nullptr}; // the first of them, for lock-free readers
+    std::vector<std::byte*> m_staged;         // blocks started since the last Publish; writer only
     // Records whose destructor Clear must run, in the order they were made.
     std::vector<OwningRecord> m_owning; // writer only
     std::byte* m_current = nullptr;     // writer only, as are the fields below

@@ -122,8 +122,8 @@ TEST(HtmlObject, EveryWriteShowsAPrefixOfTheFinalList) {
     }
 }
 
-// Layout and the UI thread walk the list while the worker parses, taking the
-// lock per call and resuming after the last element they saw. Every walk must
+// Layout and the UI thread walk the list while the worker parses, without
+// the object's lock, resuming after the last element they saw. Every walk must
 // see the records in their final order, each one complete, and every text
 // element's characters must already be in the store.
 TEST(HtmlObject, ReadersWalkTheListWhileTheParserAppends) {
