@@ -120,8 +120,13 @@ void CHtmlParser::FinishTag(std::string_view tag) {
         }
         return;
     }
-    ParseTag(tag, m_tag);
-    uint32_t id = LookupTag(m_tag.name);
+    size_t attributesAt = 0;
+    const uint32_t id = ReadTagId(tag, attributesAt);
+    // No rule reads the attributes of an end tag or of a tag it does not know
+    // (a page of highlighted code is a quarter spans): they are not read.
+    m_tag.count = 0;
+    if (id < EndTag && id != static_cast<uint32_t>(TagId::Unknown))
+        ParseTagAttributes(tag, attributesAt, m_tag);
     if (id == static_cast<uint32_t>(TagId::NoFrames))
         m_state.inNoFrames = true;
     else if (id == static_cast<uint32_t>(TagId::NoFrames) + EndTag)

@@ -323,7 +323,7 @@ CHtmlAttribute& ParsedTag::Add() {
     return slots[count++];
 }
 
-void ParseTag(std::string_view text, ParsedTag& tag) {
+size_t ParseTagName(std::string_view text, ParsedTag& tag) {
     tag.count = 0;
     size_t at = text.empty() ? 0 : 1;
     at = SkipSpace(text, at);
@@ -331,8 +331,36 @@ void ParseTag(std::string_view text, ParsedTag& tag) {
     while (at < text.size() && IsNameChar(text[at]))
         ++at;
     AssignLowered(tag.name, text.substr(nameAt, at - nameAt));
+    return at;
+}
+
+uint32_t ReadTagId(std::string_view text, size_t& attributesAt) {
+    // Longer than the longest name in the table and its "/": no known tag.
+    constexpr size_t MostKnown =
+        1 +
+        std::max_element(TagTable.begin(), TagTable.end(), [](const TagRow& a, const TagRow& b) {
+            return a.name.size() < b.name.size();
+        })->name.size();
+    size_t at = text.empty() ? 0 : 1;
+    at = SkipSpace(text, at);
+    std::array<char, MostKnown> lowered;
+    size_t length = 0;
+    for (; at < text.size() && IsNameChar(text[at]); ++at, ++length)
+        if (length < MostKnown)
+            lowered[length] = Latin1Lower(text[at]);
+    attributesAt = at;
+    if (length > MostKnown)
+        return static_cast<uint32_t>(TagId::Unknown) + (lowered[0] == '/' ? EndTag : 0);
+    return LookupTag({lowered.data(), length});
+}
+
+void ParseTagAttributes(std::string_view text, size_t at, ParsedTag& tag) {
     while (at != std::string_view::npos && at < text.size())
         at = ParseAttribute(text, at, tag);
+}
+
+void ParseTag(std::string_view text, ParsedTag& tag) {
+    ParseTagAttributes(text, ParseTagName(text, tag), tag);
 }
 
 ParsedTag ParseTag(std::string_view text) {

@@ -86,6 +86,13 @@ struct ParsedTag {
 // Tag text from "<" through ">" to its name and attributes.
 [[nodiscard]] ParsedTag ParseTag(std::string_view text);
 void ParseTag(std::string_view text, ParsedTag& into);
+// ParseTag in two steps: the name, answering where the attributes begin,
+// then the attributes from there.
+size_t ParseTagName(std::string_view text, ParsedTag& into);
+void ParseTagAttributes(std::string_view text, size_t at, ParsedTag& into);
+// What LookupTag answers for the name ParseTagName would read, and where the
+// attributes begin, without making the name.
+[[nodiscard]] uint32_t ReadTagId(std::string_view text, size_t& attributesAt);
 // Entity text from "&" through ";" to its character byte; kShowsNothing for a
 // character that takes no room (CharacterStandIns.h); 0 when the text is no
 // entity.

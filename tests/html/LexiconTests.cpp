@@ -64,6 +64,27 @@ TEST(HtmlTagParse, UpperAndLowerCaseGiveTheSameTag) {
     EXPECT_EQ(LookupTag(ParseTag("<!DOCTYPE html>").name), Id(TagId::Unknown));
 }
 
+// The parser reads a tag's id without making its name: the same id, and the
+// attributes from the same place, as the name ParseTag makes. The longest
+// known name is ten letters: names of ten and eleven characters (with and
+// without "/") are looked up, twelve are no known tag.
+TEST(HtmlTagParse, TheIdReadInPlaceIsTheNamesId) {
+    for (std::string_view tag :
+         {"<blockquote>", "</BLOCKQUOTE>", "<blockquotes>", "</blockquotes>", "<blockquotexx>",
+          "</blockquotexx x=1>", "<a href=x>", "< /a>", "<\tTd\n>", "<>", "<", "</>", "<h1\xC0>",
+          "<b/x>", "<//b>", "<p\x00>"}) {
+        size_t at = 0;
+        const uint32_t id = ReadTagId(tag, at);
+        ParsedTag named;
+        EXPECT_EQ(id, LookupTag(ParseTag(tag).name)) << tag;
+        EXPECT_EQ(at, ParseTagName(tag, named)) << tag;
+    }
+    size_t at = 0;
+    EXPECT_EQ(ReadTagId("</BlockQuote>", at), End(TagId::BlockQuote));
+    EXPECT_EQ(ReadTagId("<blockquotes>", at), Id(TagId::Unknown));
+    EXPECT_EQ(ReadTagId("</blockquotexy>", at), End(TagId::Unknown));
+}
+
 // Which bytes a tag's name, an attribute's name and a value without quotes
 // take, at the edges of each set: Latin-1 letters run from 0xC0 to 0xFF
 // less 0xD7 and 0xF7; "/" belongs to tag names, "-" and "_" to attribute
