@@ -203,11 +203,33 @@ CCharsetDecoder::CCharsetDecoder(std::string_view contentType, bool readMeta)
     : m_charset(CharsetFromContentType(contentType)),
       m_readMeta(readMeta && m_charset == PageCharset::Undecided) {}
 
+namespace {
+
+// Where the run of ASCII bytes from at ends: a word of eight with no high
+// bit set is eight ASCII bytes.
+size_t AsciiRunEnd(std::string_view bytes, size_t at) {
+    constexpr uint64_t HighBits = 0x8080808080808080;
+    for (uint64_t word; at + sizeof word <= bytes.size(); at += sizeof word) {
+        std::memcpy(&word, bytes.data() + at, sizeof word);
+        if (word & HighBits)
+            break;
+    }
+    while (at < bytes.size() && static_cast<uint8_t>(bytes[at]) < 0x80)
+        ++at;
+    return at;
+}
+
+} // namespace
+
 std::string_view CCharsetDecoder::Decode(const char* bytes, size_t count) {
     std::string_view in(bytes, count);
     // The common cases cost no copy: the set is settled and nothing is held,
     // or it is not, but only ASCII has come so far and no <meta> can decide.
     if (m_bomChecked && m_charset == PageCharset::Windows1252)
+        return in;
+    // Most blocks of a UTF-8 page in a Latin script are ASCII throughout.
+    if (m_bomChecked && m_charset == PageCharset::Utf8 && !m_reader.InSequence() &&
+        m_partial.empty() && AsciiRunEnd(in, 0) == in.size())
         return in;
     if (m_bomChecked && m_charset == PageCharset::Undecided && !m_readMeta && m_held.empty() &&
         std::ranges::none_of(in, IsHigh))
@@ -307,24 +329,6 @@ void CCharsetDecoder::Decide(PageCharset charset) {
     m_held.clear();
     Take(held);
 }
-
-namespace {
-
-// Where the run of ASCII bytes from at ends: a word of eight with no high
-// bit set is eight ASCII bytes.
-size_t AsciiRunEnd(std::string_view bytes, size_t at) {
-    constexpr uint64_t HighBits = 0x8080808080808080;
-    for (uint64_t word; at + sizeof word <= bytes.size(); at += sizeof word) {
-        std::memcpy(&word, bytes.data() + at, sizeof word);
-        if (word & HighBits)
-            break;
-    }
-    while (at < bytes.size() && static_cast<uint8_t>(bytes[at]) < 0x80)
-        ++at;
-    return at;
-}
-
-} // namespace
 
 void CCharsetDecoder::Transcode(std::string_view bytes) {
     size_t at = 0;

@@ -241,6 +241,28 @@ TEST(CharsetDecoder, CharacterAfterAnyRunOfAsciiIsDecoded) {
     }
 }
 
+// A block of ASCII on a UTF-8 page is passed on as it came, but not one that
+// follows a sequence cut off at the end of the block before.
+TEST(CharsetDecoder, AsciiBlocksPassAsTheyCame) {
+    CCharsetDecoder decoder("text/html; charset=utf-8", true);
+    EXPECT_EQ(decoder.Decode("<p>", 3), "<p>");
+    const std::string ascii = "plain <b>text</b>";
+    const std::string_view passed = decoder.Decode(ascii.data(), ascii.size());
+    EXPECT_EQ(passed, ascii);
+    EXPECT_EQ(passed.data(), ascii.data());
+    std::string out(decoder.Decode("x\xE2\x80", 3));
+    out += decoder.Decode("yz", 2);
+    out += decoder.Decode("\x99", 1);
+    out += decoder.Finish();
+    EXPECT_EQ(out, "x\xE2\x80yz\x99");
+    std::string whole(decoder.Decode("a\xE2\x80", 3));
+    whole += decoder.Decode("\x99"
+                            "b",
+                            2);
+    EXPECT_EQ(whole, "a\x92"
+                     "b");
+}
+
 TEST(CharsetDecoder, InvalidBytesShowAsWindows1252) {
     struct Case {
         std::string bytes;
