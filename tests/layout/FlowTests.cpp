@@ -303,6 +303,24 @@ TEST(LayoutWrapping, TextSplitOnlyByMarkupIsOneRun) {
     EXPECT_EQ(texts[0].text, "alpha beta ");
     EXPECT_EQ(texts[1].text, "gamma");
     EXPECT_EQ(texts[1].rect.left, kLineLeft);
+
+    // Where the markup falls on the edge of one of the text store's pages
+    // (the first two lie apart), whether or not the pieces end up one box,
+    // the words wrap where they would and every character shows once, in
+    // order: the line breaks in the second piece, measured across the edge.
+    for (size_t before :
+         {CTextStore::PageSize - 1, CTextStore::PageSize, CTextStore::PageSize + 1}) {
+        const std::string first(before, 'a');
+        const std::string second = " bb bb bb";
+        const int32_t width = RunWidth(first + " bb ") + 2 * kSideMargin;
+        LaidOutPage page = LayOut("<p>" + first + "<span>" + second + "</span></p>", width);
+        std::vector<SeenItem> pieces = ItemsOfType(*page.engine, DisplayItemType::Text);
+        std::string shown;
+        for (const SeenItem& piece : pieces)
+            shown += piece.text;
+        EXPECT_EQ(shown, first + second) << before;
+        EXPECT_EQ(TextItem(*page.engine, "bb bb").text, "bb bb") << before;
+    }
 }
 
 // Text goes back to the margin on the first line below a float: a float
