@@ -87,7 +87,7 @@ private:
 
     // Staged by the feeding thread without the lock, published under m_lock
     // and read without it (CRecordPool says how).
-    CRecordPool m_elements;
+    CRecordPool m_elements{ElementRecords::Sizes};
     std::string m_title GUARDED_BY(m_lock);
     std::string m_background GUARDED_BY(m_lock);
     std::string m_baseUrl; // feeding thread only

@@ -2,51 +2,50 @@
 
 #include "platform/Verify.h"
 
-#include <algorithm>
 #include <cstring>
 
 namespace {
 
-// Structure words are 4-byte aligned. Readers load them with acquire, and
-// Publish stores the word that ends the published list with release: a
-// reader that finds a record there sees every byte written before it.
-std::atomic_ref<uint32_t> WordAt(const std::byte* at) {
-    return std::atomic_ref<uint32_t>(*reinterpret_cast<uint32_t*>(const_cast<std::byte*>(at)));
+uint16_t ReadKind(CRecordPool::Position position) {
+    uint16_t kind;
+    std::memcpy(&kind, reinterpret_cast<const void*>(position), sizeof kind);
+    return kind;
 }
 
-uint32_t ReadWord(const std::byte* at) {
-    return WordAt(at).load(std::memory_order_acquire);
+void WriteMark(std::byte* at, uint16_t mark) {
+    std::memcpy(at, &mark, sizeof mark);
 }
 
-// A word no reader can reach yet.
-void WriteWord(std::byte* at, uint32_t word) {
-    std::memcpy(at, &word, sizeof word);
+constexpr size_t RoundUp4(size_t size) {
+    return (size + 3) & ~size_t{3};
 }
 
 } // namespace
+
+size_t CRecordPool::RecordSize(Position position) const {
+    return m_sizes[KindIndex(ReadKind(position))];
+}
 
 void CRecordPool::StartBlock() {
     static_assert(BlockSize == CPageSlabs::PageSize);
     std::byte* start = m_slabs.NextPage();
     if (m_current) {
-        // Close the full block: a zero word, then the next block's address.
-        // Nobody reads the address before the word says it is there.
-        SetWord(m_current + m_used, LinkWord);
-        std::memcpy(m_current + m_used + HeaderSize, &start, sizeof start);
+        // Close the full block: the link mark, then the next block's address.
+        // Nobody reads past the published end before both are there.
+        WriteMark(m_current + m_used, LinkMark);
+        std::memcpy(m_current + m_used + MarkSize, &start, sizeof start);
     }
     m_staged.push_back(start);
     m_current = start;
     m_used = 0;
-    WriteWord(m_current, EndWord);
 }
 
 void* CRecordPool::AllocateRaw(size_t objectSize, size_t alignment) {
-    // A record is 4-byte aligned; one that needs 8 is shifted by 4 when its
-    // header falls on an 8-byte boundary (blocks start on one).
+    // A record is 4-byte aligned; one that needs 8 is shifted by 4 when it
+    // would start off an 8-byte boundary (blocks start on one).
     auto lengthAt = [&](uint32_t used, bool& shifted) {
-        shifted = alignment > HeaderSize && (used + HeaderSize) % alignment != 0;
-        size_t objectAt = HeaderSize + (shifted ? HeaderSize : 0);
-        return (objectAt + objectSize + HeaderSize - 1) / HeaderSize * HeaderSize;
+        shifted = alignment > MarkSize && used % alignment != 0;
+        return (shifted ? MarkSize : 0) + RoundUp4(objectSize);
     };
     bool shifted = false;
     size_t length = lengthAt(m_used, shifted);
@@ -55,47 +54,41 @@ void* CRecordPool::AllocateRaw(size_t objectSize, size_t alignment) {
         length = lengthAt(m_used, shifted);
         VERIFY(length <= BlockSize - LinkSize);
     }
-    std::byte* header = m_current + m_used;
-    SetWord(header, static_cast<uint32_t>(length) | (shifted ? ShiftedBit : 0));
+    std::byte* at = m_current + m_used;
+    if (shifted) {
+        WriteMark(at, ShiftMark);
+        at += MarkSize;
+    }
     m_used += static_cast<uint32_t>(length);
-    WriteWord(m_current + m_used, EndWord);
     ++m_count;
-    return header + HeaderSize + (shifted ? HeaderSize : 0);
-}
-
-void CRecordPool::SetWord(std::byte* at, uint32_t word) {
-    if (at == m_tail)
-        m_tailWord = word;
-    else
-        WriteWord(at, word);
+    return at;
 }
 
 void CRecordPool::Publish() {
-    if (m_tail)
-        WordAt(m_tail).store(m_tailWord, std::memory_order_release);
     m_blocks.insert(m_blocks.end(), m_staged.begin(), m_staged.end());
     m_staged.clear();
-    if (!m_blocks.empty() && !m_first.load(std::memory_order_relaxed))
+    if (!m_current)
+        return;
+    if (!m_first.load(std::memory_order_relaxed))
         m_first.store(m_blocks.front(), std::memory_order_release);
-    if (m_current) {
-        m_tail = m_current + m_used;
-        m_tailWord = EndWord;
-    }
+    m_end.store(m_current + m_used, std::memory_order_release);
 }
 
 CRecordPool::Position CRecordPool::Resolve(Position position) const {
-    if (!position)
-        return 0;
-    const auto* at = reinterpret_cast<const std::byte*>(position);
-    uint32_t word = ReadWord(at);
-    if (word == EndWord)
-        return 0;
-    if (word == LinkWord) {
-        std::byte* next;
-        std::memcpy(&next, at + HeaderSize, sizeof next);
-        return reinterpret_cast<Position>(next);
+    const auto end = reinterpret_cast<Position>(m_end.load(std::memory_order_acquire));
+    while (position && position != end) {
+        const uint16_t kind = ReadKind(position);
+        if (kind == ShiftMark) {
+            position += MarkSize;
+        } else if (kind == LinkMark) {
+            std::byte* next;
+            std::memcpy(&next, reinterpret_cast<const void*>(position + MarkSize), sizeof next);
+            position = reinterpret_cast<Position>(next);
+        } else {
+            return position;
+        }
     }
-    return position;
+    return 0;
 }
 
 CRecordPool::Position CRecordPool::First() const {
@@ -105,31 +98,23 @@ CRecordPool::Position CRecordPool::First() const {
 CRecordPool::Position CRecordPool::Advance(Position position) const {
     if (!position)
         return 0;
-    uint32_t word = ReadWord(reinterpret_cast<const std::byte*>(position));
-    VERIFY(word != EndWord && word != LinkWord);
-    return Resolve(position + (word & ~ShiftedBit));
-}
-
-CPoolRecord* CRecordPool::At(Position position) {
-    if (!position)
-        return nullptr;
-    uint32_t word = ReadWord(reinterpret_cast<const std::byte*>(position));
-    size_t objectAt = HeaderSize + ((word & ShiftedBit) ? HeaderSize : 0);
-    return std::launder(reinterpret_cast<CPoolRecord*>(position + objectAt));
+    const size_t size = RecordSize(position);
+    VERIFY(size > 0);
+    return Resolve(position + RoundUp4(size));
 }
 
 CRecordPool::Position CRecordPool::Find(const CPoolRecord* record) const {
     if (!record)
         return 0;
-    auto address = reinterpret_cast<uintptr_t>(record);
+    const auto address = reinterpret_cast<Position>(record);
     for (const std::byte* block : m_blocks) {
-        auto start = reinterpret_cast<uintptr_t>(block);
-        if (address < start + HeaderSize || address >= start + BlockSize)
+        const auto start = reinterpret_cast<Position>(block);
+        if (address < start || address >= start + BlockSize)
             continue;
         // Walk the block so that only a real record start is answered.
         for (Position at = Resolve(start); at && at >= start && at < start + BlockSize;
              at = Advance(at)) {
-            if (reinterpret_cast<uintptr_t>(At(at)) == address)
+            if (at == address)
                 return at;
         }
         return 0;
@@ -143,9 +128,8 @@ void CRecordPool::Clear() {
         owning.destroy(owning.record);
     m_owning.clear();
     m_blocks.clear();
-    m_tail = nullptr;
-    m_tailWord = EndWord;
     m_first.store(nullptr, std::memory_order_relaxed);
+    m_end.store(nullptr, std::memory_order_relaxed);
     m_slabs.Clear();
     m_current = nullptr;
     m_used = 0;

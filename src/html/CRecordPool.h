@@ -2,7 +2,9 @@
 
 #include "content/CTextStore.h"
 
+#include <array>
 #include <atomic>
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -38,31 +40,37 @@ concept PlainRecord = requires {
     requires T::kPlainRecord;
 };
 
-// An append-only arena of 4096-byte blocks. Each record is a 32-bit header
-// word followed by the object, built in place: the word holds the record's
-// total length, and its lowest bit says the object starts four bytes later,
-// where a record that needs 8-byte alignment is shifted to. The list ends
-// with an all-ones word, and a block that is full ends with a zero word and
-// the address of the next block. Records live until Clear, which destroys
-// them all.
+// An append-only arena of 4096-byte blocks. Records lie one after the other
+// with no word of the pool's own between them (a long page holds millions of
+// records of 4 to 16 bytes): every record begins with its 16-bit kind, below
+// 0x2000, and the pool's owner gives the length of a record of each kind. The
+// pool writes a mark where a record that needs 8-byte alignment is shifted by
+// four bytes, and where a full block ends, followed there by the address of
+// the next block.
 //
-// New records are staged: Allocate writes every byte of them except the one
-// word that ends the published list, which keeps its all-ones value until
-// Publish writes it. So a writer builds a whole batch without a lock, and
-// Publish shows the batch to readers at once. The readers see published
-// records only; First, Advance and At need no lock (the layout reads a long
-// page's records as fast as the parser makes them, and would otherwise take
-// turns with it on the owner's lock), Find does.
+// New records are staged: readers see the list up to the end Publish stored
+// last (release; readers load it with acquire), so a writer builds a whole
+// batch without a lock and Publish shows it at once. First, Advance and At
+// need no lock (the layout reads a long page's records as fast as the parser
+// makes them, and would otherwise take turns with it on the owner's lock);
+// Find does.
 // Not thread-safe otherwise: one thread allocates; the owner holds its lock
 // (the HTML object's) around Publish and Find; Clear runs when no reader is
 // left.
 class CRecordPool {
 public:
-    // A record's position: the address of its header, or 0 for none.
+    // A record's position: its address, or 0 for none.
     using Position = uintptr_t;
     static constexpr size_t BlockSize = 4096;
+    // The length of a record of each kind, at KindIndex(kind); 0 for none.
+    using SizeTable = std::array<uint8_t, 64>;
+    // Kinds lie below 0x2000, and their low five bits and the bit of 0x1000
+    // tell them apart: a start kind and its end (the start plus 0x1000) both.
+    static constexpr size_t KindIndex(uint16_t kind) {
+        return (kind & 0x1Fu) | ((kind >> 7) & 0x20u);
+    }
 
-    CRecordPool() = default;
+    explicit CRecordPool(const SizeTable& sizes) : m_sizes(sizes) {}
     CRecordPool(const CRecordPool&) = delete;
     CRecordPool& operator=(const CRecordPool&) = delete;
     ~CRecordPool() { Clear(); }
@@ -72,6 +80,8 @@ public:
         static_assert(alignof(T) <= MaxAlign);
         void* storage = AllocateRaw(sizeof(T), alignof(T));
         T* record = new (storage) T(std::forward<Args>(args)...);
+        // A kind measured wrongly would derail every reader.
+        assert(RecordSize(reinterpret_cast<Position>(record)) == sizeof(T));
         if constexpr (PlainRecord<T>)
             static_assert(std::is_final_v<T>, "only a final record may be plain");
         else
@@ -87,20 +97,20 @@ public:
     [[nodiscard]] Position First() const;
     // The record after position, or 0 after the last one.
     [[nodiscard]] Position Advance(Position position) const;
-    [[nodiscard]] static CPoolRecord* At(Position position);
+    [[nodiscard]] static CPoolRecord* At(Position position) {
+        return std::launder(reinterpret_cast<CPoolRecord*>(position));
+    }
     // The position of a record of this pool, or 0 when it is not one.
     [[nodiscard]] Position Find(const CPoolRecord* record) const;
     void Clear();
 
 private:
-    static constexpr size_t HeaderSize = 4;
+    static constexpr size_t MarkSize = 4;
     static constexpr size_t MaxAlign = 8;
-    // The header bit of a record whose object starts HeaderSize bytes later.
-    static constexpr uint32_t ShiftedBit = 1;
-    // Room kept at the end of every block for the zero word and the link.
-    static constexpr size_t LinkSize = HeaderSize + sizeof(void*);
-    static constexpr uint32_t EndWord = 0xFFFFFFFFu;
-    static constexpr uint32_t LinkWord = 0;
+    // Room kept at the end of every block for the link mark and address.
+    static constexpr size_t LinkSize = MarkSize + sizeof(void*);
+    static constexpr uint16_t ShiftMark = 0xFFFD;
+    static constexpr uint16_t LinkMark = 0xFFFE;
 
     struct OwningRecord {
         void* record;
@@ -110,21 +120,24 @@ private:
 
     void* AllocateRaw(size_t objectSize, size_t alignment);
     void StartBlock();
-    // Writes a structure word, holding back the one readers may be looking at.
-    void SetWord(std::byte* at, uint32_t word);
+    [[nodiscard]] size_t RecordSize(Position position) const;
+    // The record at or after position, past marks; 0 at the published end.
     [[nodiscard]] Position Resolve(Position position) const;
 
-    CPageSlabs m_slabs;                       // owns every block; writer only
-    std::vector<std::byte*> m_blocks;         // published blocks, in order
-    std::atomic<std::byte*> m_first{nullptr}; // the first of them, for lock-free readers
-    std::vector<std::byte*> m_staged;         // blocks started since the last Publish; writer only
+    const SizeTable& m_sizes;
+    CPageSlabs m_slabs;               // owns every block; writer only
+    std::vector<std::byte*> m_blocks; // published blocks, in order
+    std::vector<std::byte*> m_staged; // blocks started since the last Publish; writer only
+    std::atomic<std::byte*> m_first{nullptr}; // the first block, once published
     // Records whose destructor Clear must run, in the order they were made.
     std::vector<OwningRecord> m_owning; // writer only
-    std::byte* m_current = nullptr;     // writer only, as are the fields below
+    std::byte* m_current = nullptr;     // writer only, as are the two below
     uint32_t m_used = 0;
     uint32_t m_count = 0;
-    // The end word of the published list (null while nothing is published),
-    // and the value it takes at the next Publish.
-    std::byte* m_tail = nullptr;
-    uint32_t m_tailWord = EndWord;
+    // Where the next record would have gone at the last Publish: readers stop
+    // there. Every reader's step loads it, and the writer changes the fields
+    // above with every record: a line of its own keeps the two threads' caches
+    // from trading that line all the time.
+    alignas(64) std::atomic<std::byte*> m_end{nullptr};
+    char m_endLine[64 - sizeof(std::atomic<std::byte*>)] = {};
 };

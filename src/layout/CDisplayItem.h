@@ -34,7 +34,8 @@ enum class DisplayItemType : uint16_t {
 // sixth of each text item.
 class CDisplayItem : public CPoolRecord {
 public:
-    CDisplayItem(DisplayItemType type, const CRect& rect) : m_rect(rect), type(type) {}
+    CDisplayItem(DisplayItemType type, const CRect& rect, uint32_t style = 0)
+        : type(type), textStyle(static_cast<uint16_t>(style)), m_rect(rect) {}
 
     void Draw(CPaintContext& context) const;
     // The link this item belongs to; the point is not examined.
@@ -46,12 +47,15 @@ public:
     // A flow placed after its lines were made carries its items along.
     void MoveBy(CPoint offset) { m_rect = m_rect.Offset(offset.x, offset.y); }
 
+    // First: the layout's record pool reads an item's type from its first
+    // two bytes.
+    const DisplayItemType type;
+    // Types 1 and 2 only (every style bit lies in the low ten): it fills the
+    // type's word.
+    const uint16_t textStyle;
+
 private:
     CRect m_rect;
-
-public:
-    // Last and sixteen bits: a text item's style takes the rest of its word.
-    const DisplayItemType type;
 };
 
 // Types 1 and 2: a run of the document's text on one line, made as a
@@ -63,15 +67,13 @@ public:
     // Null for type 1.
     [[nodiscard]] CLinkRecord* Link() const;
 
-    const uint16_t textStyle; // every style bit lies in the low ten
     const uint32_t textStart;
     const uint32_t characterCount;
 
 protected:
     CTextItem(DisplayItemType type, const CRect& rect, uint32_t start, uint32_t count,
               uint32_t style)
-        : CDisplayItem(type, rect), textStyle(static_cast<uint16_t>(style)), textStart(start),
-          characterCount(count) {}
+        : CDisplayItem(type, rect, style), textStart(start), characterCount(count) {}
 };
 
 class CUnlinkedTextItem final : public CTextItem {
@@ -195,3 +197,28 @@ public:
     const int32_t frameWidth;
     const uint32_t frameStyle; // FrameStyle
 };
+
+// The layout's pool reads each item's length from its type.
+namespace DisplayItemRecords {
+constexpr CRecordPool::SizeTable Sizes = [] {
+    CRecordPool::SizeTable sizes{};
+    auto set = [&sizes](DisplayItemType type, size_t size) {
+        const size_t index = CRecordPool::KindIndex(static_cast<uint16_t>(type));
+        // Two types on one index, or an item too long for the table, would
+        // not compile: constant evaluation stops at the throw.
+        if (sizes[index] != 0 || size > UINT8_MAX)
+            throw "item types must have an index and a length of their own";
+        sizes[index] = static_cast<uint8_t>(size);
+    };
+    set(DisplayItemType::Text, sizeof(CUnlinkedTextItem));
+    set(DisplayItemType::LinkText, sizeof(CLinkTextItem));
+    set(DisplayItemType::Rule, sizeof(CRuleItem));
+    set(DisplayItemType::Image, sizeof(CImageItem));
+    set(DisplayItemType::LinkImage, sizeof(CImageItem));
+    set(DisplayItemType::EmbeddedObject, sizeof(CObjectItem));
+    set(DisplayItemType::ListMarker, sizeof(CMarkerItem));
+    set(DisplayItemType::FormControl, sizeof(CFormControlItem));
+    set(DisplayItemType::Frame3D, sizeof(CFrameItem));
+    return sizes;
+}();
+} // namespace DisplayItemRecords

@@ -146,7 +146,7 @@ private:
     CLinkRecord* m_currentLink = nullptr;
     CFormRecord* m_currentForm = nullptr;
 
-    CRecordPool m_items;
+    CRecordPool m_items{DisplayItemRecords::Sizes};
     // Every flow by its id, the page flow first; null once released.
     std::vector<std::unique_ptr<CLayoutFlow>> m_flows;
     CLayoutFlow* m_pageFlow = nullptr;

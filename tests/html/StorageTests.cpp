@@ -119,17 +119,86 @@ TEST(TextStore, HandlesShareOneBody) {
     EXPECT_EQ(first.References(), 2);
 }
 
+// Test records begin with their kind, as the pool's records must; the pool
+// reads their lengths from this table.
+enum TestKind : uint16_t {
+    Counting = 1,
+    PlainCounting,
+    Order,
+    Wide,
+    Bytes2,
+    Bytes250,
+    Bytes46,
+    Bytes50,
+    Bytes42,
+    Bytes6,
+};
+
 struct CountingRecord final : CPoolRecord {
     CountingRecord(int& destroyed, uint64_t value) : m_destroyed(destroyed), m_value(value) {}
     ~CountingRecord() { ++m_destroyed; }
+    const uint16_t kind = Counting;
     int& m_destroyed;
     uint64_t m_value;
 };
 
+// A record that says it is plain is forgotten by Clear, not destroyed (its
+// destructor here only counts); every other record is destroyed, in the
+// order made, however the two are mixed.
+struct PlainCountingRecord final : CPoolRecord {
+    static constexpr bool kPlainRecord = true;
+    explicit PlainCountingRecord(int& destroyed) : m_destroyed(destroyed) {}
+    ~PlainCountingRecord() { ++m_destroyed; }
+    const uint16_t kind = PlainCounting;
+    int& m_destroyed;
+};
+
+struct OrderRecord final : CPoolRecord {
+    OrderRecord(std::vector<int>& order, int value) : m_order(order), m_value(value) {}
+    ~OrderRecord() { m_order.push_back(m_value); }
+    const uint16_t kind = Order;
+    std::vector<int>& m_order;
+    int m_value;
+};
+
+struct WideRecord final : CPoolRecord {
+    static constexpr bool kPlainRecord = true;
+    explicit WideRecord(uint64_t v) : value(v) {}
+    const uint16_t kind = Wide;
+    uint64_t value;
+};
+
+// The kind's two bytes and N more.
+template <uint16_t Kind, size_t N> struct BytesRecord final : CPoolRecord {
+    static constexpr bool kPlainRecord = true;
+    explicit BytesRecord(char c) { std::memset(bytes, c, N); }
+    const uint16_t kind = Kind;
+    char bytes[N];
+};
+using SmallRecord = BytesRecord<Bytes2, 2>;    // 4 bytes
+using OddRecord = BytesRecord<Bytes6, 4>;      // 6 bytes
+using LongRecord = BytesRecord<Bytes250, 250>; // 252 bytes
+
+constexpr CRecordPool::SizeTable TestSizes = [] {
+    CRecordPool::SizeTable sizes{};
+    sizes[CRecordPool::KindIndex(Counting)] = sizeof(CountingRecord);
+    sizes[CRecordPool::KindIndex(PlainCounting)] = sizeof(PlainCountingRecord);
+    sizes[CRecordPool::KindIndex(Order)] = sizeof(OrderRecord);
+    sizes[CRecordPool::KindIndex(Wide)] = sizeof(WideRecord);
+    sizes[CRecordPool::KindIndex(Bytes2)] = sizeof(SmallRecord);
+    sizes[CRecordPool::KindIndex(Bytes6)] = sizeof(OddRecord);
+    sizes[CRecordPool::KindIndex(Bytes250)] = sizeof(LongRecord);
+    sizes[CRecordPool::KindIndex(Bytes46)] = sizeof(BytesRecord<Bytes46, 46>);
+    sizes[CRecordPool::KindIndex(Bytes50)] = sizeof(BytesRecord<Bytes50, 50>);
+    sizes[CRecordPool::KindIndex(Bytes42)] = sizeof(BytesRecord<Bytes42, 42>);
+    return sizes;
+}();
+static_assert(sizeof(SmallRecord) == 4 && sizeof(OddRecord) == 6 && sizeof(LongRecord) == 252);
+
 TEST(RecordPool, RecordsKeepOrderAcrossBlocksAndDieTogether) {
     int destroyed = 0;
     {
-        CRecordPool pool;
+        CRecordPool pool(TestSizes);
         EXPECT_EQ(pool.First(), 0u);
         for (uint64_t i = 0; i < 2000; ++i) {
             auto* record = pool.Allocate<CountingRecord>(destroyed, i);
@@ -151,27 +220,10 @@ TEST(RecordPool, RecordsKeepOrderAcrossBlocksAndDieTogether) {
     EXPECT_EQ(destroyed, 2000);
 }
 
-// A record that says it is plain is forgotten by Clear, not destroyed (its
-// destructor here only counts); every other record is destroyed, in the
-// order made, however the two are mixed.
-struct PlainCountingRecord final : CPoolRecord {
-    static constexpr bool kPlainRecord = true;
-    explicit PlainCountingRecord(int& destroyed) : m_destroyed(destroyed) {}
-    ~PlainCountingRecord() { ++m_destroyed; }
-    int& m_destroyed;
-};
-
-struct OrderRecord final : CPoolRecord {
-    OrderRecord(std::vector<int>& order, int value) : m_order(order), m_value(value) {}
-    ~OrderRecord() { m_order.push_back(m_value); }
-    std::vector<int>& m_order;
-    int m_value;
-};
-
 TEST(RecordPool, ClearDestroysOwningRecordsInOrderAndForgetsPlainOnes) {
     int plainDestroyed = 0;
     std::vector<int> order;
-    CRecordPool pool;
+    CRecordPool pool(TestSizes);
     for (int i = 0; i < 1000; ++i) {
         pool.Allocate<PlainCountingRecord>(plainDestroyed);
         if (i % 3 == 0)
@@ -187,31 +239,19 @@ TEST(RecordPool, ClearDestroysOwningRecordsInOrderAndForgetsPlainOnes) {
     EXPECT_EQ(order.size(), 334u);
 }
 
-// Records of any size from 4-byte words up, mixed with ones that need 8-byte
-// alignment: each costs one header word (an 8-aligned one at most a word
-// more), sits at its alignment, and reads back in order.
-template <size_t N> struct BytesRecord final : CPoolRecord {
-    static constexpr bool kPlainRecord = true;
-    explicit BytesRecord(char c) { std::memset(bytes, c, N); }
-    char bytes[N];
-};
-
-struct WideRecord final : CPoolRecord {
-    static constexpr bool kPlainRecord = true;
-    explicit WideRecord(uint64_t v) : value(v) {}
-    uint64_t value;
-};
-
-TEST(RecordPool, SmallRecordsCostOneWordAndWideOnesKeepTheirAlignment) {
-    CRecordPool pool;
+// Records of any size from 4 bytes up, mixed with ones that need 8-byte
+// alignment: each costs its own length rounded to a word (an 8-aligned one
+// at most a word more), sits at its alignment, and reads back in order.
+TEST(RecordPool, RecordsCostTheirOwnLengthAndWideOnesKeepTheirAlignment) {
+    CRecordPool pool(TestSizes);
     std::vector<const void*> made;
     for (uint64_t i = 0; i < 3000; ++i) {
         if (i % 3 == 1)
             made.push_back(pool.Allocate<WideRecord>(i));
         else if (i % 3 == 0)
-            made.push_back(pool.Allocate<BytesRecord<4>>(static_cast<char>(i)));
+            made.push_back(pool.Allocate<SmallRecord>(static_cast<char>(i)));
         else
-            made.push_back(pool.Allocate<BytesRecord<7>>(static_cast<char>(i)));
+            made.push_back(pool.Allocate<OddRecord>(static_cast<char>(i)));
     }
     pool.Publish();
     size_t i = 0;
@@ -224,46 +264,67 @@ TEST(RecordPool, SmallRecordsCostOneWordAndWideOnesKeepTheirAlignment) {
             EXPECT_EQ(reinterpret_cast<uintptr_t>(record) % 8, 0u) << i;
             EXPECT_EQ(static_cast<const WideRecord*>(record)->value, i);
         } else if (i % 3 == 0) {
-            EXPECT_EQ(static_cast<const BytesRecord<4>*>(record)->bytes[0], static_cast<char>(i));
+            EXPECT_EQ(static_cast<const SmallRecord*>(record)->bytes[0], static_cast<char>(i));
         } else {
-            EXPECT_EQ(static_cast<const BytesRecord<7>*>(record)->bytes[6], static_cast<char>(i));
+            EXPECT_EQ(static_cast<const OddRecord*>(record)->bytes[3], static_cast<char>(i));
         }
     }
     EXPECT_EQ(i, made.size());
 
-    CRecordPool small;
-    auto* first = small.Allocate<BytesRecord<4>>('a');
-    auto* second = small.Allocate<BytesRecord<4>>('b');
-    EXPECT_EQ(reinterpret_cast<uintptr_t>(second) - reinterpret_cast<uintptr_t>(first), 8u);
+    CRecordPool small(TestSizes);
+    auto* first = small.Allocate<SmallRecord>('a');
+    auto* second = small.Allocate<SmallRecord>('b');
+    auto* odd = small.Allocate<OddRecord>('c');
+    auto* wide = small.Allocate<WideRecord>(1);
+    auto* after = small.Allocate<SmallRecord>('d');
+    auto* shifted = small.Allocate<WideRecord>(2);
+    const auto offset = [first](const void* record) {
+        return reinterpret_cast<uintptr_t>(record) - reinterpret_cast<uintptr_t>(first);
+    };
+    EXPECT_EQ(offset(second), 4u);
+    EXPECT_EQ(offset(odd), 8u);
+    EXPECT_EQ(offset(wide), 16u); // six bytes take eight: 16 is 8-aligned
+    EXPECT_EQ(offset(after), 32u);
+    EXPECT_EQ(offset(shifted), 40u); // 36 is not: a mark, then the record
+    small.Publish();
+    std::vector<uint64_t> wides;
+    for (auto at = small.First(); at; at = small.Advance(at))
+        if (static_cast<const WideRecord*>(CRecordPool::At(at))->kind == Wide)
+            wides.push_back(static_cast<const WideRecord*>(CRecordPool::At(at))->value);
+    EXPECT_EQ(wides, (std::vector<uint64_t>{1, 2}));
 }
 
 // A block holds records up to its last usable byte (the end keeps room for
-// the word and address that link it to the next block): a record that ends
-// there stays in the block, one four bytes longer moves to the next.
-template <size_t N> bool SecondRecordSharesTheBlock() {
-    CRecordPool pool;
-    auto* first = pool.Allocate<BytesRecord<N>>('x');
-    auto* second = pool.Allocate<BytesRecord<4>>('y');
+// the mark and address that link it to the next block: 4096 less 12 leave
+// 4084). Sixteen records of 252 bytes take 4032; then a record of 48 bytes
+// and one of 4 fill the block exactly; one of 44 leaves four bytes to spare;
+// one of 52 leaves the 4-byte record four bytes over.
+template <uint16_t Kind, size_t N> bool LastRecordSharesTheBlock() {
+    CRecordPool pool(TestSizes);
+    const void* first = pool.Allocate<LongRecord>('x');
+    for (int i = 1; i < 16; ++i)
+        pool.Allocate<LongRecord>('x');
+    pool.Allocate<BytesRecord<Kind, N>>('z');
+    auto* last = pool.Allocate<SmallRecord>('y');
     pool.Publish();
-    EXPECT_EQ(second->bytes[0], 'y');
+    EXPECT_EQ(last->bytes[0], 'y');
     size_t count = 0;
     for (auto at = pool.First(); at; at = pool.Advance(at))
         ++count;
-    EXPECT_EQ(count, 2u);
+    EXPECT_EQ(count, 18u);
     return reinterpret_cast<uintptr_t>(first) / CRecordPool::BlockSize ==
-           reinterpret_cast<uintptr_t>(second) / CRecordPool::BlockSize;
+           reinterpret_cast<uintptr_t>(last) / CRecordPool::BlockSize;
 }
 
 TEST(RecordPool, ABlockFillsToItsLastUsableByte) {
-    // 4096 bytes less a 12-byte link leave 4084: two headers and the second
-    // record's 4 bytes take 12 of them.
-    EXPECT_TRUE(SecondRecordSharesTheBlock<4068>());  // four bytes to spare
-    EXPECT_TRUE(SecondRecordSharesTheBlock<4072>());  // exactly full
-    EXPECT_FALSE(SecondRecordSharesTheBlock<4076>()); // four bytes over
+    static_assert(sizeof(BytesRecord<Bytes42, 42>) == 44);
+    EXPECT_TRUE((LastRecordSharesTheBlock<Bytes42, 42>()));  // four bytes to spare
+    EXPECT_TRUE((LastRecordSharesTheBlock<Bytes46, 46>()));  // exactly full
+    EXPECT_FALSE((LastRecordSharesTheBlock<Bytes50, 50>())); // four bytes over
 }
 
 TEST(RecordPool, ElementsWithStringsAreFreed) {
-    CRecordPool pool;
+    CRecordPool pool(ElementRecords::Sizes);
     for (int i = 0; i < 500; ++i)
         pool.Allocate<CNameAnchorElement>(std::string(100, 'x'));
     pool.Clear();
@@ -280,7 +341,7 @@ std::vector<uint64_t> PublishedValues(const CRecordPool& pool) {
 
 TEST(RecordPool, StagedRecordsStayHiddenUntilPublished) {
     int destroyed = 0;
-    CRecordPool pool;
+    CRecordPool pool(TestSizes);
     EXPECT_EQ(pool.First(), 0u);
     // Batches of every size from 1 to 60 span many blocks; then 300 batches
     // of one record each, so that the published end also falls on the end
@@ -311,7 +372,7 @@ TEST(RecordPool, StagedRecordsStayHiddenUntilPublished) {
 
 TEST(RecordPool, ClearDestroysStagedRecordsToo) {
     int destroyed = 0;
-    CRecordPool pool;
+    CRecordPool pool(TestSizes);
     pool.Allocate<CountingRecord>(destroyed, 1);
     pool.Publish();
     for (uint64_t i = 0; i < 300; ++i)
@@ -323,6 +384,22 @@ TEST(RecordPool, ClearDestroysStagedRecordsToo) {
     pool.Allocate<CountingRecord>(destroyed, 7);
     pool.Publish();
     EXPECT_EQ(PublishedValues(pool), (std::vector<uint64_t>{7}));
+}
+
+// The pool finds an element's kind in its first two bytes and reads each
+// record's length from it (every kind made in any test is checked as it is
+// made, in the builds with assertions).
+TEST(RecordPool, ElementsAreReadByTheirKinds) {
+    CRecordPool elements(ElementRecords::Sizes);
+    auto* text = elements.Allocate<CTextElement>(0u, 1u, 3u);
+    EXPECT_EQ(static_cast<const void*>(&text->kind), static_cast<const void*>(text));
+    elements.Allocate<CBareElement>(ElementKind::LinkEnd);
+    elements.Allocate<CTableElement>();
+    elements.Publish();
+    size_t count = 0;
+    for (auto at = elements.First(); at; at = elements.Advance(at))
+        ++count;
+    EXPECT_EQ(count, 3u);
 }
 
 TEST(HtmlElementSerial, ElementsWithStateGetANewNumberEach) {

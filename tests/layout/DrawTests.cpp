@@ -226,3 +226,28 @@ TEST_F(DrawFixture, PrintingOutlinesControlsAndBlackensObjects) {
 }
 
 } // namespace
+
+// The layout's pool reads an item's length from its type, in the item's
+// first two bytes: items of every kind made in one pool read back in order.
+TEST(DisplayItemRecords, ItemsAreReadByTheirTypes) {
+    CRecordPool items(DisplayItemRecords::Sizes);
+    const CRect rect{1, 2, 3, 4};
+    CLinkRecord link;
+    std::vector<const CDisplayItem*> made{
+        items.Allocate<CUnlinkedTextItem>(rect, 0u, 1u, 3u),
+        items.Allocate<CLinkTextItem>(rect, 1u, 2u, 3u, &link),
+        items.Allocate<CMarkerItem>(rect, MarkerStyle::Bullet, 0u),
+        items.Allocate<CImageItem>(rect, "http://h/i.gif", &link, 1, 0u),
+        items.Allocate<CRuleItem>(rect),
+        items.Allocate<CFrameItem>(rect, 1, FrameStyle::Cell),
+        items.Allocate<CObjectItem>(rect, 7u, "http://h/o"),
+        items.Allocate<CUnlinkedTextItem>(rect, 3u, 1u, 3u),
+    };
+    items.Publish();
+    std::vector<const CDisplayItem*> read;
+    for (auto at = items.First(); at; at = items.Advance(at))
+        read.push_back(static_cast<const CDisplayItem*>(CRecordPool::At(at)));
+    EXPECT_EQ(read, made);
+    EXPECT_EQ(static_cast<const void*>(&made[0]->type), static_cast<const void*>(made[0]));
+    EXPECT_EQ(static_cast<const CTextItem*>(made[1])->textStyle, 3u);
+}
