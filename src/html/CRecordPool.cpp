@@ -69,13 +69,16 @@ void CRecordPool::Publish() {
     m_staged.clear();
     if (!m_current)
         return;
+    // The end first: a reader that finds the first block finds an end too.
+    m_end.store(m_current + m_used, std::memory_order_release);
     if (!m_first.load(std::memory_order_relaxed))
         m_first.store(m_blocks.front(), std::memory_order_release);
-    m_end.store(m_current + m_used, std::memory_order_release);
 }
 
 CRecordPool::Position CRecordPool::Resolve(Position position) const {
     const auto end = reinterpret_cast<Position>(m_end.load(std::memory_order_acquire));
+    if (!end)
+        return 0;
     while (position && position != end) {
         const uint16_t kind = ReadKind(position);
         if (kind == ShiftMark) {

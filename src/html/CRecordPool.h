@@ -125,9 +125,9 @@ private:
     [[nodiscard]] Position Resolve(Position position) const;
 
     const SizeTable& m_sizes;
-    CPageSlabs m_slabs;               // owns every block; writer only
-    std::vector<std::byte*> m_blocks; // published blocks, in order
-    std::vector<std::byte*> m_staged; // blocks started since the last Publish; writer only
+    CPageSlabs m_slabs;                       // owns every block; writer only
+    std::vector<std::byte*> m_blocks;         // published blocks, in order
+    std::vector<std::byte*> m_staged;         // blocks started since the last Publish; writer only
     std::atomic<std::byte*> m_first{nullptr}; // the first block, once published
     // Records whose destructor Clear must run, in the order they were made.
     std::vector<OwningRecord> m_owning; // writer only
@@ -136,8 +136,8 @@ private:
     uint32_t m_count = 0;
     // Where the next record would have gone at the last Publish: readers stop
     // there. Every reader's step loads it, and the writer changes the fields
-    // above with every record: a line of its own keeps the two threads' caches
-    // from trading that line all the time.
+    // above with every record: a line of its own (last, so the pool's size
+    // rounds up to the line) keeps the two threads' caches from trading that
+    // line all the time.
     alignas(64) std::atomic<std::byte*> m_end{nullptr};
-    char m_endLine[64 - sizeof(std::atomic<std::byte*>)] = {};
 };

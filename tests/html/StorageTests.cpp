@@ -288,9 +288,12 @@ TEST(RecordPool, RecordsCostTheirOwnLengthAndWideOnesKeepTheirAlignment) {
     EXPECT_EQ(offset(shifted), 40u); // 36 is not: a mark, then the record
     small.Publish();
     std::vector<uint64_t> wides;
-    for (auto at = small.First(); at; at = small.Advance(at))
-        if (static_cast<const WideRecord*>(CRecordPool::At(at))->kind == Wide)
+    for (auto at = small.First(); at; at = small.Advance(at)) {
+        uint16_t kind;
+        std::memcpy(&kind, CRecordPool::At(at), sizeof kind);
+        if (kind == Wide)
             wides.push_back(static_cast<const WideRecord*>(CRecordPool::At(at))->value);
+    }
     EXPECT_EQ(wides, (std::vector<uint64_t>{1, 2}));
 }
 
