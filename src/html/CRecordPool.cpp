@@ -6,12 +6,6 @@
 
 namespace {
 
-uint16_t ReadKind(CRecordPool::Position position) {
-    uint16_t kind;
-    std::memcpy(&kind, reinterpret_cast<const void*>(position), sizeof kind);
-    return kind;
-}
-
 void WriteMark(std::byte* at, uint16_t mark) {
     std::memcpy(at, &mark, sizeof mark);
 }
@@ -21,10 +15,6 @@ constexpr size_t RoundUp4(size_t size) {
 }
 
 } // namespace
-
-size_t CRecordPool::RecordSize(Position position) const {
-    return m_sizes[KindIndex(ReadKind(position))];
-}
 
 void CRecordPool::StartBlock() {
     static_assert(BlockSize == CPageSlabs::PageSize);
@@ -75,12 +65,9 @@ void CRecordPool::Publish() {
         m_first.store(m_blocks.front(), std::memory_order_release);
 }
 
-CRecordPool::Position CRecordPool::Resolve(Position position) const {
-    const auto end = reinterpret_cast<Position>(m_end.load(std::memory_order_acquire));
-    if (!end)
-        return 0;
-    while (position && position != end) {
-        const uint16_t kind = ReadKind(position);
+CRecordPool::Position CRecordPool::PastMarks(Position position, Position end) {
+    while (position != end) {
+        const uint16_t kind = KindAt(position);
         if (kind == ShiftMark) {
             position += MarkSize;
         } else if (kind == LinkMark) {
@@ -96,14 +83,6 @@ CRecordPool::Position CRecordPool::Resolve(Position position) const {
 
 CRecordPool::Position CRecordPool::First() const {
     return Resolve(reinterpret_cast<Position>(m_first.load(std::memory_order_acquire)));
-}
-
-CRecordPool::Position CRecordPool::Advance(Position position) const {
-    if (!position)
-        return 0;
-    const size_t size = RecordSize(position);
-    VERIFY(size > 0);
-    return Resolve(position + RoundUp4(size));
 }
 
 CRecordPool::Position CRecordPool::Find(const CPoolRecord* record) const {

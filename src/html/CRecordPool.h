@@ -1,12 +1,14 @@
 #pragma once
 
 #include "content/CTextStore.h"
+#include "platform/Verify.h"
 
 #include <array>
 #include <atomic>
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <memory>
 #include <new>
 #include <type_traits>
@@ -95,8 +97,15 @@ public:
     // Records allocated so far, staged ones included (the writer's count).
     [[nodiscard]] uint32_t Count() const { return m_count; }
     [[nodiscard]] Position First() const;
-    // The record after position, or 0 after the last one.
-    [[nodiscard]] Position Advance(Position position) const;
+    // The record after position, or 0 after the last one. Inline: the
+    // layout steps through every record of a page.
+    [[nodiscard]] Position Advance(Position position) const {
+        if (!position)
+            return 0;
+        const size_t size = RecordSize(position);
+        VERIFY(size > 0);
+        return Resolve(position + ((size + 3) & ~size_t{3}));
+    }
     [[nodiscard]] static CPoolRecord* At(Position position) {
         return std::launder(reinterpret_cast<CPoolRecord*>(position));
     }
@@ -120,9 +129,22 @@ private:
 
     void* AllocateRaw(size_t objectSize, size_t alignment);
     void StartBlock();
-    [[nodiscard]] size_t RecordSize(Position position) const;
+    static uint16_t KindAt(Position position) {
+        uint16_t kind;
+        std::memcpy(&kind, reinterpret_cast<const void*>(position), sizeof kind);
+        return kind;
+    }
+    [[nodiscard]] size_t RecordSize(Position position) const {
+        return m_sizes[KindIndex(KindAt(position))];
+    }
     // The record at or after position, past marks; 0 at the published end.
-    [[nodiscard]] Position Resolve(Position position) const;
+    [[nodiscard]] Position Resolve(Position position) const {
+        const auto end = reinterpret_cast<Position>(m_end.load(std::memory_order_acquire));
+        if (!end || position == end)
+            return 0;
+        return KindAt(position) < ShiftMark ? position : PastMarks(position, end);
+    }
+    [[nodiscard]] static Position PastMarks(Position position, Position end);
 
     const SizeTable& m_sizes;
     CPageSlabs m_slabs;                       // owns every block; writer only
