@@ -148,14 +148,14 @@ constexpr std::array<CharacterRow, 43> MoreEntities{{
 
 constexpr size_t MaxEntityName = 7;
 
-bool IsSpace(char c) {
+constexpr bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 }
-bool IsAsciiAlnum(char c) {
+constexpr bool IsAsciiAlnum(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9');
 }
 // Letters of the Windows Latin-1 set count as letters in tag names.
-bool IsLatin1Letter(char c) {
+constexpr bool IsLatin1Letter(char c) {
     auto u = static_cast<unsigned char>(c);
     return u >= 0xC0 && u != 0xD7 && u != 0xF7;
 }
@@ -247,11 +247,26 @@ int32_t DecodeEntity(std::string_view text) {
 
 namespace {
 
+// A page has a tag every twenty bytes: one look-up per character of its
+// names, not a chain of comparisons.
+constexpr uint8_t TagNameChar = 1;
+constexpr uint8_t AttributeNameChar = 2;
+constexpr std::array<uint8_t, 256> NameCharClasses = [] {
+    std::array<uint8_t, 256> classes{};
+    for (size_t u = 0; u < classes.size(); ++u) {
+        const char c = static_cast<char>(u);
+        const bool letter = IsAsciiAlnum(c) || IsLatin1Letter(c);
+        classes[u] = static_cast<uint8_t>((letter || c == '/' ? TagNameChar : 0) |
+                                          (letter || c == '-' || c == '_' ? AttributeNameChar : 0));
+    }
+    return classes;
+}();
+
 bool IsNameChar(char c) {
-    return IsAsciiAlnum(c) || IsLatin1Letter(c) || c == '/';
+    return NameCharClasses[static_cast<uint8_t>(c)] & TagNameChar;
 }
 bool IsAttributeNameChar(char c) {
-    return IsAsciiAlnum(c) || IsLatin1Letter(c) || c == '-' || c == '_';
+    return NameCharClasses[static_cast<uint8_t>(c)] & AttributeNameChar;
 }
 
 // Names are short and the strings keep their room from tag to tag; resize
