@@ -39,8 +39,15 @@ TEST(LayoutThreads, QueriesRunWhilePassesLayOut) {
         fed = true;
     });
     std::thread layout([&] {
-        while (!engine.Pass() || !fed.load())
+        // Done only after a pass that began once everything was fed: a pass
+        // that caught up with a page half fed, its thread then preempted
+        // while the feeder finished, has not seen the rest.
+        for (;;) {
+            const bool allFed = fed.load();
+            if (engine.Pass() && allFed)
+                break;
             std::this_thread::yield();
+        }
         done = true;
     });
     size_t seen = 0;
