@@ -11,17 +11,12 @@ CLayoutEngine::CLayoutEngine(CMimeObject* content, CInlineResources* resources,
 
 CLayoutEngine::~CLayoutEngine() = default;
 
-bool CLayoutEngine::Pass(bool holdProgress) {
+bool CLayoutEngine::Pass() {
     const bool caughtUp = LayOutArrived();
     // The thread waits or ends after a pass: what it has laid out must not
     // wait with it.
-    if (!holdProgress)
-        m_context.FlushProgress();
-    return caughtUp;
-}
-
-void CLayoutEngine::FlushProgress() {
     m_context.FlushProgress();
+    return caughtUp;
 }
 
 bool CLayoutEngine::LayOutArrived() {
