@@ -82,7 +82,10 @@ CRecordPool::Position CRecordPool::PastMarks(Position position, Position end) {
 }
 
 CRecordPool::Position CRecordPool::First() const {
-    return Resolve(reinterpret_cast<Position>(m_first.load(std::memory_order_acquire)));
+    // Publish stores the end before the first block: a reader may find an
+    // end and no first block yet, and then there is nothing to read.
+    const auto first = reinterpret_cast<Position>(m_first.load(std::memory_order_acquire));
+    return first ? Resolve(first) : 0;
 }
 
 CRecordPool::Position CRecordPool::Find(const CPoolRecord* record) const {
