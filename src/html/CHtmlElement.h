@@ -304,47 +304,37 @@ struct CTableCellElement final : CHtmlElement {
 
 // The element list's pool reads each record's length from its kind.
 namespace ElementRecords {
-constexpr CRecordPool::SizeTable Sizes = [] {
-    CRecordPool::SizeTable sizes{};
-    auto set = [&sizes](ElementKind kind, size_t size) {
-        const size_t index = CRecordPool::KindIndex(static_cast<uint16_t>(kind));
-        // Two kinds on one index, or a record too long for the table, would
-        // not compile: constant evaluation stops at the throw.
-        if (sizes[index] != 0 || size > UINT8_MAX)
-            throw "element kinds must have an index and a length of their own";
-        sizes[index] = static_cast<uint8_t>(size);
-    };
-    set(ElementKind::Text, sizeof(CTextElement));
-    set(ElementKind::NameAnchor, sizeof(CNameAnchorElement));
-    set(ElementKind::NameAnchorEnd, sizeof(CBareElement));
-    set(ElementKind::Link, sizeof(CLinkElement));
-    set(ElementKind::LinkEnd, sizeof(CBareElement));
-    set(ElementKind::BlockStart, sizeof(CBlockStartElement));
-    set(ElementKind::BlockEnd, sizeof(CBareElement));
-    set(ElementKind::HeadingStart, sizeof(CParamElement));
-    set(ElementKind::HeadingEnd, sizeof(CParamElement));
-    set(ElementKind::Rule, sizeof(CParamElement));
-    set(ElementKind::Image, sizeof(CImageElement));
-    set(ElementKind::LineEnd, sizeof(CBareElement));
-    set(ElementKind::ClearBreak, sizeof(CParamElement));
-    set(ElementKind::LineBreak, sizeof(CBareElement));
-    set(ElementKind::EmbeddedObject, sizeof(CEmbedElement));
-    set(ElementKind::Table, sizeof(CTableElement));
-    set(ElementKind::TableRow, sizeof(CTableRowElement));
-    set(ElementKind::TableCell, sizeof(CTableCellElement));
-    set(ElementKind::TableEnd, sizeof(CBareElement));
-    set(ElementKind::ListItem, sizeof(CListItemElement));
-    set(ElementKind::CentreStart, sizeof(CBareElement));
-    set(ElementKind::CentreEnd, sizeof(CBareElement));
-    set(ElementKind::FormStart, sizeof(CFormStartElement));
-    set(ElementKind::FormEnd, sizeof(CBareElement));
-    set(ElementKind::FormField, sizeof(CFormFieldElement));
-    set(ElementKind::FrameSet, sizeof(CFrameSetElement));
-    set(ElementKind::Frame, sizeof(CFrameElement));
-    set(ElementKind::FrameSetEnd, sizeof(CBareElement));
-    set(ElementKind::EndOfDocument, sizeof(CBareElement));
-    return sizes;
-}();
+constexpr CRecordPool::SizeTable Sizes = CRecordPool::MakeSizeTable<ElementKind>({
+    {ElementKind::Text, sizeof(CTextElement)},
+    {ElementKind::NameAnchor, sizeof(CNameAnchorElement)},
+    {ElementKind::NameAnchorEnd, sizeof(CBareElement)},
+    {ElementKind::Link, sizeof(CLinkElement)},
+    {ElementKind::LinkEnd, sizeof(CBareElement)},
+    {ElementKind::BlockStart, sizeof(CBlockStartElement)},
+    {ElementKind::BlockEnd, sizeof(CBareElement)},
+    {ElementKind::HeadingStart, sizeof(CParamElement)},
+    {ElementKind::HeadingEnd, sizeof(CParamElement)},
+    {ElementKind::Rule, sizeof(CParamElement)},
+    {ElementKind::Image, sizeof(CImageElement)},
+    {ElementKind::LineEnd, sizeof(CBareElement)},
+    {ElementKind::ClearBreak, sizeof(CParamElement)},
+    {ElementKind::LineBreak, sizeof(CBareElement)},
+    {ElementKind::EmbeddedObject, sizeof(CEmbedElement)},
+    {ElementKind::Table, sizeof(CTableElement)},
+    {ElementKind::TableRow, sizeof(CTableRowElement)},
+    {ElementKind::TableCell, sizeof(CTableCellElement)},
+    {ElementKind::TableEnd, sizeof(CBareElement)},
+    {ElementKind::ListItem, sizeof(CListItemElement)},
+    {ElementKind::CentreStart, sizeof(CBareElement)},
+    {ElementKind::CentreEnd, sizeof(CBareElement)},
+    {ElementKind::FormStart, sizeof(CFormStartElement)},
+    {ElementKind::FormEnd, sizeof(CBareElement)},
+    {ElementKind::FormField, sizeof(CFormFieldElement)},
+    {ElementKind::FrameSet, sizeof(CFrameSetElement)},
+    {ElementKind::Frame, sizeof(CFrameElement)},
+    {ElementKind::FrameSetEnd, sizeof(CBareElement)},
+    {ElementKind::EndOfDocument, sizeof(CBareElement)},
+});
 } // namespace ElementRecords
 static_assert(std::is_standard_layout_v<CHtmlElement> && offsetof(CHtmlElement, kind) == 0,
               "the pool reads an element's kind from its first two bytes");

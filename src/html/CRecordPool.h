@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 #include <new>
 #include <type_traits>
@@ -70,6 +71,21 @@ public:
     // tell them apart: a start kind and its end (the start plus 0x1000) both.
     static constexpr size_t KindIndex(uint16_t kind) {
         return (kind & 0x1Fu) | ((kind >> 7) & 0x20u);
+    }
+
+    // An owner's table from its kinds and their records' lengths. Two kinds
+    // on one index, or a record too long for the table, do not compile:
+    // constant evaluation stops at the throw.
+    template <class Kind>
+    static constexpr SizeTable MakeSizeTable(std::initializer_list<std::pair<Kind, size_t>> rows) {
+        SizeTable sizes{};
+        for (const auto& [kind, size] : rows) {
+            const size_t index = KindIndex(static_cast<uint16_t>(kind));
+            if (sizes[index] != 0 || size == 0 || size > UINT8_MAX)
+                throw "every kind needs an index and a length of its own";
+            sizes[index] = static_cast<uint8_t>(size);
+        }
+        return sizes;
     }
 
     explicit CRecordPool(const SizeTable& sizes) : m_sizes(sizes) {}

@@ -200,25 +200,15 @@ public:
 
 // The layout's pool reads each item's length from its type.
 namespace DisplayItemRecords {
-constexpr CRecordPool::SizeTable Sizes = [] {
-    CRecordPool::SizeTable sizes{};
-    auto set = [&sizes](DisplayItemType type, size_t size) {
-        const size_t index = CRecordPool::KindIndex(static_cast<uint16_t>(type));
-        // Two types on one index, or an item too long for the table, would
-        // not compile: constant evaluation stops at the throw.
-        if (sizes[index] != 0 || size > UINT8_MAX)
-            throw "item types must have an index and a length of their own";
-        sizes[index] = static_cast<uint8_t>(size);
-    };
-    set(DisplayItemType::Text, sizeof(CUnlinkedTextItem));
-    set(DisplayItemType::LinkText, sizeof(CLinkTextItem));
-    set(DisplayItemType::Rule, sizeof(CRuleItem));
-    set(DisplayItemType::Image, sizeof(CImageItem));
-    set(DisplayItemType::LinkImage, sizeof(CImageItem));
-    set(DisplayItemType::EmbeddedObject, sizeof(CObjectItem));
-    set(DisplayItemType::ListMarker, sizeof(CMarkerItem));
-    set(DisplayItemType::FormControl, sizeof(CFormControlItem));
-    set(DisplayItemType::Frame3D, sizeof(CFrameItem));
-    return sizes;
-}();
+constexpr CRecordPool::SizeTable Sizes = CRecordPool::MakeSizeTable<DisplayItemType>({
+    {DisplayItemType::Text, sizeof(CUnlinkedTextItem)},
+    {DisplayItemType::LinkText, sizeof(CLinkTextItem)},
+    {DisplayItemType::Rule, sizeof(CRuleItem)},
+    {DisplayItemType::Image, sizeof(CImageItem)},
+    {DisplayItemType::LinkImage, sizeof(CImageItem)},
+    {DisplayItemType::EmbeddedObject, sizeof(CObjectItem)},
+    {DisplayItemType::ListMarker, sizeof(CMarkerItem)},
+    {DisplayItemType::FormControl, sizeof(CFormControlItem)},
+    {DisplayItemType::Frame3D, sizeof(CFrameItem)},
+});
 } // namespace DisplayItemRecords

@@ -179,20 +179,18 @@ using SmallRecord = BytesRecord<Bytes2, 2>;    // 4 bytes
 using OddRecord = BytesRecord<Bytes6, 4>;      // 6 bytes
 using LongRecord = BytesRecord<Bytes250, 250>; // 252 bytes
 
-constexpr CRecordPool::SizeTable TestSizes = [] {
-    CRecordPool::SizeTable sizes{};
-    sizes[CRecordPool::KindIndex(Counting)] = sizeof(CountingRecord);
-    sizes[CRecordPool::KindIndex(PlainCounting)] = sizeof(PlainCountingRecord);
-    sizes[CRecordPool::KindIndex(Order)] = sizeof(OrderRecord);
-    sizes[CRecordPool::KindIndex(Wide)] = sizeof(WideRecord);
-    sizes[CRecordPool::KindIndex(Bytes2)] = sizeof(SmallRecord);
-    sizes[CRecordPool::KindIndex(Bytes6)] = sizeof(OddRecord);
-    sizes[CRecordPool::KindIndex(Bytes250)] = sizeof(LongRecord);
-    sizes[CRecordPool::KindIndex(Bytes46)] = sizeof(BytesRecord<Bytes46, 46>);
-    sizes[CRecordPool::KindIndex(Bytes50)] = sizeof(BytesRecord<Bytes50, 50>);
-    sizes[CRecordPool::KindIndex(Bytes42)] = sizeof(BytesRecord<Bytes42, 42>);
-    return sizes;
-}();
+constexpr CRecordPool::SizeTable TestSizes = CRecordPool::MakeSizeTable<TestKind>({
+    {Counting, sizeof(CountingRecord)},
+    {PlainCounting, sizeof(PlainCountingRecord)},
+    {Order, sizeof(OrderRecord)},
+    {Wide, sizeof(WideRecord)},
+    {Bytes2, sizeof(SmallRecord)},
+    {Bytes6, sizeof(OddRecord)},
+    {Bytes250, sizeof(LongRecord)},
+    {Bytes46, sizeof(BytesRecord<Bytes46, 46>)},
+    {Bytes50, sizeof(BytesRecord<Bytes50, 50>)},
+    {Bytes42, sizeof(BytesRecord<Bytes42, 42>)},
+});
 static_assert(sizeof(SmallRecord) == 4 && sizeof(OddRecord) == 6 && sizeof(LongRecord) == 252);
 
 TEST(RecordPool, RecordsKeepOrderAcrossBlocksAndDieTogether) {
