@@ -356,6 +356,8 @@ uint32_t ReadTagId(std::string_view text, size_t& attributesAt) {
         std::max_element(TagTable.begin(), TagTable.end(), [](const TagRow& a, const TagRow& b) {
             return a.name.size() < b.name.size();
         })->name.size();
+    // The name is read as ParseTagName reads it, lowered in the same pass:
+    // every tag of a page comes through here.
     size_t at = text.empty() ? 0 : 1;
     at = SkipSpace(text, at);
     std::array<char, MostKnown> lowered;

@@ -17,6 +17,8 @@
 //     VESTRIAL_LATE_LIBRARY("libz.so.1", ZLIB_FUNCTIONS)
 //     ... if (LateLibrary().IsLoaded()) g_late.crc32(...) ...
 //
+// A library loaded so is never unloaded: exit handlers it registers itself
+// (OpenSSL's do) must still find it mapped when the process ends.
 class CLateLibrary {
 public:
     struct Entry {
