@@ -47,12 +47,13 @@ void CLayoutPage::PublishLine(FlowId flow, const CLineRecord& line) {
     CFlowLines& lines = m_flows[flow];
     const int32_t top = line.top;
     lines.maxBottom.push_back(
-        lines.maxBottom.empty() ? line.bottom : std::max(lines.maxBottom.back(), line.bottom));
-    lines.minTopFrom.push_back(top);
+        lines.maxBottom.empty() ? line.bottom : std::max(lines.maxBottom.back(), line.bottom),
+        m_arena);
+    lines.minTopFrom.push_back(top, m_arena);
     for (size_t i = lines.minTopFrom.size() - 1; i-- > 0 && lines.minTopFrom[i] > top;)
         lines.minTopFrom[i] = top;
-    lines.items.append(line.items);
-    lines.lineEnd.push_back(static_cast<uint32_t>(lines.items.size()));
+    lines.items.append(line.items, m_arena);
+    lines.lineEnd.push_back(static_cast<uint32_t>(lines.items.size()), m_arena);
 }
 
 void CLayoutPage::MoveLocked(FlowId flow, CPoint offset) {

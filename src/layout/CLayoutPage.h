@@ -117,6 +117,8 @@ private:
     template <class Visit> void VisitItemsIn(const CRect& area, Visit visit) REQUIRES(m_lock);
 
     CSemLock m_lock;
+    // The flows' small arrays; made before the flows and gone after them.
+    CGrowingArena m_arena GUARDED_BY(m_lock);
     // A deque: a page of many table cells adds tens of thousands of flows,
     // which a vector would move again each time it grew.
     std::deque<CFlowLines> m_flows GUARDED_BY(m_lock);
