@@ -142,6 +142,20 @@ TEST(FontRuns, WidthIsTheSumOfAdvancesAndFitCountsWholeCharacters) {
         EXPECT_EQ(info.GetTextFit(text, width), count) << width;
 }
 
+// Advances are kept apart from the glyphs: each of the 256 characters
+// measures the same whether its advance or its glyph was asked for first.
+TEST(FontRuns, AdvanceIsTheGlyphsWhicheverComesFirst) {
+    auto measured = CFont::Create(MakeLogFont("Times New Roman", 19));
+    auto drawn = CFont::Create(MakeLogFont("Times New Roman", 19));
+    for (int ch = 0; ch < 256; ++ch) {
+        const auto c = static_cast<uint8_t>(ch);
+        const int32_t first = measured->Advance(c);
+        EXPECT_EQ(first, measured->Glyph(c).advance) << ch;
+        EXPECT_EQ(drawn->Glyph(c).advance, first) << ch;
+        EXPECT_EQ(drawn->Advance(c), first) << ch;
+    }
+}
+
 TEST(FontRuns, BoldTextIsWider) {
     auto regular = CFont::Create(MakeLogFont("Times New Roman", 19));
     auto bold = CFont::Create(MakeLogFont("Times New Roman", 19, kFontWeightBold));

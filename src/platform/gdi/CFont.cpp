@@ -58,6 +58,7 @@ std::unique_ptr<CFont> CFont::Create(const CLogFont& logFont) {
 
 CFont::CFont(CreateKey, const CLogFont& logFont, CFontResolver::FacePtr face)
     : m_logFont(logFont), m_face(std::move(face)) {
+    m_advances.fill(UnknownAdvance);
     ComputeMetrics();
     ComputeUnderline();
 }
@@ -110,8 +111,10 @@ char32_t CFont::ToUnicode(uint8_t ch) {
 
 const CGlyph& CFont::Glyph(uint8_t ch) {
     auto& slot = m_glyphs[ch];
-    if (!slot)
+    if (!slot) {
         slot = Render(ch);
+        m_advances[ch] = slot->advance;
+    }
     return *slot;
 }
 

@@ -5,6 +5,7 @@
 #include "platform/gdi/CTextMetrics.h"
 
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -42,7 +43,12 @@ public:
     [[nodiscard]] const CLogFont& LogFont() const { return m_logFont; }
     [[nodiscard]] const CTextMetrics& Metrics() const { return m_metrics; }
     [[nodiscard]] const CGlyph& Glyph(uint8_t ch);
-    [[nodiscard]] int32_t Advance(uint8_t ch) { return Glyph(ch).advance; }
+    // Measuring a line asks for every character's advance: they sit in a
+    // table of their own, which the loop reads without touching the glyphs.
+    [[nodiscard]] int32_t Advance(uint8_t ch) {
+        const int32_t known = m_advances[ch];
+        return known != UnknownAdvance ? known : Glyph(ch).advance;
+    }
 
     // The underline's first row below the cell top, and its thickness.
     [[nodiscard]] int32_t UnderlineTop() const { return m_underlineTop; }
@@ -61,5 +67,7 @@ private:
     CTextMetrics m_metrics;
     int32_t m_underlineTop = 0;
     int32_t m_underlineThickness = 1;
+    static constexpr int32_t UnknownAdvance = INT32_MIN;
     std::array<std::optional<CGlyph>, 256> m_glyphs;
+    std::array<int32_t, 256> m_advances;
 };
