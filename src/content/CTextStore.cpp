@@ -107,3 +107,17 @@ std::string CTextStore::Copy(uint32_t offset, uint32_t count) const {
     }
     return out;
 }
+
+uint16_t CTextStore::KeepLinkBase(std::string_view base) {
+    Body& body = *m_body;
+    if (base.empty())
+        return 0;
+    if (body.linkBaseCount > 0 && (*body.linkBases)[body.linkBaseCount - 1] == base)
+        return body.linkBaseCount;
+    if (body.linkBaseCount == MaxLinkBases)
+        return 0;
+    if (!body.linkBases)
+        body.linkBases = std::make_unique<std::array<std::string_view, MaxLinkBases>>();
+    (*body.linkBases)[body.linkBaseCount] = body.strings.Keep(base);
+    return ++body.linkBaseCount;
+}

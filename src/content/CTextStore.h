@@ -68,6 +68,19 @@ public:
     // link's address): it lives as long as the body, so whoever holds a
     // handle may keep views of it. The document's one writer only.
     std::string_view Keep(std::string_view text) { return m_body->strings.Keep(text); }
+    // The page addresses that links within the page ("#part") follow. Such a
+    // link keeps only its fragment and the number of its page address, not
+    // the whole address again: a long manual has thousands of them. Kept
+    // like Keep's strings; the last one is answered again while it is the
+    // same. 0 when base is empty or MaxLinkBases are taken (the link then
+    // keeps its whole address). The document's one writer only.
+    static constexpr uint16_t MaxLinkBases = 16;
+    [[nodiscard]] uint16_t KeepLinkBase(std::string_view base);
+    // The page address numbered so, "" for 0. Any thread, for a number read
+    // from a record published after it was kept.
+    [[nodiscard]] std::string_view LinkBase(uint16_t number) const {
+        return number ? (*m_body->linkBases)[number - 1] : std::string_view();
+    }
     // Number of handles sharing this body.
     [[nodiscard]] long References() const { return m_body.use_count(); }
 
@@ -92,6 +105,9 @@ private:
         // One writer; readers only hold views handed to them through records
         // published under their owner's lock.
         CStringArena strings;
+        // Made with the first; written before any record that names them.
+        std::unique_ptr<std::array<std::string_view, MaxLinkBases>> linkBases;
+        uint16_t linkBaseCount = 0;
 
         [[nodiscard]] char* Page(size_t index) const {
             return (*(*directory)[index / TablePages])[index % TablePages];

@@ -121,7 +121,8 @@ std::string CElementDump::Line(const CHtmlElement& element, const CTextStore& te
         break;
     case ElementKind::Link: {
         const auto& link = static_cast<const CLinkElement&>(element);
-        line.String("href", link.href).String("target", link.target);
+        line.String("href", std::string(text.LinkBase(link.base)) + std::string(link.href.View()))
+            .String("target", link.target);
         break;
     }
     case ElementKind::BlockStart:

@@ -122,12 +122,17 @@ struct CNameAnchorElement final : CHtmlElement {
 
 struct CLinkElement final : CHtmlElement {
     static constexpr bool kPlainRecord = true;
-    // The texts are kept by the page's text store.
-    CLinkElement(std::string_view h, std::string_view t)
-        : CHtmlElement(ElementKind::Link), href(h), target(t) {}
+    // The texts are kept by the page's text store. A link within the page
+    // keeps its fragment as href and the number of the page address it
+    // follows as base (CTextStore::LinkBase); any other link, base 0 and its
+    // whole address.
+    CLinkElement(uint16_t b, std::string_view h, std::string_view t)
+        : CHtmlElement(ElementKind::Link), base(b), href(h), target(t) {}
+    uint16_t base; // in the kind's word
     CPackedView href;
     CPackedView target;
 };
+static_assert(sizeof(CLinkElement) == 28);
 static_assert(alignof(CLinkElement) == 4, "a long page has a quarter of a million");
 
 // A long page has a block for every list item and paragraph. The parser

@@ -57,6 +57,7 @@ public:
     // lives with the page's text store, as long as the records and as long
     // as any layout of them, which holds the store too.
     std::string_view KeepString(std::string_view text) { return m_text.Keep(text); }
+    uint16_t KeepLinkBase(std::string_view base) { return m_text.KeepLinkBase(base); }
     // Builds a record and fills its fields before any reader can see it.
     template <class T, class Fill> T* AppendFilled(Fill&& fill) {
         T* record = m_elements.Allocate<T>();

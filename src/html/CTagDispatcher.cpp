@@ -265,22 +265,36 @@ void CTagDispatcher::EndAnchor() {
 
 void CTagDispatcher::Anchor(const AttributeList& attributes) {
     EndAnchor();
-    std::string href, name, target = m_state.defaultTarget;
+    const std::string* href = nullptr;
+    const std::string* name = nullptr;
+    const std::string* target = &m_state.defaultTarget;
     for (const CHtmlAttribute& attribute : attributes) {
         if (attribute.name == "href")
-            href = ResolveUrl(m_document.BaseUrl(), attribute.value);
+            href = &attribute.value;
         else if (attribute.name == "name")
-            name = attribute.value;
+            name = &attribute.value;
         else if (attribute.name == "target")
-            target = attribute.value;
+            target = &attribute.value;
     }
-    if (!href.empty()) {
-        m_document.Append<CLinkElement>(m_document.KeepString(href), m_document.KeepString(target));
-        m_state.anchorFlags |= AnchorFlags::Link;
-        m_state.style |= TextStyle::InLink;
+    if (href) {
+        // A link within the page ("#part") follows the page's address, which
+        // the text store keeps once for all of them.
+        const std::string& page = m_document.BaseUrl();
+        const uint16_t base =
+            href->starts_with('#')
+                ? m_document.KeepLinkBase(std::string_view(page).substr(0, page.find('#')))
+                : 0;
+        std::string resolved = base ? std::string() : ResolveUrl(page, *href);
+        const std::string_view address = base ? std::string_view(*href) : resolved;
+        if (!address.empty()) {
+            m_document.Append<CLinkElement>(base, m_document.KeepString(address),
+                                            m_document.KeepString(*target));
+            m_state.anchorFlags |= AnchorFlags::Link;
+            m_state.style |= TextStyle::InLink;
+        }
     }
-    if (!name.empty()) {
-        m_document.Append<CNameAnchorElement>(std::move(name));
+    if (name && !name->empty()) {
+        m_document.Append<CNameAnchorElement>(*name);
         m_state.anchorFlags |= AnchorFlags::Name;
     }
 }

@@ -20,7 +20,7 @@ CJsonLine ItemJson(const CDisplayItem& item) {
 
 void LinkFields(CJsonLine& json, const CLinkRecord* link) {
     if (link)
-        json.String("href", link->href).String("target", link->target);
+        json.String("href", link->Address()).String("target", link->target);
 }
 
 void ControlFields(CJsonLine& json, const CFormControlItem& control) {

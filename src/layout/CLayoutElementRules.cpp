@@ -65,7 +65,7 @@ bool CLayoutEngine::LayoutElement(const CHtmlElement& element, ElementPosition a
 }
 
 void CLayoutEngine::StartLink(const CLinkElement& link) {
-    m_context.SetCurrentLink(m_page.AddLink(link.href, link.target));
+    m_context.SetCurrentLink(m_page.AddLink(m_text.LinkBase(link.base), link.href, link.target));
 }
 
 void CLayoutEngine::StartForm(const CFormStartElement& form) {

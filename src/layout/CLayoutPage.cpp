@@ -84,11 +84,13 @@ void CLayoutPage::Nest(FlowId parent, FlowId child, CPoint offset) {
     m_flows[parent].nested.push_back(child);
 }
 
-CLinkRecord* CLayoutPage::AddLink(std::string_view href, std::string_view target) {
+CLinkRecord* CLayoutPage::AddLink(std::string_view base, std::string_view href,
+                                  std::string_view target) {
     CSemLockGuard guard(m_lock);
     if (m_linkCount % LinkChunk == 0)
         m_linkChunks.push_back(std::make_unique<CLinkRecord[]>(LinkChunk));
     CLinkRecord& link = m_linkChunks.back()[m_linkCount++ % LinkChunk];
+    link.base = base;
     link.href = href;
     link.target = target;
     return &link;

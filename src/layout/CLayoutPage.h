@@ -50,7 +50,8 @@ public:
     void Nest(FlowId parent, FlowId child, CPoint offset) EXCLUDES(m_lock);
     // A new link of the page. Its addresses are viewed, not copied: they are
     // the document's, kept by its text store, which the layout holds.
-    CLinkRecord* AddLink(std::string_view href, std::string_view target) EXCLUDES(m_lock);
+    CLinkRecord* AddLink(std::string_view base, std::string_view href, std::string_view target)
+        EXCLUDES(m_lock);
     CFormRecord* AddForm(std::unique_ptr<CFormRecord> form) EXCLUDES(m_lock);
     void AddAnchor(int32_t top, std::string name) EXCLUDES(m_lock);
     // The first finished frame-set tree becomes the root; later ones are

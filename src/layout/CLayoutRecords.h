@@ -12,9 +12,18 @@ class CFormControlItem;
 
 // A link of the page; its text and image items point to it.
 struct CLinkRecord {
-    // Kept by the document's text store, which the layout holds.
+    // Kept by the document's text store, which the layout holds: the page
+    // address a link within the page follows (empty for any other) and the
+    // rest of the address.
+    CPackedView base;
     CPackedView href;
     CPackedView target;
+
+    [[nodiscard]] std::string Address() const {
+        std::string address(base.View());
+        address += href.View();
+        return address;
+    }
 };
 
 struct CFormRecord {

@@ -431,13 +431,13 @@ std::string CTarnwickView::LinkAddressAt(const CLayoutEngine::LinkedItem& found,
                                          const CLinkRecord& link, CPoint document) const {
     const CDisplayItem& item = *found.item;
     if (item.type != DisplayItemType::LinkImage || !static_cast<const CImageItem&>(item).ismap)
-        return std::string(link.href);
+        return link.Address();
     // A server-side image map gets the point within the picture, appended
     // whatever the address already holds.
     char point[32];
     std::snprintf(point, sizeof point, "?%d,%d", document.x - found.rect.left,
                   document.y - found.rect.top);
-    return std::string(link.href) + point;
+    return link.Address() + point;
 }
 
 void CTarnwickView::OnLeftButtonDown(CPoint window) {

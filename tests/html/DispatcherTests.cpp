@@ -1,3 +1,4 @@
+#include "content/Url.h"
 #include "html/HtmlTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -89,6 +90,42 @@ TEST(HtmlAnchors, NewAnchorEndsTheOpenOneAndBaseChangesResolution) {
     EXPECT_EQ(links[0]->href, "http://other/x/1");
     EXPECT_EQ(links[1]->target, "t");
     EXPECT_EQ(parsed.OfKind(ElementKind::LinkEnd).size(), 1u);
+}
+
+// A link within the page keeps its fragment and the number of the page
+// address it follows, kept once; its whole address is the two together, as
+// ResolveUrl makes it. A new <base> is a new number, up to the last the
+// store keeps; links after that keep their whole address.
+TEST(HtmlAnchors, LinksWithinThePageKeepOnlyTheirFragment) {
+    std::string html = "<a href=#one>a<a href=#two>b<a href=\"#\">c<a href=x.html#three>d";
+    std::vector<std::string> bases;
+    for (uint16_t n = 2; n <= CTextStore::MaxLinkBases + 1; ++n) {
+        bases.push_back("http://h" + std::to_string(n) + "/p.html");
+        html += "<base href=\"" + bases.back() + "#old\"><a href=#n" + std::to_string(n) + ">";
+    }
+    ParsedDocument parsed = Parse(html);
+    auto links = parsed.OfKind<CLinkElement>(ElementKind::Link);
+    ASSERT_EQ(links.size(), 4 + bases.size());
+    auto address = [&](const CLinkElement* link) {
+        return std::string(parsed.text.LinkBase(link->base)) + std::string(link->href.View());
+    };
+    const std::string page = "http://host/dir/page.html";
+    EXPECT_EQ(links[0]->base, 1);
+    EXPECT_EQ(links[0]->href, "#one");
+    EXPECT_EQ(parsed.text.LinkBase(1).data(), parsed.text.LinkBase(links[1]->base).data());
+    EXPECT_EQ(address(links[1]), page + "#two");
+    EXPECT_EQ(address(links[2]), page + "#");
+    EXPECT_EQ(links[3]->base, 0) << "not within the page";
+    EXPECT_EQ(address(links[3]), "http://host/dir/x.html#three");
+    for (size_t i = 0; i < bases.size(); ++i) {
+        const CLinkElement* link = links[4 + i];
+        const std::string expected = bases[i] + "#n" + std::to_string(i + 2);
+        EXPECT_EQ(address(link), expected);
+        EXPECT_EQ(address(link), ResolveUrl(bases[i] + "#old", link->href.View()));
+        // The store keeps MaxLinkBases page addresses: the last base is one over.
+        EXPECT_EQ(link->base, i + 2 <= CTextStore::MaxLinkBases ? i + 2 : 0) << expected;
+    }
+    EXPECT_EQ(CTextStore().LinkBase(0), "");
 }
 
 std::vector<std::pair<uint32_t, uint32_t>> Markers(const ParsedDocument& parsed) {

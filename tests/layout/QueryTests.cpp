@@ -5,7 +5,8 @@
 namespace {
 
 TEST(LayoutLinks, LinkTextIsFoundAtItsPlace) {
-    LaidOutPage page = LayOut("<p>plain <a href=\"next.html\" target=main>go there</a> after");
+    LaidOutPage page = LayOut(
+        "<p>plain <a href=\"next.html\" target=main>go there</a> after <a href=#part>inside</a>");
     SeenItem link = TextItem(*page.engine, "go there");
     EXPECT_EQ(link.type, DisplayItemType::LinkText);
     CLayoutEngine::LinkedItem found =
@@ -15,8 +16,12 @@ TEST(LayoutLinks, LinkTextIsFoundAtItsPlace) {
     const CDisplayItem* hit = found.item;
     CLinkRecord* record = hit->LinkAt(0, 0);
     ASSERT_NE(record, nullptr);
-    EXPECT_EQ(record->href, "http://host/dir/next.html");
+    EXPECT_EQ(record->Address(), "http://host/dir/next.html");
     EXPECT_EQ(record->target, "main");
+    CLinkRecord* within = TextItem(*page.engine, "inside").item->LinkAt(0, 0);
+    ASSERT_NE(within, nullptr);
+    EXPECT_EQ(within->href, "#part");
+    EXPECT_EQ(within->Address(), "http://host/dir/page.html#part");
     // The item's own rectangle, right and bottom exclusive, and nothing round it.
     const CRect r = link.rect;
     const struct {
@@ -35,8 +40,9 @@ TEST(LayoutLinks, LinkTextIsFoundAtItsPlace) {
     // A layout may still be painted and clicked after its document is gone:
     // the addresses live as long as the layout.
     page.object.reset();
-    EXPECT_EQ(record->href, "http://host/dir/next.html");
+    EXPECT_EQ(record->Address(), "http://host/dir/next.html");
     EXPECT_EQ(record->target, "main");
+    EXPECT_EQ(within->Address(), "http://host/dir/page.html#part");
 }
 
 TEST(LayoutLinks, ImagesKnowTheirSource) {
