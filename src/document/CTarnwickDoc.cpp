@@ -368,15 +368,22 @@ bool CTarnwickDoc::InspectInline(const std::string& url, int32_t* width, int32_t
     if (!found || !(found->GetCaps() & Caps::InlineImage)) {
         settled = !found ? failed : true;
         found = nullptr;
-    } else if (found->HasImage()) {
-        settled = true;
     } else {
-        // The load may have attached to an object another load still feeds
-        // (the picture shown as the page): it ended at once, and the object
-        // ending without a picture is what settles it.
+        // The status first: an object that has its picture by the end says
+        // so before its status says it ended, so one seen ended with no
+        // picture never had one. Read the other way round, a picture that
+        // came between the two reads was taken for none, and the place kept
+        // the broken-image size for good.
         const Status objectStatus = found->GetStatus();
-        settled = failed || objectStatus == Status::Failed || objectStatus == Status::Complete;
-        found = nullptr;
+        if (found->HasImage()) {
+            settled = true;
+        } else {
+            // The load may have attached to an object another load still
+            // feeds (the picture shown as the page): it ended at once, and
+            // the object ending without a picture is what settles it.
+            settled = failed || objectStatus == Status::Failed || objectStatus == Status::Complete;
+            found = nullptr;
+        }
     }
     if (object)
         *object = found;

@@ -117,6 +117,65 @@ TEST_F(Document, FailedInlineResourceKeepsABrokenImagePlace) {
     EXPECT_EQ(image, nullptr);
 }
 
+namespace {
+
+// A picture whose worker finishes it while the layout thread is between
+// asking for its picture and asking for its status: once armed, the first
+// HasImage sees none, and the picture and the end arrive before the answer.
+class CLatePicture final : public CMimeObject {
+public:
+    CLatePicture(std::string url, std::string type)
+        : CMimeObject(std::move(url), std::move(type), Caps::Document | Caps::InlineImage) {}
+    Status Write(const char*, size_t) override { return Status::Continue; }
+    Status EndOfData() override { return Status::Complete; }
+    bool HasImage() override {
+        m_asked = true;
+        if (!m_armed || m_picture)
+            return m_picture;
+        m_picture = true;
+        SetStatus(Status::Complete);
+        return false;
+    }
+    void GetImageSize(int32_t& width, int32_t& height) override { width = height = 9; }
+
+    std::atomic<bool> m_asked{false};
+    std::atomic<bool> m_armed{false};
+
+private:
+    std::atomic<bool> m_picture{false};
+};
+
+} // namespace
+
+TEST_F(Document, APictureThatArrivesWhileItsPlaceIsAskedForIsNotTakenForBroken) {
+    std::atomic<CLatePicture*> made{nullptr};
+    ContentTypeRegistration late = ContentTypeTable().Register(
+        {PrefixMatcher("image/x-late"),
+         [&made](const std::string& url, const std::string& type) -> std::unique_ptr<CMimeObject> {
+             auto picture = std::make_unique<CLatePicture>(url, type);
+             made = picture.get();
+             return picture;
+         },
+         Caps::Document | Caps::InlineImage, "image/x-late"});
+    m_gate.Open();
+    NavigateAndSettle({.url = "gate:text/html/page"});
+    m_gate.finish.Reset(); // the picture's transfer stays open
+    const std::string url = "gate:image/x-late/p";
+    m_document.RequestInline(url, Caps::InlineImage);
+    int32_t width = 0, height = 0;
+    // Until the document's load has the object, asking does not reach it.
+    RunUntil([&] {
+        EXPECT_FALSE(m_document.GetInlineImageSize(url, width, height));
+        return made && made.load()->m_asked;
+    });
+    made.load()->m_armed = true;
+    EXPECT_FALSE(m_document.GetInlineImageSize(url, width, height))
+        << "it had no picture when its status was read";
+    ASSERT_TRUE(m_document.GetInlineImageSize(url, width, height));
+    EXPECT_EQ(width, 9) << "its own size, not the broken-image size";
+    m_gate.finish.Set();
+}
+
 TEST_F(Document, InlineRequestWithoutPageIsRefused) {
     m_document.RequestInline("gate:image/gif/i.gif", Caps::InlineImage);
     int32_t width = 0, height = 0;
