@@ -11,12 +11,17 @@ CLayoutEngine::CLayoutEngine(CMimeObject* content, CInlineResources* resources,
 
 CLayoutEngine::~CLayoutEngine() = default;
 
-bool CLayoutEngine::Pass() {
+bool CLayoutEngine::Pass(bool holdProgress) {
     const bool caughtUp = LayOutArrived();
     // The thread waits or ends after a pass: what it has laid out must not
     // wait with it.
-    m_context.FlushProgress();
+    if (!holdProgress)
+        m_context.FlushProgress();
     return caughtUp;
+}
+
+void CLayoutEngine::FlushProgress() {
+    m_context.FlushProgress();
 }
 
 bool CLayoutEngine::LayOutArrived() {

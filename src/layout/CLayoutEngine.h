@@ -44,7 +44,13 @@ public:
 
     // One incremental pass: true when every element that has arrived so far
     // has been laid out, false when the pass stopped early or was stopped.
-    bool Pass();
+    // What it laid out is announced before it returns, unless holdProgress
+    // (a thread that looks again in a moment): then at the layout's own pace
+    // until the next pass that does not hold it, or FlushProgress.
+    bool Pass(bool holdProgress = false);
+    void FlushProgress();
+    // The last element laid out: it changes whenever a pass lays out any.
+    [[nodiscard]] ElementPosition Reached() const { return m_resume; }
     // Any thread: ends a running pass after its current element, and every
     // later pass at once.
     void Stop();

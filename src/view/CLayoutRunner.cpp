@@ -31,17 +31,31 @@ void CLayoutRunner::Stop() {
 
 void CLayoutRunner::Run(CLayoutEngine& layout) {
     m_wake.Reset();
+    ElementPosition reached = 0;
     while (!m_stop.load(std::memory_order_acquire)) {
         // The page is finished only when a pass reached the end after the
         // last data arrived; the second pass picks up what the first one
         // raced with.
-        if (layout.Pass() && PageComplete() && layout.Pass())
+        const bool caughtUp = layout.Pass(/*holdProgress=*/true);
+        if (caughtUp && PageComplete() && layout.Pass())
             break;
+        const bool moved = layout.Reached() != reached;
+        reached = layout.Reached();
         // Waiting before resetting loses no wake-up: every pass starts after
         // the reset, so it sees whatever the wake announced.
+        if (caughtUp && moved) {
+            // The page is arriving: look again in a moment rather than at the
+            // view's wake-up, which comes at most once a frame; else the
+            // layout ends up to a frame's work behind the data's end.
+            if (m_wake.WaitFor(FollowInterval))
+                m_wake.Reset();
+            continue;
+        }
+        layout.FlushProgress();
         m_wake.Wait();
         m_wake.Reset();
     }
+    layout.FlushProgress();
     m_done.store(true, std::memory_order_release);
     m_progress();
     // Only now may the UI thread take the view for settled: before, it could

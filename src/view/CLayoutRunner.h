@@ -4,6 +4,7 @@
 #include "platform/CThread.h"
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 
 class CLayoutEngine;
@@ -45,6 +46,10 @@ public:
     [[nodiscard]] bool Ended() const { return m_ended.load(std::memory_order_acquire); }
 
 private:
+    // How soon a layout that has caught up with an arriving page looks for
+    // more, while there is more.
+    static constexpr std::chrono::milliseconds FollowInterval{1};
+
     void Run(CLayoutEngine& layout);
 
     std::function<void()> m_progress;
