@@ -1,9 +1,9 @@
 #include "app/CTarnwickApp.h"
 
 #include "app/CMainFrame.h"
-#include "content/CMimeObject.h"
 #include "app/UserDirectories.h"
 #include "bookmarks/prefs/CDialogPref.h"
+#include "content/CMimeObject.h"
 #include "content/CObjectTable.h"
 #include "content/CScheduler.h"
 #include "content/FileNames.h"
@@ -18,6 +18,7 @@
 #include "platform/UiThread.h"
 #include "platform/Verify.h"
 #include "platform/com/ComHost.h"
+#include "platform/gdi/CFontResolver.h"
 #include "platform/ui/CUiBackend.h"
 #include "platform/ui/CommandIds.h"
 #include "view/CTarnwickView.h"
@@ -85,6 +86,10 @@ std::string CommandLineTarget(const std::string& argument) {
 }
 
 bool CTarnwickApp::InitInstance(const CCommandLine& commandLine) {
+    // Reading the font configuration takes a few milliseconds that the first
+    // page's layout would otherwise wait for after its first data: it is
+    // read beside the start-up and the page's load.
+    m_fontSetUp = CThread([] { (void)CFontResolver::Get(); });
     m_profile.SetRegistryKey(CompanyKey);
     m_settings.SetDefaults(DefaultUserDirectories(
         [](const char* name) { return std::getenv(name); }, WorkingDirectory()));

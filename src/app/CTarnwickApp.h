@@ -7,6 +7,7 @@
 #include "bookmarks/CEditHotlistDialog.h"
 #include "bookmarks/CHotlistMenu.h"
 #include "document/CHistory.h"
+#include "platform/CThread.h"
 
 #include <chrono>
 #include <functional>
@@ -140,6 +141,7 @@ private:
     CProfile m_profile;
     CAppSettings m_settings;
     std::unique_ptr<CComInitialization> m_com; // outlives every document and its controls
+    CThread m_fontSetUp;
     std::unique_ptr<CNamedEvent> m_notifyEvent;
     CHistory m_history;
     std::unique_ptr<CMainFrame> m_mainFrame;
