@@ -84,15 +84,12 @@ const CHtmlElement* CLayoutContext::NextElement(ElementPosition& position) {
     return at.element;
 }
 
-void CLayoutContext::RequestInline(const CHtmlElement& element) {
+void CLayoutContext::RequestPicture(const CImageElement& element) {
     if (!m_resources)
         return;
-    if (element.kind == ElementKind::Image)
-        m_resources->RequestInline(static_cast<const CImageElement&>(element).source,
-                                   Caps::InlineImage);
-    else if (element.kind == ElementKind::EmbeddedObject)
-        m_resources->RequestInline(static_cast<const CImageElement&>(element).source,
-                                   Caps::InlineImage | Caps::Embeddable);
+    m_resources->RequestInline(element.source, element.kind == ElementKind::EmbeddedObject
+                                                   ? Caps::InlineImage | Caps::Embeddable
+                                                   : Caps::InlineImage);
 }
 
 std::optional<CImageSize> CLayoutContext::ImageSize(const CImageElement& image, bool inLink) {

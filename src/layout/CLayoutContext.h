@@ -85,8 +85,12 @@ public:
     [[nodiscard]] ElementPosition FirstElementPosition();
     [[nodiscard]] const CHtmlElement* NextElement(ElementPosition& position);
     [[nodiscard]] bool HasResources() const { return m_resources != nullptr; }
-    // Starts the load of an image's or inline object's picture.
-    void RequestInline(const CHtmlElement& element);
+    // Starts the load of an image's or inline object's picture; asked of
+    // every element, most of which have none.
+    void RequestInline(const CHtmlElement& element) {
+        if (element.kind == ElementKind::Image || element.kind == ElementKind::EmbeddedObject)
+            RequestPicture(static_cast<const CImageElement&>(element));
+    }
     // The box of an image or object, or nothing while its size is unknown.
     [[nodiscard]] std::optional<CImageSize> ImageSize(const CImageElement& image, bool inLink);
     // The measure of a complete table whose records follow at after, or
@@ -119,6 +123,7 @@ public:
     void FlushProgress();
 
 private:
+    void RequestPicture(const CImageElement& element);
     [[nodiscard]] bool TableReady(const CTableElement& table, ElementPosition after);
 
     CMimeObject& m_content;

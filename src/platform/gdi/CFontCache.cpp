@@ -41,15 +41,19 @@ CLogFont CFontCache::LogFontForStyle(uint32_t style, int32_t pixelsPerInch) {
     return logFont;
 }
 
-void CFontCache::Select(uint32_t style) {
-    if (m_style == int64_t{style})
-        return;
-    auto& font = m_fonts[style];
+void CFontCache::Switch(uint32_t style) {
+    CFont* font = style < m_byStyle.size() ? m_byStyle[style] : nullptr;
     if (!font) {
-        font = CFont::Create(LogFontForStyle(style, m_context.PixelsPerInch()));
-        VERIFY(font);
+        auto& made = m_fonts[style];
+        if (!made) {
+            made = CFont::Create(LogFontForStyle(style, m_context.PixelsPerInch()));
+            VERIFY(made);
+        }
+        font = made.get();
+        if (style < m_byStyle.size())
+            m_byStyle[style] = font;
     }
-    CFont* before = m_context.SelectFont(font.get());
+    CFont* before = m_context.SelectFont(font);
     if (m_style < 0)
         m_previous = before;
     m_style = style;

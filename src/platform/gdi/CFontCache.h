@@ -3,6 +3,7 @@
 #include "platform/gdi/CFont.h"
 #include "platform/gdi/CLogFont.h"
 
+#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -37,8 +38,11 @@ public:
     [[nodiscard]] static CLogFont LogFontForStyle(uint32_t style, int32_t pixelsPerInch);
 
     // Makes style's font the context's font; nothing happens when it already
-    // is.
-    void Select(uint32_t style);
+    // is, which is most of the times layout asks.
+    void Select(uint32_t style) {
+        if (m_style != int64_t{style})
+            Switch(style);
+    }
     [[nodiscard]] int64_t CurrentStyle() const { return m_style; }
     [[nodiscard]] const CTextMetrics& Metrics() const { return m_metrics; }
     [[nodiscard]] int32_t GetAscent() const { return m_metrics.ascent; }
@@ -48,11 +52,16 @@ public:
     [[nodiscard]] int32_t GetFitCount(std::string_view text, int32_t width) const;
 
 private:
+    void Switch(uint32_t style);
+
     CDeviceContext& m_context;
     int64_t m_style = -1; // -1 until the first Select
     CTextMetrics m_metrics;
     // Fonts already made for this context, so that switching back and forth
     // between styles, as every line of a page does, opens no face again.
     std::map<uint32_t, std::unique_ptr<CFont>> m_fonts;
+    // The same fonts by style word for the element list's styles (ten bits),
+    // found without a search: a long page changes style on every run.
+    std::array<CFont*, 1024> m_byStyle{};
     CFont* m_previous = nullptr; // the context's font before the first Select
 };
