@@ -65,7 +65,7 @@ row() {
   ratio=$(awk '{ printf "%.3f\n", $1 / ($3 ? $3 : 1) }' "$work/pairs" | median)
   awk -v n="$name" -v o="$our_ms" -v p="$peer_ms" -v r="$ratio" -v ok="$our_kb" -v pk="$peer_kb" \
     -v b="$bytes" 'BEGIN {
-    printf "%-8s vestrial %5d ms %4d MiB (%.1f x page)   peer %5d ms %4d MiB   ratio %.2f\n",
+    printf "%-8s vestrial %5d ms %4d MiB (%.1f x page)   peer %5d ms %4d MiB   ratio %.3f\n",
       n, o, ok / 1024, ok * 1024 / b, p, pk / 1024, r }'
 }
 
