@@ -32,6 +32,7 @@ void CLayoutRunner::Stop() {
 void CLayoutRunner::Run(CLayoutEngine& layout) {
     m_wake.Reset();
     ElementPosition reached = 0;
+    std::chrono::milliseconds follow{0};
     while (!m_stop.load(std::memory_order_acquire)) {
         // The page is finished only when a pass reached the end after the
         // last data arrived; the second pass picks up what the first one
@@ -41,13 +42,22 @@ void CLayoutRunner::Run(CLayoutEngine& layout) {
             break;
         const bool moved = layout.Reached() != reached;
         reached = layout.Reached();
+        // The page is arriving: look again in a moment rather than at the
+        // view's wake-up, which comes at most once a frame; else the layout
+        // ends up to a frame's work behind the data's end. A look that finds
+        // nothing new waits twice as long for the next, so that a pause in
+        // the data (a slow network) soon leaves the pace to the view, while a
+        // parser held up for a millisecond or two is not lost for a frame.
+        if (caughtUp && moved)
+            follow = FollowInterval;
+        else if (caughtUp && follow.count() > 0 && follow < LongestFollow)
+            follow *= 2;
+        else
+            follow = std::chrono::milliseconds{0};
         // Waiting before resetting loses no wake-up: every pass starts after
         // the reset, so it sees whatever the wake announced.
-        if (caughtUp && moved) {
-            // The page is arriving: look again in a moment rather than at the
-            // view's wake-up, which comes at most once a frame; else the
-            // layout ends up to a frame's work behind the data's end.
-            if (m_wake.WaitFor(FollowInterval))
+        if (follow.count() > 0) {
+            if (m_wake.WaitFor(follow))
                 m_wake.Reset();
             continue;
         }

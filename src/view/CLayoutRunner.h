@@ -49,6 +49,9 @@ private:
     // How soon a layout that has caught up with an arriving page looks for
     // more, while there is more.
     static constexpr std::chrono::milliseconds FollowInterval{1};
+    // Looks that find nothing new wait longer, up to this; then the view's
+    // wake-up.
+    static constexpr std::chrono::milliseconds LongestFollow{8};
 
     void Run(CLayoutEngine& layout);
 
