@@ -96,7 +96,8 @@ public:
     template <class T, class... Args> T* Allocate(Args&&... args) {
         static_assert(std::is_base_of_v<CPoolRecord, T>);
         static_assert(alignof(T) <= MaxAlign);
-        void* storage = AllocateRaw(sizeof(T), alignof(T));
+        void* storage = alignof(T) <= MarkSize ? AllocateAligned4((sizeof(T) + 3) & ~size_t{3})
+                                               : AllocateRaw(sizeof(T), alignof(T));
         T* record = new (storage) T(std::forward<Args>(args)...);
         // A kind measured wrongly would derail every reader.
         assert(RecordSize(reinterpret_cast<Position>(record)) == sizeof(T));
@@ -144,6 +145,16 @@ private:
     template <class T> static void Destroy(void* record) { static_cast<T*>(record)->~T(); }
 
     void* AllocateRaw(size_t objectSize, size_t alignment);
+    // A record of 4-byte alignment (nearly every one a page has) of length
+    // bytes, a multiple of 4: inline while its block has room.
+    void* AllocateAligned4(size_t length) {
+        if (!m_current || m_used + length > BlockSize - LinkSize)
+            return AllocateRaw(length, MarkSize);
+        void* at = m_current + m_used;
+        m_used += static_cast<uint32_t>(length);
+        ++m_count;
+        return at;
+    }
     void StartBlock();
     static uint16_t KindAt(Position position) {
         uint16_t kind;
