@@ -121,8 +121,7 @@ std::string CElementDump::Line(const CHtmlElement& element, const CTextStore& te
         break;
     case ElementKind::Link: {
         const auto& link = static_cast<const CLinkElement&>(element);
-        line.String("href", std::string(text.LinkBase(link.base)) + std::string(link.href.View()))
-            .String("target", link.target);
+        line.String("href", LinkAddress(link, text)).String("target", link.target);
         break;
     }
     case ElementKind::BlockStart:

@@ -133,6 +133,14 @@ struct CLinkElement final : CHtmlElement {
     CPackedView target;
 };
 static_assert(sizeof(CLinkElement) == 28);
+
+// A link element's whole address: the page address it follows, if any, then
+// its href. text is its page's text store.
+inline std::string LinkAddress(const CLinkElement& link, const CTextStore& text) {
+    std::string address(text.LinkBase(link.base));
+    address += link.href.View();
+    return address;
+}
 static_assert(alignof(CLinkElement) == 4, "a long page has a quarter of a million");
 
 // A long page has a block for every list item and paragraph. The parser

@@ -10,10 +10,6 @@ void WriteMark(std::byte* at, uint16_t mark) {
     std::memcpy(at, &mark, sizeof mark);
 }
 
-constexpr size_t RoundUp4(size_t size) {
-    return (size + 3) & ~size_t{3};
-}
-
 } // namespace
 
 void CRecordPool::StartBlock() {

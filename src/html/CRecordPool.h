@@ -96,7 +96,7 @@ public:
     template <class T, class... Args> T* Allocate(Args&&... args) {
         static_assert(std::is_base_of_v<CPoolRecord, T>);
         static_assert(alignof(T) <= MaxAlign);
-        void* storage = alignof(T) <= MarkSize ? AllocateAligned4((sizeof(T) + 3) & ~size_t{3})
+        void* storage = alignof(T) <= MarkSize ? AllocateAligned4(RoundUp4(sizeof(T)))
                                                : AllocateRaw(sizeof(T), alignof(T));
         T* record = new (storage) T(std::forward<Args>(args)...);
         // A kind measured wrongly would derail every reader.
@@ -121,7 +121,7 @@ public:
             return 0;
         const size_t size = RecordSize(position);
         VERIFY(size > 0);
-        return Resolve(position + ((size + 3) & ~size_t{3}));
+        return Resolve(position + RoundUp4(size));
     }
     [[nodiscard]] static CPoolRecord* At(Position position) {
         return std::launder(reinterpret_cast<CPoolRecord*>(position));
@@ -137,6 +137,8 @@ private:
     static constexpr size_t LinkSize = MarkSize + sizeof(void*);
     static constexpr uint16_t ShiftMark = 0xFFFD;
     static constexpr uint16_t LinkMark = 0xFFFE;
+    // Records lie on 4-byte boundaries.
+    static constexpr size_t RoundUp4(size_t size) { return (size + 3) & ~size_t{3}; }
 
     struct OwningRecord {
         void* record;

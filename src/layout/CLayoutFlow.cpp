@@ -53,11 +53,10 @@ CLayoutFlow* CLayoutFlow::OpenCell() const {
 }
 
 void CLayoutFlow::AddBox(std::unique_ptr<CLayoutBox> box) {
-    m_lineWidth += box->Width();
+    const int32_t width = box->Width();
     m_currentLine.push_back(std::move(box));
     m_blankLines = kLineHasBoxes;
-    if (m_lineWidth > m_available)
-        FinishLine(FinishMode::Wrap);
+    GrowLastBox(width);
 }
 
 void CLayoutFlow::GrowLastBox(int32_t width) {

@@ -101,7 +101,8 @@ private:
     };
 
     void AddBox(std::unique_ptr<CLayoutBox> box);
-    // The line's last box grew by width.
+    // The line's last box, new or extended, grew it by width: the line
+    // wraps when it no longer fits.
     void GrowLastBox(int32_t width);
     void RecomputeLimits();
     void Clear(ClearSide side);

@@ -106,9 +106,7 @@ TEST(HtmlAnchors, LinksWithinThePageKeepOnlyTheirFragment) {
     ParsedDocument parsed = Parse(html);
     auto links = parsed.OfKind<CLinkElement>(ElementKind::Link);
     ASSERT_EQ(links.size(), 4 + bases.size());
-    auto address = [&](const CLinkElement* link) {
-        return std::string(parsed.text.LinkBase(link->base)) + std::string(link->href.View());
-    };
+    auto address = [&](const CLinkElement* link) { return LinkAddress(*link, parsed.text); };
     const std::string page = "http://host/dir/page.html";
     EXPECT_EQ(links[0]->base, 1);
     EXPECT_EQ(links[0]->href, "#one");

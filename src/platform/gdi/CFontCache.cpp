@@ -42,18 +42,12 @@ CLogFont CFontCache::LogFontForStyle(uint32_t style, int32_t pixelsPerInch) {
 }
 
 void CFontCache::Switch(uint32_t style) {
-    CFont* font = style < m_byStyle.size() ? m_byStyle[style] : nullptr;
+    auto& font = m_fonts[style];
     if (!font) {
-        auto& made = m_fonts[style];
-        if (!made) {
-            made = CFont::Create(LogFontForStyle(style, m_context.PixelsPerInch()));
-            VERIFY(made);
-        }
-        font = made.get();
-        if (style < m_byStyle.size())
-            m_byStyle[style] = font;
+        font = CFont::Create(LogFontForStyle(style, m_context.PixelsPerInch()));
+        VERIFY(font);
     }
-    CFont* before = m_context.SelectFont(font);
+    CFont* before = m_context.SelectFont(font.get());
     if (m_style < 0)
         m_previous = before;
     m_style = style;

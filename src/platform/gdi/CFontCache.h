@@ -3,7 +3,6 @@
 #include "platform/gdi/CFont.h"
 #include "platform/gdi/CLogFont.h"
 
-#include <array>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -60,8 +59,5 @@ private:
     // Fonts already made for this context, so that switching back and forth
     // between styles, as every line of a page does, opens no face again.
     std::map<uint32_t, std::unique_ptr<CFont>> m_fonts;
-    // The same fonts by style word for the element list's styles (ten bits),
-    // found without a search: a long page changes style on every run.
-    std::array<CFont*, 1024> m_byStyle{};
     CFont* m_previous = nullptr; // the context's font before the first Select
 };
